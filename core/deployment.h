@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// The deployment settings of this installation, read in this one place.
+// Each comes from an environment variable and falls back to the value the
+// program was built with.
+namespace Deployment {
+
+// Platform service base address, "http://host:port" without a trailing slash
+// (PLIT_PLATFORM_URL).
+QString platformUrl();
+// Update server base address (PLIT_UPDATE_URL); serves "/updatefile.json".
+QString updateUrl();
+// Assistant chat service base address (PLIT_CHAT_URL).
+QString chatUrl();
+// Where the program keeps its database, settings file, caches and temp/
+// (PLIT_DATA_DIR); the application directory when unset.
+QString dataDir();
+// dataDir() + "/" + name.
+QString dataPath(const QString &name);
+// Time limit of one platform or update request in milliseconds
+// (PLIT_REQUEST_TIMEOUT_MS, 30 s by default).
+int requestTimeoutMs();
+
+} // namespace Deployment

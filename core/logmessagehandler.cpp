@@ -1,0 +1,71 @@
+#include "core/logmessagehandler.h"
+
+#include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QTextStream>
+
+namespace {
+
+QLatin1String levelWord(QtMsgType type)
+{
+    switch (type) {
+    case QtDebugMsg: return QLatin1String("Debug:");
+    case QtWarningMsg: return QLatin1String("Warning:");
+    case QtCriticalMsg: return QLatin1String("Critical:");
+    case QtFatalMsg: return QLatin1String("Fatal:");
+    default: return QLatin1String("Info:");
+    }
+}
+
+} // namespace
+
+QString formatLogLine(QtMsgType type, const char *file, int line, const QString &msg)
+{
+    const QString location = QStringLiteral("File:(%1) Line:(%2)")
+                                 .arg(QString::fromUtf8(file ? file : ""))
+                                 .arg(line);
+    const QString time = QLatin1Char('(')
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss ddd"))
+        + QLatin1Char(')');
+    // Joined in one step, so a "%1" inside the message stays as it was written.
+    return levelWord(type) + QLatin1Char(' ') + location + QLatin1Char(' ') + msg
+        + QLatin1Char(' ') + time;
+}
+
+void logMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &msg)
+{
+    static QMutex mutex;
+    QMutexLocker locker(&mutex);
+
+    const QString text = formatLogLine(type, context.file, context.line, msg);
+    // One open, append and close per line: the file is complete up to the last
+    // message even when the process ends abruptly. Nothing may be logged from
+    // here, it would come straight back into this handler.
+    QFile file(QStringLiteral("log.txt"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return;
+    QTextStream stream(&file);
+    stream << text << "\r\n";
+    stream.flush();
+    file.close();
+}
+
+bool fileExist(const QString &path)
+{
+    const bool exists = QFileInfo::exists(path);
+    qDebug().noquote() << QLatin1String("file ") + path
+            + QLatin1String(exists ? " exist" : " no exist");
+    return exists;
+}
+
+bool makeDirIfMissing(const QString &path)
+{
+    QDir dir(path);
+    if (dir.exists())
+        return true;
+    return dir.mkdir(path);
+}

@@ -1,0 +1,52 @@
+#include "core/logmessagehandler.h"
+#include "core/singleinstance.h"
+#include "core/startup.h"
+#include "core/trace.h"
+
+#include <QApplication>
+#include <QLoggingCategory>
+#include <QQmlApplicationEngine>
+#include <QSharedMemory>
+#include <QtWebEngine>
+
+int main(int argc, char *argv[])
+{
+    const QString label = QStringLiteral("main");
+    Trace::begin(label);
+
+    QSharedMemory unimem(QStringLiteral("PlitApp"));
+    SingleCase(unimem);
+
+    QCoreApplication::setOrganizationName(QStringLiteral("QtProject"));
+    QCoreApplication::setApplicationName(QStringLiteral("Gallery"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.0.0.2"));
+
+    // Qt 5.15 wants the web engine set up before the application object exists.
+    QtWebEngine::initialize();
+    QApplication app(argc, argv);
+
+    RegisterTypeToQml();
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.scenegraph.general=true"));
+    qSetMessagePattern(QStringLiteral("%{category}: %{message}"));
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--single-process");
+
+    QQmlApplicationEngine engine;
+    RegisterEngine(engine);
+
+    // The update check runs here.
+
+    qInstallMessageHandler(logMessageHandler);
+
+    const QUrl url(QStringLiteral("qrc:/main.qml"));
+    QObject::connect(
+        &engine, &QQmlApplicationEngine::objectCreated, &app,
+        [url](QObject *obj, const QUrl &objUrl) {
+            if (!obj && url == objUrl)
+                QCoreApplication::exit(-1);
+        },
+        Qt::QueuedConnection);
+    engine.load(url);
+
+    Trace::end(label);
+    return app.exec();
+}

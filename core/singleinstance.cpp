@@ -1,0 +1,67 @@
+#include "core/singleinstance.h"
+
+#include "core/trace.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QSharedMemory>
+#include <QSystemSemaphore>
+
+#include <cstdlib>
+
+#if defined(Q_OS_UNIX)
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#endif
+
+bool isLeftByDeadInstance(const QSharedMemory &unimem)
+{
+#if defined(Q_OS_UNIX)
+    // On Windows a segment vanishes with the last process that held it. A
+    // System V segment outlives a killed process, so one whose only attachment
+    // is our own belongs to nobody that still runs. Qt derives the System V key
+    // from the native key file with ftok(…, 'Q').
+    const key_t key = ftok(QFile::encodeName(unimem.nativeKey()).constData(), 'Q');
+    if (key == -1)
+        return false;
+    const int id = shmget(key, 0, 0);
+    if (id == -1)
+        return false;
+    shmid_ds info {};
+    if (shmctl(id, IPC_STAT, &info) == -1)
+        return false;
+    return info.shm_nattch <= 1;
+#else
+    Q_UNUSED(unimem);
+    return false;
+#endif
+}
+
+void SingleCase(QSharedMemory &unimem)
+{
+    const QString label = QStringLiteral("SingleCase");
+    Trace::begin(label);
+
+    bool running = false;
+    QSystemSemaphore sema(QStringLiteral("PlitKey"), 1, QSystemSemaphore::Open);
+    sema.acquire();
+    if (unimem.attach(QSharedMemory::ReadWrite)) {
+        running = true;
+        if (isLeftByDeadInstance(unimem)) {
+            // Detaching the last attachment removes the stale segment.
+            unimem.detach();
+            running = false;
+            unimem.create(1, QSharedMemory::ReadWrite);
+        }
+    } else {
+        qDebug().noquote() << QLatin1String("unimem.errorString: ") + unimem.errorString();
+        unimem.create(1, QSharedMemory::ReadWrite);
+    }
+    sema.release();
+
+    if (running) {
+        qWarning().noquote() << QStringLiteral("已经有一个PlitApp在运行，即将退出");
+        std::exit(0);
+    }
+    Trace::end(label);
+}

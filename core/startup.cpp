@@ -1,0 +1,85 @@
+#include "core/startup.h"
+
+#include "core/deployment.h"
+#include "core/trace.h"
+#include "core/versioninfo.h"
+#include "core/versionupdate.h"
+#include "database/datebasefunction.h"
+
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QtQml>
+
+namespace {
+
+template<typename T>
+void registerFunction(const char *name)
+{
+    qmlRegisterType<T>((QByteArray("Function.") + name).constData(), 1, 0, name);
+}
+
+void setPalette(QQmlContext &context)
+{
+    context.setContextProperty(QStringLiteral("$domainName"), Deployment::platformUrl());
+    context.setContextProperty(QStringLiteral("$dpi"), 1);
+    context.setContextProperty(QStringLiteral("$mainTone"), QStringLiteral("#2978e1"));
+    context.setContextProperty(QStringLiteral("$titleColorUp"), QStringLiteral("#0d97f7"));
+    context.setContextProperty(QStringLiteral("$titleColorDown"), QStringLiteral("#1b6fdf"));
+    context.setContextProperty(QStringLiteral("$underTone"), QStringLiteral("#1170e6"));
+    context.setContextProperty(QStringLiteral("$fontColor3"), QStringLiteral("#333333"));
+    context.setContextProperty(QStringLiteral("$fontColor6"), QStringLiteral("#666666"));
+    context.setContextProperty(QStringLiteral("$fontTipColor"), QStringLiteral("#a9a9a9"));
+    context.setContextProperty(QStringLiteral("$lineColor"), QStringLiteral("#d9dde5"));
+    context.setContextProperty(QStringLiteral("$lineRectColor"), QStringLiteral("#dadada"));
+    context.setContextProperty(QStringLiteral("$btnColor"), QStringLiteral("#daebff"));
+}
+
+} // namespace
+
+void RegisterTypeToQml()
+{
+    const QString label = QStringLiteral("RegisterTypeToQml");
+    Trace::begin(label);
+    // registerFunction<MainFunction>("MainFunction");
+    // registerFunction<ConfigFunction>("ConfigFunction");
+    registerFunction<DatebaseFunction>("DatebaseFunction");
+    // registerFunction<LogFunction>("LogFunction");
+    registerFunction<VersionInfo>("VersionInfo");
+    // registerFunction<VantaFunction>("VantaFunction");
+    // registerFunction<WebBrowerFunction>("WebBrowerFunction");
+    // registerFunction<Dpi>("Dpi");
+    // registerFunction<PosterFunction>("PosterFunction");
+    // registerFunction<DownloadFunction>("DownloadFunction");
+    // registerFunction<IconExtractFunction>("IconExtractFunction");
+    // registerFunction<SystemFunction>("SystemFunction");
+    // "an.utility" MyMenu, MyAction, MySeparator, SystemTrayIcon; "Clipboard" Clipboard.
+    Trace::end(label);
+}
+
+void RegisterEngine(QQmlApplicationEngine &engine)
+{
+    const QString label = QStringLiteral("RegisterEngine");
+    Trace::begin(label);
+    QQmlContext &context = *engine.rootContext();
+
+    auto *datebaseFunction = new DatebaseFunction;
+    context.setContextProperty(QStringLiteral("datebaseFunction"), datebaseFunction);
+    datebaseFunction->createSqlite();
+    reconcileVersionOnOpen(*datebaseFunction);
+
+    context.setContextProperty(QStringLiteral("versionInfo"), new VersionInfo);
+    reconcileVersionWithProgram(*datebaseFunction);
+
+    // "mainFunction", "configFucntion", "vantaFunction", "dpi", "logFunction"
+    // are published here, in that order.
+
+    setPalette(context);
+
+    // The start-up usage report is sent here.
+
+    // "webBrowerFunction", "posterFunction", "downloadFunction" are published here.
+
+    Trace::end(label);
+
+    // "iconExtractFunction" and "systemFunction" are published here.
+}

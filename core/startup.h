@@ -1,0 +1,11 @@
+#pragma once
+
+class QQmlApplicationEngine;
+
+// Registers the backend's QML types, in the order of their modules.
+void RegisterTypeToQml();
+
+// Creates the process-wide backend objects, publishes them and the palette to
+// the engine's root context, and keeps the database version in step with the
+// program. The objects have no parent and live until the process ends.
+void RegisterEngine(QQmlApplicationEngine &engine);

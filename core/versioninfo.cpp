@@ -1,0 +1,13 @@
+#include "core/versioninfo.h"
+
+#include <QCoreApplication>
+
+VersionInfo::VersionInfo(QObject *parent)
+    : QObject(parent)
+{
+}
+
+QString VersionInfo::ver() const
+{
+    return QCoreApplication::applicationVersion();
+}
