@@ -2,6 +2,7 @@
 #include "core/singleinstance.h"
 #include "core/startup.h"
 #include "core/trace.h"
+#include "core/unixsignals.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -24,6 +25,7 @@ int main(int argc, char *argv[])
     // Qt 5.15 wants the web engine set up before the application object exists.
     QtWebEngine::initialize();
     QApplication app(argc, argv);
+    quitOnTerminationSignals();
 
     RegisterTypeToQml();
     QLoggingCategory::setFilterRules(QStringLiteral("qt.scenegraph.general=true"));

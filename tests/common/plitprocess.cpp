@@ -31,7 +31,12 @@ PlitProcess::PlitProcess(const QString &dataDir, const QString &executable)
 
 PlitProcess::~PlitProcess()
 {
-    kill();
+    // An orderly end releases the single-instance segment; SIGKILL would leave it behind.
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(10000))
+            kill();
+    }
 }
 
 void PlitProcess::start()
