@@ -3,6 +3,7 @@
 #include "core/startup.h"
 #include "core/trace.h"
 #include "core/unixsignals.h"
+#include "core/versionupdate.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -35,7 +36,11 @@ int main(int argc, char *argv[])
     QQmlApplicationEngine engine;
     RegisterEngine(engine);
 
-    // The update check runs here.
+    // The updater replaces the program's files and starts it again.
+    if (GetUpdateFileAndCheckVersion()) {
+        Trace::end(label);
+        return 0;
+    }
 
     qInstallMessageHandler(logMessageHandler);
 
