@@ -1,0 +1,214 @@
+#include "core/tool.h"
+#include "core/versionupdate.h"
+#include "freshdatabase.h"
+#include "plitprocess.h"
+#include "standinserver.h"
+
+#include <QDate>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The update check at start-up against the stand-in update server: in the
+// process for the replies that let start-up go on, and with the built program
+// for the hand-over to the updater.
+class UpdateCheckTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startUpGoesOnWithoutANewerVersion_data();
+    void startUpGoesOnWithoutANewerVersion();
+    void updaterThatCannotStartRecordsNothing();
+    void silentUpdateServerDelaysStartUpOnlyUntilTheTimeLimit();
+
+    void newerVersionHandsOverToTheUpdaterAndExits();
+    void runningProgramReportsItsStartAndKeepsItsVersion();
+    void programComesUpWhenTheUpdateServerNeverAnswers();
+
+private:
+    // A copy of the built program in a directory of its own, so that an
+    // updater can sit beside it without meeting another test's.
+    QString installProgram(const QTemporaryDir &dir, bool withUpdater) const;
+    static QString recorded(const QString &databasePath, const QString &sql);
+
+    StandInServer *m_server = nullptr;
+};
+
+void UpdateCheckTest::init()
+{
+    m_server = new StandInServer;
+    QVERIFY(m_server->isRunning());
+    m_server->useAsPlatform();
+    qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
+}
+
+void UpdateCheckTest::cleanup()
+{
+    delete m_server;
+    m_server = nullptr;
+    qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
+}
+
+QString UpdateCheckTest::installProgram(const QTemporaryDir &dir, bool withUpdater) const
+{
+    const QString program = dir.filePath(QStringLiteral("plit"));
+    if (!QFile::copy(QStringLiteral(PLIT_EXECUTABLE), program))
+        return QString();
+    if (withUpdater) {
+        // Leaves its arguments, one per line, where the test can read them.
+        const QString updater = dir.filePath(QStringLiteral("AutoUpdate.exe"));
+        QFile script(updater);
+        if (!script.open(QIODevice::WriteOnly))
+            return QString();
+        script.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/updater-ran.tmp\"\n"
+                     "mv \"$(dirname \"$0\")/updater-ran.tmp\" \"$(dirname \"$0\")/updater-ran\"\n");
+        script.close();
+        script.setPermissions(script.permissions() | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
+    }
+    return program;
+}
+
+QString UpdateCheckTest::recorded(const QString &databasePath, const QString &sql)
+{
+    QString value;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        db.setDatabaseName(databasePath);
+        if (db.open()) {
+            QSqlQuery query(db);
+            if (query.exec(sql) && query.next())
+                value = query.value(0).toString();
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    return value;
+}
+
+void UpdateCheckTest::startUpGoesOnWithoutANewerVersion_data()
+{
+    QTest::addColumn<QByteArray>("updateFile");
+    QTest::newRow("same version") << QByteArray(R"({"version":"2.0.0.2"})");
+    QTest::newRow("older version") << QByteArray(R"({"version":"2.0.0.1"})");
+    QTest::newRow("version as a number") << QByteArray(R"({"version":3})");
+    QTest::newRow("an array") << QByteArray(R"(["2.0.0.3"])");
+    QTest::newRow("no version") << QByteArray(R"({"ver":"2.0.0.3"})");
+    QTest::newRow("not JSON") << QByteArray("<html>404</html>");
+    QTest::newRow("empty") << QByteArray();
+}
+
+void UpdateCheckTest::startUpGoesOnWithoutANewerVersion()
+{
+    QFETCH(QByteArray, updateFile);
+    FreshDatabase fresh;
+    reconcileVersionOnOpen(fresh.db());
+    m_server->setUpdateBody(updateFile);
+
+    QVERIFY(!GetUpdateFileAndCheckVersion());
+    QCOMPARE(m_server->requests(QStringLiteral("/updatefile.json")).size(), 1);
+    QCOMPARE(fresh.db().getVersion(), QStringLiteral("2.0.0.2"));
+    QCOMPARE(databaseVersion(), QStringLiteral("2.0.0.2"));
+}
+
+void UpdateCheckTest::updaterThatCannotStartRecordsNothing()
+{
+    // The test program's own directory has no AutoUpdate.exe.
+    FreshDatabase fresh;
+    QVERIFY(fresh.db().updateDatabaseDate(QStringLiteral("2019-3-7")));
+    reconcileVersionOnOpen(fresh.db());
+    m_server->setUpdateVersion(QStringLiteral("2.0.0.3"));
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("AutoUpdate\\.exe")));
+    QVERIFY(!GetUpdateFileAndCheckVersion());
+    QCOMPARE(fresh.db().getVersion(), QStringLiteral("2.0.0.2"));
+    QCOMPARE(fresh.db().getdateDatabaseDate(), QStringLiteral("2019-3-7"));
+    QCOMPARE(databaseVersion(), QStringLiteral("2.0.0.2"));
+}
+
+void UpdateCheckTest::silentUpdateServerDelaysStartUpOnlyUntilTheTimeLimit()
+{
+    qputenv("PLIT_REQUEST_TIMEOUT_MS", "500");
+    FreshDatabase fresh;
+    reconcileVersionOnOpen(fresh.db());
+    m_server->script(QStringLiteral("/updatefile.json"), {{"hang", true}});
+    QVERIFY(!GetUpdateFileAndCheckVersion());
+    QCOMPARE(fresh.db().getVersion(), QStringLiteral("2.0.0.2"));
+}
+
+void UpdateCheckTest::newerVersionHandsOverToTheUpdaterAndExits()
+{
+    QTemporaryDir install(QCoreApplication::applicationDirPath() + QStringLiteral("/install-XXXXXX"));
+    QTemporaryDir data;
+    const QString program = installProgram(install, true);
+    QVERIFY(!program.isEmpty());
+    m_server->setUpdateVersion(QStringLiteral("2.0.0.3"));
+
+    PlitProcess plit(data.path(), program);
+    plit.start();
+    QVERIFY2(plit.waitForExit(), qPrintable(plit.output()));
+    QCOMPARE(plit.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(plit.process().exitCode(), 0);
+
+    // The updater got its own full path as its only argument.
+    const QString marker = install.filePath(QStringLiteral("updater-ran"));
+    QTRY_VERIFY(QFile::exists(marker));
+    QFile file(marker);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromLocal8Bit(file.readAll()), install.filePath(QStringLiteral("AutoUpdate.exe")) + "\n");
+
+    const QString db = data.filePath(QStringLiteral("corvane.db"));
+    QCOMPARE(recorded(db, QStringLiteral("SELECT version FROM version")), QStringLiteral("2.0.0.3"));
+    QCOMPARE(recorded(db, QStringLiteral("SELECT time FROM time")), databaseDateText(QDate::currentDate()));
+    // Start-up stopped before the log file and the interface.
+    QVERIFY(!plit.logText().contains(QLatin1String(" main End ")));
+}
+
+void UpdateCheckTest::runningProgramReportsItsStartAndKeepsItsVersion()
+{
+    QTemporaryDir install(QCoreApplication::applicationDirPath() + QStringLiteral("/install-XXXXXX"));
+    QTemporaryDir data;
+    const QString program = installProgram(install, false);
+    QVERIFY(!program.isEmpty());
+    m_server->setUpdateVersion(QStringLiteral("2.0.0.3"));
+
+    PlitProcess plit(data.path(), program);
+    plit.start();
+    QVERIFY2(plit.waitUntilUp(), qPrintable(plit.output()));
+    QCOMPARE(plit.process().state(), QProcess::Running);
+    QVERIFY2(plit.output().contains(QLatin1String("AutoUpdate.exe")), qPrintable(plit.output()));
+
+    QCOMPARE(m_server->requests(QStringLiteral("/updatefile.json")).size(), 1);
+    QCOMPARE(m_server->requests(QStringLiteral("/updatefile.json")).first().toObject().value("method").toString(),
+             QStringLiteral("GET"));
+    QTRY_COMPARE(m_server->requests(QStringLiteral("/api/platApi/sendLog")).size(), 1);
+    const QJsonObject report = m_server->requests(QStringLiteral("/api/platApi/sendLog")).first().toObject();
+    Tool tool;
+    QCOMPARE(report.value("body").toString(),
+             QStringLiteral("types=1000&summary=user open software&mac=%1&ip=%2&edition=2.0.0.2")
+                 .arg(tool.getMac(), tool.getIp()));
+
+    QCOMPARE(recorded(data.filePath(QStringLiteral("corvane.db")), QStringLiteral("SELECT version FROM version")),
+             QStringLiteral("2.0.0.2"));
+}
+
+void UpdateCheckTest::programComesUpWhenTheUpdateServerNeverAnswers()
+{
+    QTemporaryDir data;
+    m_server->script(QStringLiteral("/updatefile.json"), {{"hang", true}});
+    PlitProcess plit(data.path());
+    plit.environment().insert(QStringLiteral("PLIT_REQUEST_TIMEOUT_MS"), QStringLiteral("1500"));
+    plit.start();
+    QVERIFY2(plit.waitUntilUp(), qPrintable(plit.output()));
+    QCOMPARE(m_server->requests(QStringLiteral("/updatefile.json")).size(), 1);
+    QCOMPARE(plit.process().state(), QProcess::Running);
+}
+
+QTEST_GUILESS_MAIN(UpdateCheckTest)
+#include "tst_updatecheck.moc"
