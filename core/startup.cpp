@@ -6,6 +6,11 @@
 #include "core/versioninfo.h"
 #include "core/versionupdate.h"
 #include "database/datebasefunction.h"
+#include "services/configfunction.h"
+#include "services/mainfunction.h"
+#include "services/posterfunction.h"
+#include "services/usertaxinfo.h"
+#include "services/vantafunction.h"
 
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
@@ -41,19 +46,20 @@ void RegisterTypeToQml()
 {
     const QString label = QStringLiteral("RegisterTypeToQml");
     Trace::begin(label);
-    // registerFunction<MainFunction>("MainFunction");
-    // registerFunction<ConfigFunction>("ConfigFunction");
+    registerFunction<MainFunction>("MainFunction");
+    registerFunction<ConfigFunction>("ConfigFunction");
     registerFunction<DatebaseFunction>("DatebaseFunction");
     registerFunction<LogFunction>("LogFunction");
     registerFunction<VersionInfo>("VersionInfo");
-    // registerFunction<VantaFunction>("VantaFunction");
+    registerFunction<VantaFunction>("VantaFunction");
     // registerFunction<WebBrowerFunction>("WebBrowerFunction");
     // registerFunction<Dpi>("Dpi");
-    // registerFunction<PosterFunction>("PosterFunction");
+    registerFunction<PosterFunction>("PosterFunction");
     // registerFunction<DownloadFunction>("DownloadFunction");
     // registerFunction<IconExtractFunction>("IconExtractFunction");
     // registerFunction<SystemFunction>("SystemFunction");
     // "an.utility" MyMenu, MyAction, MySeparator, SystemTrayIcon; "Clipboard" Clipboard.
+    qRegisterMetaType<UserTaxInfo *>("UserTaxInfo*");
     Trace::end(label);
 }
 
@@ -71,8 +77,10 @@ void RegisterEngine(QQmlApplicationEngine &engine)
     context.setContextProperty(QStringLiteral("versionInfo"), new VersionInfo);
     reconcileVersionWithProgram(*datebaseFunction);
 
-    // "mainFunction", "configFucntion", "vantaFunction", "dpi" are published
-    // here, in that order.
+    context.setContextProperty(QStringLiteral("mainFunction"), new MainFunction);
+    context.setContextProperty(QStringLiteral("configFucntion"), new ConfigFunction);
+    context.setContextProperty(QStringLiteral("vantaFunction"), new VantaFunction);
+    // "dpi" is published here.
     auto *logFunction = new LogFunction;
     context.setContextProperty(QStringLiteral("logFunction"), logFunction);
 
@@ -80,7 +88,9 @@ void RegisterEngine(QQmlApplicationEngine &engine)
 
     sendStartupUsageReport(*logFunction);
 
-    // "webBrowerFunction", "posterFunction", "downloadFunction" are published here.
+    // "webBrowerFunction" is published here.
+    context.setContextProperty(QStringLiteral("posterFunction"), new PosterFunction);
+    // "downloadFunction" is published here.
 
     Trace::end(label);
 

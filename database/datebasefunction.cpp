@@ -1,6 +1,7 @@
 #include "database/datebasefunction.h"
 
 #include "core/deployment.h"
+#include "core/qmlelement.h"
 #include "core/trace.h"
 #include "core/versionupdate.h"
 #include "database/configmodel.h"
@@ -36,7 +37,7 @@ ConfigModel *newConfigModel(const QVariantMap &row, Fields fields)
 void appendModels(QVariantList &list, const QList<QVariantMap> &rows, Fields fields = Fields::All)
 {
     for (const QVariantMap &row : rows)
-        list.append(QVariant::fromValue(newConfigModel(row, fields)));
+        list.append(qmlElement(newConfigModel(row, fields)));
 }
 
 UserInfo *newUserInfo(const QVariantMap &row, bool withAutologin)
@@ -139,7 +140,7 @@ QVariantList DatebaseFunction::getTopConfigList()
     for (const QVariantMap &row : programs) {
         const QString name = row.value(QStringLiteral("name")).toString();
         if (name != QStringLiteral("打印助手") && name != QLatin1String("Ressa"))
-            list.append(QVariant::fromValue(newConfigModel(row, Fields::All)));
+            list.append(qmlElement(newConfigModel(row, Fields::All)));
     }
     appendModels(list, rowsNamed(kInvoicing));
     appendModels(list, m_connection.querySql(QStringLiteral(
@@ -165,7 +166,7 @@ QVariantList DatebaseFunction::getNotConfigList()
         const QString name = row.value(QStringLiteral("name")).toString();
         qDebug().noquote() << name;
         if (name != kMore && name != kInvoicing)
-            list.append(QVariant::fromValue(newConfigModel(row, Fields::All)));
+            list.append(qmlElement(newConfigModel(row, Fields::All)));
     }
     return list;
 }
@@ -234,7 +235,7 @@ QVariantList DatebaseFunction::getUserInfoAutoLogin()
     QVariantList list;
     for (const QVariantMap &row :
          m_connection.querySql(QStringLiteral("SELECT * FROM UserInfo WHERE autologin = 1")))
-        list.append(QVariant::fromValue(newUserInfo(row, false)));
+        list.append(qmlElement(newUserInfo(row, false)));
     return list;
 }
 
@@ -243,7 +244,7 @@ QVariantList DatebaseFunction::getUserInfo()
     QVariantList list;
     for (const QVariantMap &row :
          m_connection.querySql(QStringLiteral("SELECT * FROM UserInfo WHERE autologin = 1")))
-        list.append(QVariant::fromValue(newUserInfo(row, true)));
+        list.append(qmlElement(newUserInfo(row, true)));
     return list;
 }
 

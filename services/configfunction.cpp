@@ -1,0 +1,87 @@
+#include "services/configfunction.h"
+
+#include "core/deployment.h"
+
+#include <QFile>
+#include <QSettings>
+
+#include <functional>
+
+namespace {
+
+const QString kPhone = QStringLiteral("PHONRNUM");
+const QString kPassword = QStringLiteral("PASSWORD");
+const QString kAutoLogon = QStringLiteral("AUTOLOGON");
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+} // namespace
+
+ConfigFunction::ConfigFunction(QObject *parent)
+    : QObject(parent)
+{
+}
+
+QString ConfigFunction::filePath()
+{
+    return Deployment::dataPath(QStringLiteral("System.ini"));
+}
+
+std::unique_ptr<QSettings> ConfigFunction::open()
+{
+    auto settings = std::make_unique<QSettings>(filePath(), QSettings::IniFormat);
+    settings->setIniCodec("GB18030");
+    return settings;
+}
+
+void ConfigFunction::write(const std::function<void(QSettings &)> &change)
+{
+    const QString path = filePath();
+    // QSettings replaces the file by a new one that takes over the mode of the
+    // old; an empty file made with the owner-only mode comes first, so the
+    // password is never readable by others, not even for a moment.
+    if (!QFile::exists(path)) {
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.setPermissions(kOwnerOnly);
+    }
+    {
+        std::unique_ptr<QSettings> settings = open();
+        change(*settings);
+        settings->sync();
+    }
+    if (QFile::exists(path) && QFile::permissions(path) != kOwnerOnly)
+        QFile::setPermissions(path, kOwnerOnly);
+}
+
+void ConfigFunction::saveConfig(QString _key, QString _value)
+{
+    write([&](QSettings &settings) {
+        settings.beginGroup(QStringLiteral("FunDic"));
+        settings.setValue(_key, _value);
+        settings.endGroup();
+    });
+}
+
+bool ConfigFunction::keyExist(QString _key)
+{
+    return !open()->value(QStringLiteral("FunDic/") + _key).toString().isEmpty();
+}
+
+ConfigFunction::Credentials ConfigFunction::readCredentials()
+{
+    const std::unique_ptr<QSettings> settings = open();
+    Credentials credentials;
+    credentials.phone = settings->value(kPhone).toString();
+    credentials.password = settings->value(kPassword).toString();
+    credentials.autoLogon = settings->value(kAutoLogon, false).toBool();
+    return credentials;
+}
+
+void ConfigFunction::writeCredentials(const QString &phone, const QString &password)
+{
+    write([&](QSettings &settings) {
+        settings.setValue(kPhone, phone);
+        settings.setValue(kPassword, password);
+        settings.setValue(kAutoLogon, true);
+    });
+}

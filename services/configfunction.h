@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QSettings;
+
+// The user settings file "System.ini" in the data directory: the "FunDic"
+// dictionary of paths chosen in dialogs, and the saved sign-in credentials at
+// the top level. Every access opens the file, reads or writes, and closes it.
+class ConfigFunction : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ConfigFunction(QObject *parent = nullptr);
+
+    Q_INVOKABLE bool keyExist(QString _key);
+
+    struct Credentials
+    {
+        QString phone;
+        QString password;
+        bool autoLogon = false;
+    };
+    static Credentials readCredentials();
+    static void writeCredentials(const QString &phone, const QString &password);
+
+    static QString filePath();
+
+public slots:
+    void saveConfig(QString _key, QString _value);
+
+private:
+    // Chinese paths must read back unchanged, and existing GB2312 files must
+    // still read: GB18030 is a superset of GB2312 that encodes every character.
+    static std::unique_ptr<QSettings> open();
+    // The file holds a password in plain text: readable by its user only.
+    static void write(const std::function<void(QSettings &)> &change);
+};

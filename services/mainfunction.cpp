@@ -1,0 +1,432 @@
+#include "services/mainfunction.h"
+
+#include "core/deployment.h"
+#include "core/logmessagehandler.h"
+#include "core/programstart.h"
+#include "core/tool.h"
+#include "core/trace.h"
+#include "database/configmodel.h"
+#include "services/configfunction.h"
+#include "services/uninstallsource.h"
+#include "services/usertaxinfo.h"
+#include "services/vantafunction.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QUrl>
+
+namespace {
+
+const QString kLoginFailed = QStringLiteral("登录失败");
+const QString kLocked = QStringLiteral("此用户已锁定");
+
+// The reply as a JSON object with a boolean "states", or false.
+bool statesReply(const QString &reply, QJsonObject *object)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(reply.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return false;
+    *object = document.object();
+    return object->value(QLatin1String("states")).isBool();
+}
+
+QString refusal(const QJsonObject &object)
+{
+    const QString msg = object.value(QLatin1String("msg")).toString();
+    qDebug().noquote() << QStringLiteral("message: ") + msg;
+    return msg;
+}
+
+// The entry text with everything after its last separator replaced by
+// `fileName`. Here "/" separates as well as "\"; the separator found is kept.
+QString besideLastSeparator(const QString &text, const QString &fileName)
+{
+    const int cut = qMax(text.lastIndexOf(QLatin1Char('\\')), text.lastIndexOf(QLatin1Char('/')));
+    if (cut < 0)
+        return QString();
+    return text.left(cut + 1) + fileName;
+}
+
+QString withExeSuffix(const QString &text)
+{
+    return text.isEmpty() ? QString() : text.left(qMax(0, text.size() - 3)) + QStringLiteral("exe");
+}
+
+struct Probe
+{
+    const char *subkey;
+    const char *value;
+    QString (*candidate)(const QString &);
+    const char *appName;
+};
+
+QString asItStands(const QString &text)
+{
+    return text;
+}
+
+QString tokenBillBeside(const QString &text)
+{
+    return besideLastSeparator(text, QStringLiteral("TokenBill.exe"));
+}
+
+const Probe kProbes[] = {
+    {"开票软件", "DisplayIcon", asItStands, "开票软件"},
+    {"Vanta财税助手", "DisplayIcon", withExeSuffix, "财税助手"},
+    {"增值税发票开票软件（税务UKey版）_is1", "UninstallDataFile", tokenBillBeside, "UKEY开票"},
+    {"{5E0B7C2D-41A9-4F3E-9B6D-0C8A2F71D3E4}_is1", "DisplayIcon", asItStands, "Ressa"},
+    {"Vanta打印助手升级版", "DisplayIcon", asItStands, "打印助手"},
+};
+const Probe &kPrintHelperProbe = kProbes[4];
+
+QString probedPath(const Probe &probe)
+{
+    return probe.candidate(
+        UninstallSource::value(QString::fromUtf8(probe.subkey), QString::fromUtf8(probe.value)));
+}
+
+} // namespace
+
+QMap<QString, QString> MainFunction::launchPaths;
+int MainFunction::launchOrder = 0;
+
+MainFunction::MainFunction(QObject *parent)
+    : QObject(parent)
+{
+    initRegInfoTest();
+    initDbInfo();
+    m_manager = new QNetworkAccessManager(this);
+}
+
+QString MainFunction::post(const char *path, const QString &body, BodyEncoding encoding)
+{
+    QString reply;
+    m_request.postPlatformRequest(Deployment::platformUrl() + QLatin1String(path), body, reply, encoding);
+    return reply;
+}
+
+QString MainFunction::parseLoginReply(const QString &reply, const QString &phoneNum)
+{
+    QJsonObject object;
+    if (!statesReply(reply, &object))
+        return kLoginFailed;
+    if (!object.value(QLatin1String("states")).toBool())
+        return refusal(object);
+
+    const QJsonValue status = object.value(QLatin1String("status"));
+    if (!status.isDouble())
+        return kLoginFailed;
+    if (status.toDouble() <= 0)
+        return kLocked;
+
+    m_userNum = phoneNum;
+    m_loginStatus = true;
+    if (status.toDouble() < 2)
+        return QStringLiteral("Improve");
+
+    const QJsonObject nndata = object.value(QLatin1String("nndata")).toObject();
+    QVariantList companies;
+    for (const QJsonValue &company : nndata.value(QLatin1String("data")).toArray())
+        companies.append(QVariant::fromValue(UserTaxInfo::fromJson(company.toObject())));
+    qDebug() << companies.size();
+    VantaFunction::setTaxCodeFromPhoneNo(companies);
+    VantaFunction::setTaxCodePageCount(nndata.value(QLatin1String("page_count")).toInt());
+    return QStringLiteral("OK");
+}
+
+void MainFunction::btnDynamic(QString phoneNum)
+{
+    const QString label = QStringLiteral("MainFunction::btnDynamic");
+    Trace::begin(label);
+    const QString reply = post("/api/platApi/mesSend",
+                               QStringLiteral("phone=") + RequestSender::formValue(phoneNum) + QStringLiteral("&types=1012"));
+    QJsonObject object;
+    if (statesReply(reply, &object)) {
+        if (object.value(QLatin1String("states")).toBool()) {
+            const QJsonValue key = object.value(QLatin1String("key"));
+            if (key.isString())
+                m_key = key.toString();
+        } else {
+            refusal(object);
+        }
+    }
+    Trace::end(label);
+}
+
+QString MainFunction::btnLogin(QString phoneNum, QString code)
+{
+    const QString label = QStringLiteral("MainFunction::btnLogin");
+    Trace::begin(label);
+    const QString reply = post("/api/platApi/log_on",
+                               QStringLiteral("phone=") + RequestSender::formValue(phoneNum) + QStringLiteral("&key=")
+                                   + RequestSender::formValue(m_key) + QStringLiteral("&code=") + RequestSender::formValue(code)
+                                   + QStringLiteral("&types=1010"));
+    Trace::end(label);
+    return parseLoginReply(reply, phoneNum);
+}
+
+QString MainFunction::btnLoginPassword(QString phoneNum, QString password, bool autoLogon)
+{
+    const QString label = QStringLiteral("MainFunction::btnLoginPassword");
+    Trace::begin(label);
+    const QString reply = post("/api/platApi/passlog_on",
+                               QStringLiteral("phone=") + RequestSender::formValue(phoneNum) + QStringLiteral("&password=")
+                                   + RequestSender::formValue(password) + QStringLiteral("&types=1010"));
+    Trace::end(label);
+    const QString result = parseLoginReply(reply, phoneNum);
+    if (autoLogon && result == QLatin1String("OK"))
+        ConfigFunction::writeCredentials(phoneNum, password);
+    return result;
+}
+
+QString MainFunction::btnAutoLogin()
+{
+    const ConfigFunction::Credentials saved = ConfigFunction::readCredentials();
+    if (!saved.autoLogon)
+        return QString();
+    return btnLoginPassword(saved.phone, saved.password, true);
+}
+
+void MainFunction::btnLoginOut()
+{
+    m_loginStatus = false;
+    m_userNum = QString();
+}
+
+QString MainFunction::btnCommitInfo(QString name, QString mail, QString phoneNum, QString code,
+                                    QString password)
+{
+    qDebug().noquote() << QStringLiteral("btnCommitInfo");
+    // The completion window may pass no number: the signed-in one is meant,
+    // and a successful reply records the number that was sent.
+    const QString phone = phoneNum.isEmpty() ? m_userNum : phoneNum;
+    const QString reply = post("/api/platApi/userReg",
+                               QStringLiteral("phone=") + RequestSender::formValue(phone) + QStringLiteral("&email=")
+                                   + RequestSender::formValue(mail) + QStringLiteral("&real_name=") + RequestSender::formValue(name)
+                                   + QStringLiteral("&password=") + RequestSender::formValue(password)
+                                   + QStringLiteral("&key=") + RequestSender::formValue(m_key) + QStringLiteral("&code=")
+                                   + RequestSender::formValue(code) + QStringLiteral("&types=1011"),
+                               BodyEncoding::Utf8);
+    return parseLoginReply(reply, phone);
+}
+
+QString MainFunction::btnResetPassword(QString phoneNum, QString code, QString password, QString rpassword)
+{
+    const QString label = QStringLiteral("MainFunction::btnResetPassword");
+    Trace::begin(label);
+    const auto form = [&](const QString &pass, const QString &repeat) {
+        return QStringLiteral("phone=") + RequestSender::formValue(phoneNum) + QStringLiteral("&password=") + pass
+            + QStringLiteral("&rpassword=") + repeat + QStringLiteral("&key=") + RequestSender::formValue(m_key)
+            + QStringLiteral("&code=") + RequestSender::formValue(code) + QStringLiteral("&types=1015");
+    };
+    // Passwords never reach the log file.
+    qDebug().noquote() << form(QStringLiteral("***"), QStringLiteral("***"));
+    const QString reply = post("/api/platApi/ResetPassword", form(RequestSender::formValue(password), RequestSender::formValue(rpassword)));
+
+    QJsonObject object;
+    if (statesReply(reply, &object)) {
+        if (!object.value(QLatin1String("states")).toBool())
+            return refusal(object);
+        const QJsonValue status = object.value(QLatin1String("status"));
+        if (status.isDouble())
+            return status.toDouble() >= 1 ? QStringLiteral("OK") : kLocked;
+    }
+    Trace::end(label);
+    return QStringLiteral("重置失败");
+}
+
+QString MainFunction::btnSuggestionInfo(QString msgtypes, QString summary, QString phoneNum)
+{
+    const QString reply = post("/api/platApi/messageSave",
+                               QStringLiteral("msgtypes=") + RequestSender::formValue(msgtypes) + QStringLiteral("&summary=")
+                                   + RequestSender::formValue(summary.left(200)) + QStringLiteral("&phone=")
+                                   + RequestSender::formValue(phoneNum) + QStringLiteral("&types=1016"),
+                               BodyEncoding::Utf8);
+    bool states = false;
+    QString msg;
+    if (!parseStatesReply(reply, states, msg))
+        return QStringLiteral("返回json解析失败");
+    return states ? QStringLiteral("OK") : msg;
+}
+
+bool MainFunction::getLoginStatus()
+{
+    return m_loginStatus;
+}
+
+QString MainFunction::getUserNum()
+{
+    qDebug().noquote() << QStringLiteral("getUserNum: ") + m_userNum;
+    return m_userNum.isEmpty() ? QString(QLatin1String("")) : m_userNum;
+}
+
+QString MainFunction::getEncodeUrl()
+{
+    qDebug().noquote() << QStringLiteral("MainFunction::getEncodeUrl()");
+    const QString base = Deployment::platformUrl();
+    Tool tool;
+    const QString serverTime = tool.httpGet(base + QStringLiteral("/api/platApi/getServtime"));
+    const QString url = base + QStringLiteral("/api/platApi/ckUser?phone=")
+        + tool.getEncodeText(serverTime, m_userNum);
+    qDebug().noquote() << QStringLiteral("getEncodeUrl: ") + url;
+    return url;
+}
+
+void MainFunction::recordDetected(const QString &appName, const QString &path)
+{
+    m_db.updateConfigInfo(appName, path, launchOrder);
+    ++launchOrder;
+}
+
+void MainFunction::initRegInfoTest()
+{
+    const QString label = QStringLiteral("MainFunction::initRegInfoTest");
+    Trace::begin(label);
+    for (const Probe &probe : kProbes) {
+        const QString path = probedPath(probe);
+        if (!path.isEmpty() && QFileInfo::exists(path))
+            recordDetected(QString::fromUtf8(probe.appName), path);
+    }
+    Trace::end(label);
+}
+
+void MainFunction::initDbInfo()
+{
+    const QString label = QStringLiteral("MainFunction::initDbInfo");
+    Trace::begin(label);
+    m_db.checkDb();
+    launchPaths.clear();
+    const QVariantList entries = m_db.getCurrentConfigList();
+    for (const QVariant &entry : entries) {
+        const QScopedPointer<ConfigModel> model(entry.value<ConfigModel *>());
+        if (!model)
+            continue;
+        if (fileExist(model->path()))
+            launchPaths.insert(model->name(), model->path());
+        else if (model->type() != 1)
+            m_db.updateConfigInfo(model->name(), QString(), 0);
+    }
+    Trace::end(label);
+}
+
+void MainFunction::resetRegInfo()
+{
+    initRegInfoTest();
+    initDbInfo();
+}
+
+void MainFunction::btnOpenApp(QString appName)
+{
+    const QString path = launchPaths[appName];
+    ProgramStart::detached(path, {}, QFileInfo(path).absolutePath());
+}
+
+void MainFunction::btnOpenInvoice()
+{
+    btnOpenApp(QStringLiteral("MainExecute"));
+}
+
+void MainFunction::btnOpenUkey()
+{
+    btnOpenApp(QStringLiteral("TokenBill"));
+}
+
+bool MainFunction::checkRessaStatus()
+{
+    qDebug().noquote() << QStringLiteral("checkRessaStatus");
+    const bool known = launchPaths.contains(QStringLiteral("Ressa"));
+    qDebug().noquote() << QStringLiteral("checkRessaStatus: ") + QString::number(known ? 1 : 0);
+    return known;
+}
+
+bool MainFunction::checkPrintHelper()
+{
+    const QString name = QString::fromUtf8(kPrintHelperProbe.appName);
+    if (launchPaths.contains(name))
+        return true;
+    const QString path = probedPath(kPrintHelperProbe);
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return false;
+    recordDetected(name, path);
+    launchPaths.insert(name, path);
+    return true;
+}
+
+void MainFunction::downloadPrintHelper()
+{
+    // One download at a time; a second request while one runs is ignored.
+    if (m_reply)
+        return;
+    const QString address = (Deployment::updateUrl() + QStringLiteral("/prnhelp.exe")).trimmed();
+    const QUrl url = QUrl::fromUserInput(address);
+    const QString directory = Deployment::dataDir().trimmed();
+    if (address.isEmpty() || !url.isValid() || directory.isEmpty())
+        return;
+
+    m_fileName = url.fileName(QUrl::FullyDecoded);
+    const QString target = directory + QLatin1Char('/') + m_fileName;
+    if (QFile::exists(target))
+        QFile::remove(target);
+    m_file = new QFile(target);
+    if (!m_file->open(QIODevice::WriteOnly)) {
+        qWarning().noquote() << QStringLiteral("downloadPrintHelper: cannot write ") + target;
+        delete m_file;
+        m_file = nullptr;
+        return;
+    }
+    QNetworkRequest request(url);
+    request.setTransferTimeout(Deployment::requestTimeoutMs());
+    m_reply = m_manager->get(request);
+    connect(m_reply, &QNetworkReply::finished, this, &MainFunction::onFinished);
+    connect(m_reply, &QIODevice::readyRead, this, &MainFunction::onReadyRead);
+    connect(m_reply, &QNetworkReply::downloadProgress, this, &MainFunction::onDownloadProgress);
+}
+
+void MainFunction::onReadyRead()
+{
+    if (!m_file || !m_reply)
+        return;
+    const QByteArray chunk = m_reply->readAll();
+    if (m_file->write(chunk) != chunk.size())
+        m_reply->abort(); // the disk is full or gone: finished() reports the failure
+}
+
+void MainFunction::onDownloadProgress(qint64 bytesRea, qint64 totalBytes)
+{
+    Q_UNUSED(bytesRea);
+    Q_UNUSED(totalBytes);
+}
+
+void MainFunction::onFinished()
+{
+    if (!m_file || !m_reply)
+        return;
+    onReadyRead();
+    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QVariant announced = m_reply->header(QNetworkRequest::ContentLengthHeader);
+    const bool complete = m_reply->error() == QNetworkReply::NoError && status >= 200 && status < 300
+        && (!announced.isValid() || announced.toLongLong() == m_file->size());
+
+    const QString path = m_file->fileName();
+    m_file->close();
+    delete m_file;
+    m_file = nullptr;
+    m_reply->deleteLater();
+    m_reply = nullptr;
+
+    // Only a whole installer is started; a partial one is of no use to anybody.
+    if (!complete) {
+        qWarning().noquote() << QStringLiteral("downloadPrintHelper: incomplete download of ") + path;
+        QFile::remove(path);
+        return;
+    }
+    ProgramStart::downloaded(path, {path}, Deployment::dataDir());
+}

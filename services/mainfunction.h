@@ -1,0 +1,81 @@
+#pragma once
+
+#include "core/protobufhttp.h"
+#include "database/datebasefunction.h"
+
+#include <QMap>
+#include <QObject>
+#include <QString>
+
+class QFile;
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// Signs the user in and out and manages the account on the platform: SMS
+// codes, sign-in by code or password, silent sign-in with saved credentials,
+// registration and completion, password reset, feedback. It also starts the
+// local programs of the catalogue.
+class MainFunction : public QObject
+{
+    Q_OBJECT
+public:
+    explicit MainFunction(QObject *parent = nullptr);
+
+    // "OK" with the companies handed to the tax-code list, "Improve" for an
+    // account that must be completed, or a message for the user.
+    QString parseLoginReply(const QString &reply, const QString &phoneNum);
+
+public slots:
+    void btnDynamic(QString phoneNum);
+    QString btnLogin(QString phoneNum, QString code);
+    QString btnLoginPassword(QString phoneNum, QString password, bool autoLogon = false);
+    QString btnAutoLogin();
+    void btnLoginOut();
+    QString btnCommitInfo(QString name, QString mail, QString phoneNum, QString code, QString password);
+    QString btnResetPassword(QString phoneNum, QString code, QString password, QString rpassword);
+    QString btnSuggestionInfo(QString msgtypes, QString summary, QString phoneNum);
+    bool getLoginStatus();
+    QString getUserNum();
+    QString getEncodeUrl();
+
+    void btnOpenApp(QString appName);
+    void btnOpenInvoice();
+    void btnOpenUkey();
+    bool checkRessaStatus();
+    bool checkPrintHelper();
+    void downloadPrintHelper();
+    void resetRegInfo();
+
+public:
+    // Probes the uninstall entries of the known programs and records the
+    // ones whose file exists in the catalogue.
+    void initRegInfoTest();
+    // Loads every catalogued program whose file exists into launchPaths and
+    // takes the others out of the configured set.
+    void initDbInfo();
+
+    // Catalogue name -> program path, shared by the whole process.
+    static QMap<QString, QString> launchPaths;
+    // The order number the next detected program takes; never reset.
+    static int launchOrder;
+
+private slots:
+    void onFinished();
+    void onReadyRead();
+    void onDownloadProgress(qint64 bytesRea, qint64 totalBytes);
+
+private:
+    void recordDetected(const QString &appName, const QString &path);
+
+    QString post(const char *path, const QString &body, BodyEncoding encoding = BodyEncoding::Locale);
+
+    DatebaseFunction m_db;
+    RequestSender m_request;
+    QString m_key;
+    bool m_loginStatus = false;
+    QString m_userNum;
+    QNetworkAccessManager *m_manager = nullptr;
+    QNetworkReply *m_reply = nullptr;
+    QFile *m_file = nullptr;
+    QString m_fileName;
+};

@@ -1,0 +1,112 @@
+#include "services/configfunction.h"
+#include "testdatadir.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTextCodec>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+int unixMode(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+}
+
+} // namespace
+
+// The settings file: the dictionary of chosen paths and the saved credentials.
+class ConfigFunctionTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void savedKeyExistsAndUnknownDoesNot();
+    void emptyValueCountsAsAbsent();
+    void chinesePathSurvivesARewriteOfTheCredentials();
+    void existingGb2312FileReadsUnchanged();
+    void fileIsReadableByItsOwnerOnly();
+    void missingFileReadsAsNoCredentials();
+};
+
+void ConfigFunctionTest::savedKeyExistsAndUnknownDoesNot()
+{
+    TestDataDir dir;
+    ConfigFunction config;
+    QVERIFY(!config.keyExist("DownloadPath"));
+    config.saveConfig("DownloadPath", "/home/u/downloads");
+    QVERIFY(config.keyExist("DownloadPath"));
+    QVERIFY(!config.keyExist("never"));
+    QVERIFY(QFile::exists(dir.filePath("System.ini")));
+}
+
+void ConfigFunctionTest::emptyValueCountsAsAbsent()
+{
+    TestDataDir dir;
+    ConfigFunction config;
+    config.saveConfig("DownloadPath", "/x");
+    config.saveConfig("DownloadPath", "");
+    QVERIFY(!config.keyExist("DownloadPath"));
+}
+
+void ConfigFunctionTest::chinesePathSurvivesARewriteOfTheCredentials()
+{
+    TestDataDir dir;
+    ConfigFunction config;
+    const QString path = QStringLiteral("/home/用户/下载目录");
+    config.saveConfig("DownloadPath", path);
+    ConfigFunction::writeCredentials("13800000002", "secret");
+
+    const ConfigFunction::Credentials saved = ConfigFunction::readCredentials();
+    QCOMPARE(saved.phone, QStringLiteral("13800000002"));
+    QCOMPARE(saved.password, QStringLiteral("secret"));
+    QVERIFY(saved.autoLogon);
+    QSettings raw(dir.filePath("System.ini"), QSettings::IniFormat);
+    raw.setIniCodec("GB18030");
+    QCOMPARE(raw.value("FunDic/DownloadPath").toString(), path);
+    // Stored as text in the Chinese code page, not as escape sequences.
+    const QByteArray bytes = dir.read("System.ini");
+    QVERIFY2(bytes.contains(QTextCodec::codecForName("GB18030")->fromUnicode(path)), bytes.constData());
+    QVERIFY(bytes.contains("PHONRNUM=13800000002"));
+    QVERIFY(bytes.contains("AUTOLOGON=true"));
+}
+
+void ConfigFunctionTest::existingGb2312FileReadsUnchanged()
+{
+    TestDataDir dir;
+    const QString path = QStringLiteral("D:/税务/开票");
+    QVERIFY(dir.write("System.ini", "[FunDic]\r\nDownloadPath="
+                                        + QTextCodec::codecForName("GB2312")->fromUnicode(path) + "\r\n"));
+    ConfigFunction config;
+    QVERIFY(config.keyExist("DownloadPath"));
+    ConfigFunction::writeCredentials("1", "2");
+    QSettings raw(dir.filePath("System.ini"), QSettings::IniFormat);
+    raw.setIniCodec("GB2312");
+    QCOMPARE(raw.value("FunDic/DownloadPath").toString(), path);
+}
+
+void ConfigFunctionTest::fileIsReadableByItsOwnerOnly()
+{
+    TestDataDir dir;
+    ConfigFunction::writeCredentials("13800000002", "secret");
+    QCOMPARE(unixMode(dir.filePath("System.ini")), 0600);
+    ConfigFunction config;
+    config.saveConfig("DownloadPath", "/x");
+    ConfigFunction::writeCredentials("13800000002", "other");
+    QCOMPARE(unixMode(dir.filePath("System.ini")), 0600);
+}
+
+void ConfigFunctionTest::missingFileReadsAsNoCredentials()
+{
+    TestDataDir dir;
+    const ConfigFunction::Credentials saved = ConfigFunction::readCredentials();
+    QVERIFY(saved.phone.isEmpty());
+    QVERIFY(!saved.autoLogon);
+    QVERIFY(!QFile::exists(dir.filePath("System.ini")));
+}
+
+QTEST_GUILESS_MAIN(ConfigFunctionTest)
+#include "tst_configfunction.moc"
