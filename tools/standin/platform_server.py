@@ -446,7 +446,12 @@ class Handler(BaseHTTPRequestHandler):
             split = urllib.parse.urlsplit(self.path)
             path, query = split.path, split.query
             if path.startswith("/__control/"):
+                self.stop_after_answer = False
                 self.send(self.control(method, path, body), method)
+                if self.stop_after_answer:
+                    self.close_connection = True
+                    self.wfile.flush()
+                    threading.Thread(target=self.server.stop, daemon=True).start()
                 return
             headers = {}
             for name, value in self.headers.items():
@@ -627,11 +632,11 @@ class Handler(BaseHTTPRequestHandler):
                 else:  # suffix range: the last n bytes
                     a = max(size - int(m.group(2)), 0)
                     b = size - 1
-                if b >= a or not m.group(1):
-                    if a >= size:
-                        bad = text_reply("range not satisfiable", 416)
-                        bad.headers["Content-Range"] = "bytes */%d" % size
-                        return bad
+                if a >= size and (m.group(1) or size == 0):
+                    bad = text_reply("range not satisfiable", 416)
+                    bad.headers["Content-Range"] = "bytes */%d" % size
+                    return bad
+                if b >= a:
                     start, end = a, min(b, size - 1)
                     reply.status = 206
                     reply.headers["Content-Range"] = "bytes %d-%d/%d" % (start, end, size)
@@ -678,9 +683,11 @@ class Handler(BaseHTTPRequestHandler):
                 return json_reply({"ok": False, "error": "give version or raw"}, 400)
             return json_reply({"ok": True})
         if path == "/__control/stop":
-            self.close_connection = True
-            threading.Thread(target=self.server.stop, daemon=True).start()
-            return json_reply({"ok": True})
+            # Stops once this answer is out (see serve()).
+            self.stop_after_answer = True
+            reply = json_reply({"ok": True})
+            reply.headers["Connection"] = "close"
+            return reply
         return json_reply({"ok": False, "error": "unknown control path"}, 404)
 
 
