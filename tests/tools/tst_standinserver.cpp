@@ -67,23 +67,37 @@ private:
     QScopedPointer<StandInServer> m_server;
 
 private slots:
-    void init()
+    // One server for the program; each test starts from an empty record and
+    // no scripts. Tests that change the world start a server of their own.
+    void initTestCase()
     {
         m_server.reset(new StandInServer);
         QVERIFY(m_server->isRunning());
     }
-    void cleanup() { m_server.reset(); }
+    void init()
+    {
+        QVERIFY(m_server->isRunning());
+        m_server->unscript();
+        m_server->clearRequests();
+    }
+    void cleanupTestCase() { m_server.reset(); }
 
     void startsOnAFreePortAndStopsOnRequest()
     {
         QVERIFY(m_server->port() > 0);
         QVERIFY(!m_server->baseUrl().endsWith('/'));
-        StandInServer second;
-        QVERIFY(second.isRunning());
-        QVERIFY(second.port() != m_server->port());
-        m_server.reset();
-        // After the destructor the port answers no more.
-        QVERIFY(second.isRunning());
+        QString firstUrl;
+        {
+            StandInServer first;
+            QVERIFY(first.isRunning());
+            QVERIFY(first.port() != m_server->port());
+            firstUrl = first.baseUrl();
+            QCOMPARE(exchange("GET", firstUrl + "/updatefile.json").status, 200);
+        }
+        // After the destructor the port answers no more; the others go on.
+        QCOMPARE(exchange("GET", firstUrl + "/updatefile.json").error,
+                 QNetworkReply::ConnectionRefusedError);
+        QCOMPARE(exchange("GET", url("/updatefile.json")).status, 200);
     }
 
     void useAsPlatformPointsTheProgramAtTheServer()
@@ -296,6 +310,11 @@ private slots:
 
     void registersCompletesAndResets()
     {
+        StandInServer own;
+        QVERIFY(own.isRunning());
+        auto post = [&own](const QString &path, const QByteArray &form) {
+            return exchange("POST", own.baseUrl() + path, form);
+        };
         const QByteArray key = post("/api/platApi/mesSend", "phone=13900000009&types=1012")
                                    .json()["key"].toString().toUtf8();
         const QJsonObject reg = post("/api/platApi/userReg",
@@ -386,6 +405,7 @@ private slots:
                  QStringLiteral("2.0.0.3"));
         m_server->setUpdateBody("[1,2]");
         QCOMPARE(exchange("GET", url("/updatefile.json")).body, QByteArray("[1,2]"));
+        m_server->setUpdateVersion("2.0.0.2");
 
         QVERIFY(exchange("GET", url("/prnhelp.exe")).body.size() > 100000);
         for (const char *page : {"/api/ArticleApi/mini", "/help/", "/chat/room?x=1",
