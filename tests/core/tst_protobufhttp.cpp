@@ -17,6 +17,8 @@ class ProtobufHttpTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -43,18 +45,29 @@ private:
     StandInServer *m_server = nullptr;
 };
 
+void ProtobufHttpTest::initTestCase()
+{
+    m_server = new StandInServer;
+    QVERIFY(m_server->isRunning());
+    m_server->useAsPlatform();
+}
+
+void ProtobufHttpTest::cleanupTestCase()
+{
+    delete m_server;
+    m_server = nullptr;
+}
+
 void ProtobufHttpTest::init()
 {
     m_fresh = new FreshDatabase;
-    m_server = new StandInServer;
-    QVERIFY(m_server->isRunning());
+    m_server->unscript();
+    m_server->clearRequests();
     qputenv("PLIT_REQUEST_TIMEOUT_MS", "10000");
 }
 
 void ProtobufHttpTest::cleanup()
 {
-    delete m_server;
-    m_server = nullptr;
     delete m_fresh;
     m_fresh = nullptr;
     qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
@@ -141,9 +154,11 @@ void ProtobufHttpTest::requestToASilentServerEndsAtTheTimeLimit()
 
 void ProtobufHttpTest::refusedConnectionGivesAnEmptyResult()
 {
-    const QString url = m_server->baseUrl() + QStringLiteral("/api/platApi/mesSend");
-    delete m_server;
-    m_server = nullptr;
+    QString url;
+    {
+        StandInServer stopped;
+        url = stopped.baseUrl() + QStringLiteral("/api/platApi/mesSend");
+    }
     QString result = QStringLiteral("stale");
     protobufHttp(url, QStringLiteral("phone=1"), result);
     QCOMPARE(result, QString());

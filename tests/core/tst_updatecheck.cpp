@@ -21,6 +21,8 @@ class UpdateCheckTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -42,18 +44,29 @@ private:
     StandInServer *m_server = nullptr;
 };
 
-void UpdateCheckTest::init()
+void UpdateCheckTest::initTestCase()
 {
     m_server = new StandInServer;
     QVERIFY(m_server->isRunning());
     m_server->useAsPlatform();
+}
+
+void UpdateCheckTest::cleanupTestCase()
+{
+    delete m_server;
+    m_server = nullptr;
+}
+
+void UpdateCheckTest::init()
+{
+    m_server->unscript();
+    m_server->clearRequests();
+    m_server->setUpdateVersion(QStringLiteral("2.0.0.2"));
     qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
 }
 
 void UpdateCheckTest::cleanup()
 {
-    delete m_server;
-    m_server = nullptr;
     qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
 }
 
