@@ -5,6 +5,14 @@
 #include "core/versioninfo.h"
 #include "core/versionupdate.h"
 #include "database/datebasefunction.h"
+#include "desktop/clipboard.h"
+#include "desktop/dpi.h"
+#include "desktop/iconextractfunction.h"
+#include "desktop/myaction.h"
+#include "desktop/mymenu.h"
+#include "desktop/myseparator.h"
+#include "desktop/systemfunction.h"
+#include "desktop/systemtrayicon.h"
 
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
@@ -47,12 +55,16 @@ void RegisterTypeToQml()
     registerFunction<VersionInfo>("VersionInfo");
     // registerFunction<VantaFunction>("VantaFunction");
     // registerFunction<WebBrowerFunction>("WebBrowerFunction");
-    // registerFunction<Dpi>("Dpi");
+    registerFunction<Dpi>("Dpi");
     // registerFunction<PosterFunction>("PosterFunction");
     // registerFunction<DownloadFunction>("DownloadFunction");
-    // registerFunction<IconExtractFunction>("IconExtractFunction");
-    // registerFunction<SystemFunction>("SystemFunction");
-    // "an.utility" MyMenu, MyAction, MySeparator, SystemTrayIcon; "Clipboard" Clipboard.
+    registerFunction<IconExtractFunction>("IconExtractFunction");
+    registerFunction<SystemFunction>("SystemFunction");
+    qmlRegisterType<MyMenu>("an.utility", 1, 0, "MyMenu");
+    qmlRegisterType<MyAction>("an.utility", 1, 0, "MyAction");
+    qmlRegisterType<MySeparator>("an.utility", 1, 0, "MySeparator");
+    qmlRegisterType<SystemTrayIcon>("an.utility", 1, 0, "SystemTrayIcon");
+    qmlRegisterType<Clipboard>("Clipboard", 1, 0, "Clipboard");
     Trace::end(label);
 }
 
@@ -70,8 +82,10 @@ void RegisterEngine(QQmlApplicationEngine &engine)
     context.setContextProperty(QStringLiteral("versionInfo"), new VersionInfo);
     reconcileVersionWithProgram(*datebaseFunction);
 
-    // "mainFunction", "configFucntion", "vantaFunction", "dpi", "logFunction"
-    // are published here, in that order.
+    // "mainFunction", "configFucntion", "vantaFunction" are published here,
+    // in that order.
+    context.setContextProperty(QStringLiteral("dpi"), new Dpi);
+    // "logFunction" is published here.
 
     setPalette(context);
 
@@ -81,5 +95,6 @@ void RegisterEngine(QQmlApplicationEngine &engine)
 
     Trace::end(label);
 
-    // "iconExtractFunction" and "systemFunction" are published here.
+    context.setContextProperty(QStringLiteral("iconExtractFunction"), new IconExtractFunction);
+    context.setContextProperty(QStringLiteral("systemFunction"), new SystemFunction);
 }
