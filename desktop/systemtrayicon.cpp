@@ -10,6 +10,8 @@ SystemTrayIcon::SystemTrayIcon(QQuickItem *parent)
     : QQuickItem(parent)
     , m_trayIcon(new QSystemTrayIcon(this))
 {
+    // So that QML can call onActivated with a reason.
+    qRegisterMetaType<QSystemTrayIcon::ActivationReason>();
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, &SystemTrayIcon::onActivated);
     connect(this, &QQuickItem::visibleChanged, this, &SystemTrayIcon::onVisibleChanged);
     // Hidden until the document asks for it with visible: true.

@@ -51,3 +51,5 @@ private:
     QString m_toolTip;
     QUrl m_icon;
 };
+
+Q_DECLARE_METATYPE(QSystemTrayIcon::ActivationReason)
