@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QProcess>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QSignalSpy>
@@ -160,6 +161,22 @@ private slots:
         QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
         QCOMPARE(QCoreApplication::exec(), 0);
         QVERIFY(!tray->trayIcon()->isVisible());
+    }
+
+    void exitFromTheTrayMenuEndsTheProgramWithCodeZero()
+    {
+        QProcess program;
+        program.setProcessChannelMode(QProcess::SeparateChannels);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QT_QUICK_BACKEND"), QStringLiteral("software"));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(TRAYRUNNER), {QStringLiteral(PLIT_SOURCE_DIR "/tests/desktop/data/tray.qml")});
+        QVERIFY(program.waitForFinished(20000));
+        const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY2(!errors.contains(QLatin1String(".qml")), qPrintable(errors));
     }
 
     void guardCatchesQmlWarnings()
