@@ -11,6 +11,14 @@
 #include "services/posterfunction.h"
 #include "services/usertaxinfo.h"
 #include "services/vantafunction.h"
+#include "desktop/clipboard.h"
+#include "desktop/dpi.h"
+#include "desktop/iconextractfunction.h"
+#include "desktop/myaction.h"
+#include "desktop/mymenu.h"
+#include "desktop/myseparator.h"
+#include "desktop/systemfunction.h"
+#include "desktop/systemtrayicon.h"
 
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
@@ -53,12 +61,16 @@ void RegisterTypeToQml()
     registerFunction<VersionInfo>("VersionInfo");
     registerFunction<VantaFunction>("VantaFunction");
     // registerFunction<WebBrowerFunction>("WebBrowerFunction");
-    // registerFunction<Dpi>("Dpi");
+    registerFunction<Dpi>("Dpi");
     registerFunction<PosterFunction>("PosterFunction");
     // registerFunction<DownloadFunction>("DownloadFunction");
-    // registerFunction<IconExtractFunction>("IconExtractFunction");
-    // registerFunction<SystemFunction>("SystemFunction");
-    // "an.utility" MyMenu, MyAction, MySeparator, SystemTrayIcon; "Clipboard" Clipboard.
+    registerFunction<IconExtractFunction>("IconExtractFunction");
+    registerFunction<SystemFunction>("SystemFunction");
+    qmlRegisterType<MyMenu>("an.utility", 1, 0, "MyMenu");
+    qmlRegisterType<MyAction>("an.utility", 1, 0, "MyAction");
+    qmlRegisterType<MySeparator>("an.utility", 1, 0, "MySeparator");
+    qmlRegisterType<SystemTrayIcon>("an.utility", 1, 0, "SystemTrayIcon");
+    qmlRegisterType<Clipboard>("Clipboard", 1, 0, "Clipboard");
     qRegisterMetaType<UserTaxInfo *>("UserTaxInfo*");
     Trace::end(label);
 }
@@ -80,7 +92,7 @@ void RegisterEngine(QQmlApplicationEngine &engine)
     context.setContextProperty(QStringLiteral("mainFunction"), new MainFunction);
     context.setContextProperty(QStringLiteral("configFucntion"), new ConfigFunction);
     context.setContextProperty(QStringLiteral("vantaFunction"), new VantaFunction);
-    // "dpi" is published here.
+    context.setContextProperty(QStringLiteral("dpi"), new Dpi);
     auto *logFunction = new LogFunction;
     context.setContextProperty(QStringLiteral("logFunction"), logFunction);
 
@@ -94,5 +106,6 @@ void RegisterEngine(QQmlApplicationEngine &engine)
 
     Trace::end(label);
 
-    // "iconExtractFunction" and "systemFunction" are published here.
+    context.setContextProperty(QStringLiteral("iconExtractFunction"), new IconExtractFunction);
+    context.setContextProperty(QStringLiteral("systemFunction"), new SystemFunction);
 }

@@ -1,0 +1,6 @@
+#include "desktop/iconmodel.h"
+
+IconModel::IconModel(QObject *parent)
+    : QObject(parent)
+{
+}
