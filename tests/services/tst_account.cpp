@@ -47,6 +47,10 @@ private:
 
 namespace {
 
+// The stand-in's demo account with 23 companies over 5 pages.
+const QString kDemoPhone = QStringLiteral("13800000002");
+const QString kDemoPassword = QStringLiteral("Plit@2026");
+
 QJsonObject reply(const QJsonObject &json)
 {
     return {{"json", json}};
@@ -129,7 +133,7 @@ void AccountTest::passwordSignInFillsTheCompanyList()
 {
     MainFunction account;
     // The stand-in's demo account with several companies over several pages.
-    const QString result = account.btnLoginPassword(StandInServer::demoPhone(), StandInServer::demoPassword());
+    const QString result = account.btnLoginPassword(kDemoPhone, kDemoPassword);
     QCOMPARE(result, QStringLiteral("OK"));
     VantaFunction vanta;
     QVERIFY(vanta.getTaxCodeMaxCount("") > 0);
@@ -138,7 +142,7 @@ void AccountTest::passwordSignInFillsTheCompanyList()
     const QJsonArray sent = m_server->requests("/api/platApi/passlog_on");
     QCOMPARE(sent.size(), 1);
     const QRegularExpression shape(QStringLiteral("^phone=%1&password=%2&types=1010&ip=[0-9.]*&edition=2\\.0\\.0\\.2$")
-                                       .arg(StandInServer::demoPhone(), QRegularExpression::escape(StandInServer::demoPassword())));
+                                       .arg(kDemoPhone, QRegularExpression::escape(kDemoPassword)));
     QVERIFY2(shape.match(sent.first()["body"].toString()).hasMatch(), qPrintable(sent.first()["body"].toString()));
 }
 
@@ -200,12 +204,12 @@ void AccountTest::rememberedCredentialsSignInSilently()
 {
     {
         MainFunction account;
-        QCOMPARE(account.btnLoginPassword(StandInServer::demoPhone(), StandInServer::demoPassword(), true),
+        QCOMPARE(account.btnLoginPassword(kDemoPhone, kDemoPassword, true),
                  QStringLiteral("OK"));
     }
     const ConfigFunction::Credentials saved = ConfigFunction::readCredentials();
-    QCOMPARE(saved.phone, StandInServer::demoPhone());
-    QCOMPARE(saved.password, StandInServer::demoPassword());
+    QCOMPARE(saved.phone, kDemoPhone);
+    QCOMPARE(saved.password, kDemoPassword);
     QVERIFY(saved.autoLogon);
 
     m_server->clearRequests();

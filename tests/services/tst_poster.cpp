@@ -39,11 +39,10 @@ namespace {
 
 QJsonObject news(const QString &title)
 {
-    return {{"json", QJsonObject{{"states", true},
-                                 {"data", QJsonArray{QJsonObject{{"id", 7}, {"title", title},
-                                                                 {"p_url", "http://news/7"},
-                                                                 {"summary", "s"}, {"content", "c"}}}}}}},
-            {"times", 0}};
+    const QJsonObject article{{"id", 7}, {"title", title}, {"p_url", "http://news/7"},
+                              {"summary", "s"}, {"content", "c"}};
+    const QJsonObject answer{{"states", true}, {"data", QJsonArray{article}}};
+    return {{"json", answer}, {"times", 0}};
 }
 
 QStringList takeTitles(const QVariantList &list)
@@ -158,11 +157,10 @@ void PosterTest::failureIsNeverCached()
 
 void PosterTest::articleFieldsAndDefaults()
 {
-    m_server->script("/api/ArticleApi/getArticle",
-                     {{"json", QJsonObject{{"states", true},
-                                           {"data", QJsonArray{QJsonObject{{"id", 3}, {"title", "t"}, {"p_url", "u"},
-                                                                           {"summary", "s"}, {"content", "c"}},
-                                                               QJsonObject{{"title", "no url"}}, 5}}}}}});
+    const QJsonObject fullArticle{{"id", 3}, {"title", "t"}, {"p_url", "u"}, {"summary", "s"}, {"content", "c"}};
+    const QJsonObject partialArticle{{"title", "no url"}};
+    const QJsonObject answer{{"states", true}, {"data", QJsonArray{fullArticle, partialArticle, 5}}};
+    m_server->script("/api/ArticleApi/getArticle", {{"json", answer}});
     PosterFunction poster;
     const QVariantList list = poster.getSystemNotice(8, 5);
     QCOMPARE(list.size(), 3);

@@ -130,13 +130,9 @@ void VantaFunctionTest::pageQueryWithoutKeywordSendsNoKey()
 {
     StandInServer server;
     server.useAsPlatform();
-    server.script("/api/platapi/getTaxPage",
-                  {{"json", QJsonObject{{"states", true},
-                                        {"data", QJsonObject{{"page_count", 4},
-                                                             {"data", QJsonArray{QJsonObject{{"tax_code", "91X"},
-                                                                                             {"tax_name", "某某"},
-                                                                                             {"phone", "1"},
-                                                                                             {"url", "http://x/1"}}}}}}}}}});
+    const QJsonObject company{{"tax_code", "91X"}, {"tax_name", "某某"}, {"phone", "1"}, {"url", "http://x/1"}};
+    const QJsonObject data{{"page_count", 4}, {"data", QJsonArray{company}}};
+    server.script("/api/platapi/getTaxPage", {{"json", QJsonObject{{"states", true}, {"data", data}}}});
     VantaFunction vanta;
     const QVariantList page = vanta.getTaxCodeFromPage("13800000002", 2);
     QCOMPARE(page.size(), 1);
