@@ -2,6 +2,8 @@
 #include "core/singleinstance.h"
 #include "core/startup.h"
 #include "core/trace.h"
+#include "core/unixsignals.h"
+#include "core/versionupdate.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -24,6 +26,7 @@ int main(int argc, char *argv[])
     // Qt 5.15 wants the web engine set up before the application object exists.
     QtWebEngine::initialize();
     QApplication app(argc, argv);
+    quitOnTerminationSignals();
 
     RegisterTypeToQml();
     QLoggingCategory::setFilterRules(QStringLiteral("qt.scenegraph.general=true"));
@@ -33,7 +36,11 @@ int main(int argc, char *argv[])
     QQmlApplicationEngine engine;
     RegisterEngine(engine);
 
-    // The update check runs here.
+    // The updater replaces the program's files and starts it again.
+    if (GetUpdateFileAndCheckVersion()) {
+        Trace::end(label);
+        return 0;
+    }
 
     qInstallMessageHandler(logMessageHandler);
 

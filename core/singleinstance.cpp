@@ -37,6 +37,23 @@ bool isLeftByDeadInstance(const QSharedMemory &unimem)
 #endif
 }
 
+namespace {
+
+// Creates the one-byte segment. A segment that already exists under the key
+// but belongs to no running copy is removed first.
+void createSegment(QSharedMemory &unimem)
+{
+    if (unimem.create(1, QSharedMemory::ReadWrite))
+        return;
+    if (unimem.error() == QSharedMemory::AlreadyExists && unimem.attach(QSharedMemory::ReadWrite)
+        && isLeftByDeadInstance(unimem)) {
+        unimem.detach();
+        unimem.create(1, QSharedMemory::ReadWrite);
+    }
+}
+
+} // namespace
+
 void SingleCase(QSharedMemory &unimem)
 {
     const QString label = QStringLiteral("SingleCase");
@@ -51,11 +68,11 @@ void SingleCase(QSharedMemory &unimem)
             // Detaching the last attachment removes the stale segment.
             unimem.detach();
             running = false;
-            unimem.create(1, QSharedMemory::ReadWrite);
+            createSegment(unimem);
         }
     } else {
         qDebug().noquote() << QLatin1String("unimem.errorString: ") + unimem.errorString();
-        unimem.create(1, QSharedMemory::ReadWrite);
+        createSegment(unimem);
     }
     sema.release();
 

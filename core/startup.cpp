@@ -1,6 +1,7 @@
 #include "core/startup.h"
 
 #include "core/deployment.h"
+#include "core/logfunction.h"
 #include "core/trace.h"
 #include "core/versioninfo.h"
 #include "core/versionupdate.h"
@@ -43,7 +44,7 @@ void RegisterTypeToQml()
     // registerFunction<MainFunction>("MainFunction");
     // registerFunction<ConfigFunction>("ConfigFunction");
     registerFunction<DatebaseFunction>("DatebaseFunction");
-    // registerFunction<LogFunction>("LogFunction");
+    registerFunction<LogFunction>("LogFunction");
     registerFunction<VersionInfo>("VersionInfo");
     // registerFunction<VantaFunction>("VantaFunction");
     // registerFunction<WebBrowerFunction>("WebBrowerFunction");
@@ -70,12 +71,14 @@ void RegisterEngine(QQmlApplicationEngine &engine)
     context.setContextProperty(QStringLiteral("versionInfo"), new VersionInfo);
     reconcileVersionWithProgram(*datebaseFunction);
 
-    // "mainFunction", "configFucntion", "vantaFunction", "dpi", "logFunction"
-    // are published here, in that order.
+    // "mainFunction", "configFucntion", "vantaFunction", "dpi" are published
+    // here, in that order.
+    auto *logFunction = new LogFunction;
+    context.setContextProperty(QStringLiteral("logFunction"), logFunction);
 
     setPalette(context);
 
-    // The start-up usage report is sent here.
+    sendStartupUsageReport(*logFunction);
 
     // "webBrowerFunction", "posterFunction", "downloadFunction" are published here.
 

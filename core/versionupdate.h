@@ -22,3 +22,17 @@ void reconcileVersionOnOpen(DatebaseFunction &db);
 // When the program is newer than the database record, record the program's
 // version and today's date.
 void reconcileVersionWithProgram(DatebaseFunction &db);
+
+class LogFunction;
+
+// Tells the platform's usage log that the program was opened (types 1000),
+// without waiting for the reply.
+void sendStartupUsageReport(LogFunction &logFunction);
+
+// Asks the update server for "/updatefile.json". When it announces a version
+// newer than the database's, starts "AutoUpdate.exe" from the application
+// directory, records the new version and today's date and returns true: the
+// caller then ends the process with exit code 0. Returns false when start-up
+// should go on, also when the updater could not be started (then nothing is
+// recorded and a warning is logged).
+bool GetUpdateFileAndCheckVersion();

@@ -138,7 +138,7 @@ QVariantList DatebaseFunction::getTopConfigList()
     // the limit, so the home page may show fewer than five programs.
     for (const QVariantMap &row : programs) {
         const QString name = row.value(QStringLiteral("name")).toString();
-        if (name != QLatin1String("打印助手") && name != QLatin1String("Ressa"))
+        if (name != QStringLiteral("打印助手") && name != QLatin1String("Ressa"))
             list.append(QVariant::fromValue(newConfigModel(row, Fields::All)));
     }
     appendModels(list, rowsNamed(kInvoicing));

@@ -1,0 +1,105 @@
+#include "plitprocess.h"
+
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The built program as a user starts it: first start, a second copy, and a
+// start after the first copy was killed.
+class StartupTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstStartCreatesDatabaseAndLog();
+    void secondCopyExitsWhileFirstRuns();
+    void startAfterKilledCopyRuns();
+};
+
+void StartupTest::firstStartCreatesDatabaseAndLog()
+{
+    QTemporaryDir dir;
+    PlitProcess plit(dir.path());
+    plit.start();
+    QVERIFY2(plit.waitUntilUp(), qPrintable(plit.output()));
+
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        db.setDatabaseName(dir.filePath(QStringLiteral("corvane.db")));
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec(QStringLiteral("SELECT name FROM config")));
+        QStringList names;
+        while (query.next())
+            names << query.value(0).toString();
+        QCOMPARE(names, QStringList({QStringLiteral("开票软件"), QStringLiteral("我要开票"),
+                                     QStringLiteral("Ressa"), QStringLiteral("UKEY开票"),
+                                     QStringLiteral("财税助手"), QStringLiteral("打印助手"),
+                                     QStringLiteral("智能客服"), QStringLiteral("更多")}));
+        QVERIFY(query.exec(QStringLiteral("SELECT version FROM version")) && query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("2.0.0.2"));
+        QVERIFY(query.exec(QStringLiteral("SELECT count(*) FROM UserInfo")) && query.next());
+        QCOMPARE(query.value(0).toInt(), 0);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+
+    // A backend trace: level, empty location, label, marker, time; then the
+    // handler's own time in parentheses, and CR LF.
+    const QRegularExpression mainEnd(QStringLiteral(
+        "(^|\\n)Debug: File:\\(\\) Line:\\(0\\) main End \\d{4}\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} \\S+ "
+        "\\(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d \\S+\\)\\r\\n"));
+    QVERIFY2(mainEnd.match(plit.logText()).hasMatch(), qPrintable(plit.logText().left(2000)));
+
+    // The interface loaded without a single QML warning or error.
+    QTest::qWait(300);
+    const QString log = plit.logText();
+    for (const QString &level : {QStringLiteral("\nWarning: "), QStringLiteral("\nCritical: ")})
+        QVERIFY2(!log.contains(level), qPrintable(log.left(4000)));
+    QCOMPARE(plit.process().state(), QProcess::Running);
+}
+
+void StartupTest::secondCopyExitsWhileFirstRuns()
+{
+    QTemporaryDir dir;
+    PlitProcess first(dir.path());
+    first.start();
+    QVERIFY(first.waitUntilUp());
+
+    PlitProcess second(dir.path());
+    second.start();
+    QVERIFY(second.waitForExit(10000));
+    QCOMPARE(second.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.process().exitCode(), 0);
+    QVERIFY2(second.output().contains(QStringLiteral("已经有一个PlitApp在运行，即将退出")),
+             qPrintable(second.output()));
+    QCOMPARE(first.process().state(), QProcess::Running);
+}
+
+void StartupTest::startAfterKilledCopyRuns()
+{
+    QTemporaryDir dir;
+    {
+        PlitProcess first(dir.path());
+        first.start();
+        QVERIFY(first.waitUntilUp());
+        first.kill(); // SIGKILL: the shared-memory segment stays behind
+    }
+    QFile::remove(dir.filePath(QStringLiteral("log.txt")));
+
+    PlitProcess next(dir.path());
+    next.start();
+    QVERIFY2(next.waitUntilUp(), qPrintable(next.output()));
+    QCOMPARE(next.process().state(), QProcess::Running);
+
+    // And that copy in turn keeps a further one out.
+    PlitProcess third(dir.path());
+    third.start();
+    QVERIFY(third.waitForExit(10000));
+    QCOMPARE(third.process().exitCode(), 0);
+    QCOMPARE(next.process().state(), QProcess::Running);
+}
+
+QTEST_GUILESS_MAIN(StartupTest)
+#include "tst_startup.moc"
