@@ -6,6 +6,7 @@
 #include "core/versioninfo.h"
 #include "core/versionupdate.h"
 #include "database/datebasefunction.h"
+#include "download/downloadfunction.h"
 
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
@@ -50,7 +51,7 @@ void RegisterTypeToQml()
     // registerFunction<WebBrowerFunction>("WebBrowerFunction");
     // registerFunction<Dpi>("Dpi");
     // registerFunction<PosterFunction>("PosterFunction");
-    // registerFunction<DownloadFunction>("DownloadFunction");
+    registerFunction<DownloadFunction>("DownloadFunction");
     // registerFunction<IconExtractFunction>("IconExtractFunction");
     // registerFunction<SystemFunction>("SystemFunction");
     // "an.utility" MyMenu, MyAction, MySeparator, SystemTrayIcon; "Clipboard" Clipboard.
@@ -80,7 +81,8 @@ void RegisterEngine(QQmlApplicationEngine &engine)
 
     sendStartupUsageReport(*logFunction);
 
-    // "webBrowerFunction", "posterFunction", "downloadFunction" are published here.
+    // "webBrowerFunction", "posterFunction" are published here.
+    context.setContextProperty(QStringLiteral("downloadFunction"), new DownloadFunction);
 
     Trace::end(label);
 
