@@ -88,6 +88,8 @@ void DownloadFile::start()
         started = m_control->downloadFile(m_url, m_saveFile, 1);
     if (started && m_control->state() == DownloadControl::Downloading)
         m_timer->start();
+    else if (!started && m_lastError.isEmpty())
+        m_lastError = m_control->errorString(); // a failed size probe raises no signal
 }
 
 void DownloadFile::pause()
@@ -205,7 +207,7 @@ void DownloadFile::startInstaller(const QString &path)
     // before; anything else goes to the desktop's handler for its type.
     if (QFileInfo(path).isExecutable())
         QProcess::startDetached(path, {path}, QCoreApplication::applicationDirPath());
-    else
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        QProcess::startDetached(QStringLiteral("xdg-open"), {path});
 #endif
 }

@@ -12,7 +12,7 @@ namespace {
 
 // Bounds what a reply may hold in memory while the file is being written, so
 // that memory does not grow with the file when the disk is the slower side.
-constexpr qint64 replyBufferBytes = 4 * 1024 * 1024;
+constexpr qint64 replyBufferBytes = 256 * 1024;
 
 // A segment that receives nothing for this long fails, so that a stalled
 // connection shows up as an error instead of a progress bar that never moves.
