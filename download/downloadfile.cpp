@@ -33,6 +33,9 @@ DownloadFile::DownloadFile(QString name, QString url, QString saveFile)
     if (m_resumeFile->open(QIODevice::ReadOnly)) {
         m_resume = 1;
         m_url = resumePath;
+        // Not held open: the controller rewrites the file while it runs, and
+        // an open handle would keep Windows from replacing it.
+        m_resumeFile->close();
     }
 }
 
