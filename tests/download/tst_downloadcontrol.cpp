@@ -56,7 +56,7 @@ private slots:
     {
         m_dir.reset(new TestDataDir);
         m_server.reset(new StandInServer);
-        QVERIFY(m_server->start());
+        QVERIFY(m_server->isRunning());
     }
 
     void cleanup()

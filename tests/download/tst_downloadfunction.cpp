@@ -67,7 +67,7 @@ private slots:
     {
         m_dir.reset(new TestDataDir);
         m_server.reset(new StandInServer);
-        QVERIFY(m_server->start());
+        QVERIFY(m_server->isRunning());
         m_server->useAsPlatform();
         // Downloaded files go to the desktop's handler; this one only records.
         QVERIFY(m_dir->write(QStringLiteral("bin/xdg-open"),

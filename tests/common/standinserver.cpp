@@ -1,0 +1,188 @@
+#include "standinserver.h"
+
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QtEndian>
+
+namespace {
+
+constexpr int ControlTimeoutMs = 10000;
+constexpr qint64 BlockSize = 4096;
+
+const QByteArray &pattern()
+{
+    static const QByteArray bytes = [] {
+        QByteArray p(BlockSize - 8, Qt::Uninitialized);
+        for (int j = 0; j < p.size(); ++j)
+            p[j] = char(((j * 37) + (j >> 8)) & 0xFF);
+        return p;
+    }();
+    return bytes;
+}
+
+} // namespace
+
+StandInServer::StandInServer()
+{
+    // The server's own log (SMS codes, requests) stays visible in test output.
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(QStringLiteral("python3"),
+                    {QStringLiteral(PLIT_SOURCE_DIR "/tools/standin/platform_server.py"),
+                     QStringLiteral("--port"), QStringLiteral("0")});
+    if (!m_process.waitForStarted(ControlTimeoutMs)) {
+        qWarning("stand-in server did not start: %s", qPrintable(m_process.errorString()));
+        return;
+    }
+    QDeadlineTimer deadline(ControlTimeoutMs);
+    QByteArray line;
+    while (!line.endsWith('\n') && !deadline.hasExpired()
+           && m_process.state() == QProcess::Running) {
+        if (m_process.canReadLine() || m_process.waitForReadyRead(int(deadline.remainingTime())))
+            line += m_process.readLine();
+    }
+    const QRegularExpression listening(QStringLiteral("^listening on [0-9.]+:(\\d+)\\s*$"));
+    const QRegularExpressionMatch match = listening.match(QString::fromUtf8(line));
+    if (match.hasMatch())
+        m_port = quint16(match.captured(1).toUInt());
+    else
+        qWarning("stand-in server gave no listening line: %s", line.constData());
+}
+
+StandInServer::~StandInServer()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    if (m_port)
+        control("POST", QStringLiteral("/__control/stop"));
+    if (!m_process.waitForFinished(3000)) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(3000)) {
+            m_process.kill();
+            m_process.waitForFinished(3000);
+        }
+    }
+}
+
+bool StandInServer::isRunning() const
+{
+    return m_port != 0 && m_process.state() == QProcess::Running;
+}
+
+QString StandInServer::baseUrl() const
+{
+    return QStringLiteral("http://127.0.0.1:%1").arg(m_port);
+}
+
+void StandInServer::useAsPlatform() const
+{
+    qputenv("PLIT_PLATFORM_URL", baseUrl().toUtf8());
+    qputenv("PLIT_UPDATE_URL", baseUrl().toUtf8());
+    qputenv("PLIT_CHAT_URL", (baseUrl() + QStringLiteral("/chat")).toUtf8());
+}
+
+QJsonArray StandInServer::requests() const
+{
+    return QJsonDocument::fromJson(control("GET", QStringLiteral("/__control/requests"))).array();
+}
+
+QJsonArray StandInServer::requests(const QString &path) const
+{
+    QJsonArray matching;
+    for (const QJsonValue &entry : requests()) {
+        if (entry.toObject().value(QStringLiteral("path")).toString() == path)
+            matching.append(entry);
+    }
+    return matching;
+}
+
+void StandInServer::clearRequests() const
+{
+    control("POST", QStringLiteral("/__control/clear"));
+}
+
+void StandInServer::script(const QString &path, const QJsonObject &reply) const
+{
+    QJsonObject body = reply;
+    body.insert(QStringLiteral("path"), path);
+    control("POST", QStringLiteral("/__control/script"),
+            QJsonDocument(body).toJson(QJsonDocument::Compact));
+}
+
+void StandInServer::unscript() const
+{
+    control("POST", QStringLiteral("/__control/unscript"));
+}
+
+void StandInServer::setUpdateVersion(const QString &version) const
+{
+    const QJsonObject body{{QStringLiteral("version"), version}};
+    control("POST", QStringLiteral("/__control/update"),
+            QJsonDocument(body).toJson(QJsonDocument::Compact));
+}
+
+void StandInServer::setUpdateBody(const QByteArray &raw) const
+{
+    const QJsonObject body{{QStringLiteral("raw"), QString::fromUtf8(raw)}};
+    control("POST", QStringLiteral("/__control/update"),
+            QJsonDocument(body).toJson(QJsonDocument::Compact));
+}
+
+QByteArray StandInServer::generatedBytes(qint64 offset, qint64 length)
+{
+    QByteArray out;
+    if (length <= 0 || offset < 0)
+        return out;
+    out.reserve(int(length));
+    qint64 pos = offset;
+    const qint64 end = offset + length;
+    while (pos < end) {
+        const qint64 block = pos / BlockSize;
+        QByteArray whole(8, Qt::Uninitialized);
+        qToBigEndian<quint64>(quint64(block), whole.data());
+        whole += pattern();
+        const qint64 from = pos - block * BlockSize;
+        const qint64 take = qMin(BlockSize - from, end - pos);
+        out += whole.mid(int(from), int(take));
+        pos += take;
+    }
+    return out;
+}
+
+QString StandInServer::generatedFilePath(qint64 size, const QString &name)
+{
+    return QStringLiteral("/files/gen/%1/%2").arg(size).arg(name);
+}
+
+QByteArray StandInServer::control(const QByteArray &method, const QString &path,
+                                  const QByteArray &body) const
+{
+    if (!m_port)
+        return QByteArray();
+    QNetworkAccessManager manager;
+    QNetworkRequest request(QUrl(baseUrl() + path));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    QNetworkReply *reply = manager.sendCustomRequest(request, method, body);
+    QEventLoop loop;
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    limit.start(ControlTimeoutMs);
+    if (!reply->isFinished())
+        loop.exec();
+    QByteArray answer;
+    if (reply->isFinished() && reply->error() == QNetworkReply::NoError)
+        answer = reply->readAll();
+    else
+        qWarning("stand-in control %s %s failed: %s", method.constData(), qPrintable(path),
+                 qPrintable(reply->errorString()));
+    reply->abort();
+    delete reply;
+    return answer;
+}

@@ -1,0 +1,748 @@
+#!/usr/bin/env python3
+"""Stand-in for the Plit platform service and update server, on loopback.
+
+Serves the platform's form-POST API from a small world (world.json), the
+update file, the print-helper installer, generated download files with Range
+support, and plain HTML pages.  Control paths under /__control/ let tests read
+the request record and script faults.  Standard library only.
+
+    python3 platform_server.py --port 0 [--world world.json] [--host 127.0.0.1]
+
+The first line on stdout is "listening on <host>:<port>"; everything else goes
+to stderr.
+"""
+
+import argparse
+import hashlib
+import json
+import os
+import re
+import select
+import signal
+import socket
+import struct
+import sys
+import threading
+import time
+import urllib.parse
+import zlib
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+# Generated files: 4096-byte blocks, each the block index as 8 big-endian
+# bytes followed by a fixed pattern, so a range written at the wrong offset
+# shows up at once.
+BLOCK = 4096
+PATTERN = bytes(((j * 37) + (j >> 8)) & 0xFF for j in range(BLOCK - 8))
+CHUNK = 1 << 20
+MAX_GENERATED = 4 << 30
+MAX_BODY = 16 << 20
+PRNHELP_SIZE = 327680
+
+
+def generated(offset, length):
+    """The bytes of every generated file from offset, length bytes long."""
+    if length <= 0:
+        return b""
+    first = offset // BLOCK
+    last = (offset + length - 1) // BLOCK
+    data = b"".join(struct.pack(">Q", b) + PATTERN for b in range(first, last + 1))
+    start = offset - first * BLOCK
+    return data[start:start + length]
+
+
+def png(width, height, rgb):
+    """A small solid-colour PNG image."""
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data
+                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    row = b"\x00" + bytes(rgb) * width
+    return (b"\x89PNG\r\n\x1a\n"
+            + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(row * height))
+            + chunk(b"IEND", b""))
+
+
+def log(*parts):
+    print(time.strftime("%H:%M:%S"), *parts, file=sys.stderr, flush=True)
+
+
+def decode_text(raw):
+    """Form values arrive in the client's locale encoding: UTF-8 normally, GBK
+    on a Chinese Windows that did not switch its codec."""
+    for codec in ("utf-8", "gb18030"):
+        try:
+            return raw.decode(codec)
+        except UnicodeDecodeError:
+            pass
+    return raw.decode("utf-8", errors="replace")
+
+
+def parse_form(text_bytes):
+    """Parses key=value&... ; "%XX" escapes are decoded, "+" stays a plus
+    because the client inserts blanks raw."""
+    form = {}
+    for part in text_bytes.split(b"&"):
+        if not part:
+            continue
+        key, _, value = part.partition(b"=")
+        form[decode_text(urllib.parse.unquote_to_bytes(key))] = \
+            decode_text(urllib.parse.unquote_to_bytes(value))
+    return form
+
+
+class Reply:
+    """One answer: status, headers and a body that is either bytes or a
+    generated range (start, end inclusive)."""
+
+    def __init__(self, status=200, body=b"", content_type="application/json; charset=utf-8"):
+        self.status = status
+        self.headers = {"Content-Type": content_type}
+        self.body = body
+        self.generated = None  # (start, end) of a generated file
+
+    @property
+    def length(self):
+        if self.generated is not None:
+            return self.generated[1] - self.generated[0] + 1
+        return len(self.body)
+
+    def chunks(self, limit=None):
+        remaining = self.length if limit is None else min(limit, self.length)
+        if self.generated is None:
+            yield self.body[:remaining]
+            return
+        pos = self.generated[0]
+        while remaining > 0:
+            n = min(CHUNK, remaining)
+            yield generated(pos, n)
+            pos += n
+            remaining -= n
+
+
+def json_reply(obj, status=200):
+    return Reply(status, json.dumps(obj, ensure_ascii=False).encode("utf-8"))
+
+
+def html_reply(title, body_html, status=200):
+    page = ("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%s</title></head>"
+            "<body><h1>%s</h1>%s</body></html>" % (title, title, body_html))
+    return Reply(status, page.encode("utf-8"), "text/html; charset=utf-8")
+
+
+def text_reply(text, status=200):
+    return Reply(status, text.encode("utf-8"), "text/plain; charset=utf-8")
+
+
+def refuse(msg):
+    return json_reply({"states": False, "msg": msg})
+
+
+class World:
+    """The platform's data: accounts, companies, articles and the software
+    catalogue.  Changes made by requests (registration, password reset, SMS
+    keys) live in memory for the life of the server."""
+
+    def __init__(self, path):
+        with open(path, encoding="utf-8") as f:
+            data = json.load(f)
+        self.lock = threading.Lock()
+        self.sms_code = str(data.get("sms_code", "123456"))
+        self.completion_code = str(data.get("completion_code", "qorvexmt40782"))
+        self.tax_page_size = int(data.get("tax_page_size", 5))
+        self.software_page_size = int(data.get("software_page_size", 8))
+        self.server_time = data.get("server_time")
+        self.accounts = {a["phone"]: dict(a) for a in data.get("accounts", [])}
+        for a in self.accounts.values():
+            a.setdefault("companies", [])
+        self.articles = data.get("articles", [])
+        self.index_articles = data.get("index_articles", [])
+        self.software = data.get("software", [])
+        self.sms_keys = {}  # phone -> key of the last code sent
+        self.update_body = json.dumps({"version": data.get("update_version", "2.0.0.2")}).encode()
+
+    # -- accounts -------------------------------------------------------
+
+    def send_code(self, phone):
+        if not re.fullmatch(r"1\d{10}", phone):
+            return refuse("手机号码格式不正确")
+        with self.lock:
+            serial = len(self.sms_keys) + 1
+            key = hashlib.sha1(("%s/%d" % (phone, serial)).encode()).hexdigest()[:16]
+            self.sms_keys[phone] = key
+        log("SMS to %s: code %s key %s" % (phone, self.sms_code, key))
+        return json_reply({"states": True, "msg": "验证码已发送", "key": key})
+
+    def check_code(self, phone, key, code):
+        with self.lock:
+            expected = self.sms_keys.get(phone)
+        return expected is not None and key == expected and code == self.sms_code
+
+    def companies_page(self, account, page, keyword, base):
+        companies = [c for c in account["companies"]
+                     if not keyword or keyword in c["tax_name"] or keyword in c["tax_code"]]
+        size = self.tax_page_size
+        page_count = (len(companies) + size - 1) // size
+        page = max(page, 1)
+        rows = []
+        for c in companies[(page - 1) * size: page * size]:
+            rows.append({"tax_code": c["tax_code"], "tax_name": c["tax_name"],
+                         "phone": account["phone"],
+                         "url": c.get("url", "{base}/invoice/?tax_code=" + c["tax_code"])
+                         .replace("{base}", base)})
+        return {"data": rows, "page_count": page_count}
+
+    def signed_in(self, account, base):
+        status = account["status"]
+        reply = {"states": True, "msg": "登录成功", "status": status}
+        if status >= 2:
+            reply["nndata"] = self.companies_page(account, 1, "", base)
+        return json_reply(reply)
+
+    def password_login(self, form, base):
+        account = self.accounts.get(form.get("phone", ""))
+        if account is None:
+            return refuse("该手机号未注册")
+        if form.get("password", "") != account["password"]:
+            return refuse("账号或密码错误")
+        return self.signed_in(account, base)
+
+    def code_login(self, form, base):
+        phone = form.get("phone", "")
+        if not self.check_code(phone, form.get("key", ""), form.get("code", "")):
+            return refuse("验证码错误或已失效")
+        account = self.accounts.get(phone)
+        if account is None:
+            return refuse("该手机号未注册")
+        return self.signed_in(account, base)
+
+    def register(self, form, base):
+        phone = form.get("phone", "")
+        name = form.get("real_name", "")
+        password = form.get("password", "")
+        email = form.get("email", "")
+        if not name or not password:
+            return refuse("姓名和密码不能为空")
+        if email and not re.fullmatch(r"[^@\s]+@[^@\s]+\.[^@\s]+", email):
+            return refuse("邮箱格式不正确")
+        with self.lock:
+            account = self.accounts.get(phone)
+            if form.get("code", "") == self.completion_code:
+                # The completion window sends a fixed code for an account the
+                # platform found incomplete.
+                if account is None:
+                    return refuse("该手机号未注册")
+                if account["status"] != 1:
+                    return refuse("该账号无需完善信息")
+                account.update(name=name, email=email, password=password, status=2)
+                return self.signed_in(account, base)
+        if not self.check_code(phone, form.get("key", ""), form.get("code", "")):
+            return refuse("验证码错误或已失效")
+        with self.lock:
+            if phone in self.accounts:
+                return refuse("该手机号已注册")
+            account = {"phone": phone, "password": password, "name": name,
+                       "email": email, "status": 2, "companies": []}
+            self.accounts[phone] = account
+        log("registered %s" % phone)
+        return self.signed_in(account, base)
+
+    def reset_password(self, form):
+        phone = form.get("phone", "")
+        if not self.check_code(phone, form.get("key", ""), form.get("code", "")):
+            return refuse("验证码错误或已失效")
+        account = self.accounts.get(phone)
+        if account is None:
+            return refuse("该手机号未注册")
+        password = form.get("password", "")
+        if not password:
+            return refuse("密码不能为空")
+        if password != form.get("rpassword", ""):
+            return refuse("两次输入的密码不一致")
+        with self.lock:
+            account["password"] = password
+        return json_reply({"states": True, "msg": "密码已重置", "status": account["status"]})
+
+    def tax_page(self, form, base):
+        account = self.accounts.get(form.get("phone", ""))
+        try:
+            page = int(form.get("page", "1"))
+        except ValueError:
+            return refuse("页码不正确")
+        if account is None:
+            return json_reply({"states": True, "data": {"data": [], "page_count": 0}})
+        return json_reply({"states": True,
+                           "data": self.companies_page(account, page, form.get("key", ""), base)})
+
+    # -- articles ---------------------------------------------------------
+
+    @staticmethod
+    def article_row(a, base):
+        row = {k: v for k, v in a.items() if k != "classid"}
+        if "p_url" in row:
+            row["p_url"] = row["p_url"].replace("{base}", base)
+        return row
+
+    def get_articles(self, form, base):
+        try:
+            classid = int(form.get("classid", ""))
+            num = int(form.get("num", "10"))
+        except ValueError:
+            return refuse("参数错误")
+        rows = [self.article_row(a, base) for a in self.articles if a.get("classid") == classid]
+        return json_reply({"states": True, "data": rows[:max(num, 0)]})
+
+    def get_index_articles(self, base):
+        return json_reply({"states": True,
+                           "data": [self.article_row(a, base) for a in self.index_articles]})
+
+    # -- software catalogue ---------------------------------------------
+
+    @staticmethod
+    def software_url(s, base):
+        return "%s/files/gen/%d/%s" % (base, s["size"], urllib.parse.quote(s["file"]))
+
+    def software_row(self, s, base):
+        return {"id": s["id"], "title": s["title"], "shortitle": s["version"],
+                "summary": s["summary"], "uplodeimg": "%s/images/soft/%d.png" % (base, s["id"]),
+                "uplodesoft": self.software_url(s, base), "softsize": s["softsize"],
+                "p_url": "%s/software/%d.html" % (base, s["id"])}
+
+    def software_page(self, form, base):
+        try:
+            page = int(form.get("page", "1"))
+        except ValueError:
+            return refuse("页码不正确")
+        size = self.software_page_size
+        page = max(page, 1)
+        rows = [self.software_row(s, base) for s in self.software[(page - 1) * size: page * size]]
+        return json_reply({"states": True, "data": {
+            "data": rows, "page_count": (len(self.software) + size - 1) // size}})
+
+    def software_details(self, form, base):
+        wanted = form.get("articleid", "")
+        for s in self.software:
+            if str(s["id"]) == wanted:
+                return json_reply({"states": True, "data": {
+                    "id": str(s["id"]), "title": s["title"], "shortitle": s["version"],
+                    "softsize": s["softsize"], "summary": s["summary"],
+                    "creat_time": s.get("creat_time", ""),
+                    "uplodeimg": "%s/images/soft/%d.png" % (base, s["id"]),
+                    "uplodesoft": self.software_url(s, base),
+                    "imglist": [{"url": "%s/images/shot/%d-%d.png" % (base, s["id"], n)}
+                                for n in range(1, s.get("screenshots", 0) + 1)]}})
+        return refuse("该软件不存在")
+
+    def servtime(self):
+        if self.server_time is not None:
+            return str(self.server_time)
+        return str(int(time.time()))
+
+
+class Script:
+    def __init__(self, spec):
+        self.path = spec["path"]
+        self.method = spec.get("method")
+        self.times = int(spec.get("times", 1))
+        self.spec = spec
+
+
+class State:
+    def __init__(self, world):
+        self.world = world
+        self.lock = threading.Lock()
+        self.records = []
+        self.scripts = []
+        self.stopping = threading.Event()
+
+    def record(self, entry):
+        with self.lock:
+            self.records.append(entry)
+
+    def take_script(self, method, path):
+        with self.lock:
+            for s in self.scripts:
+                if s.path == path and (s.method is None or s.method.upper() == method):
+                    if s.times > 0:
+                        s.times -= 1
+                        if s.times == 0:
+                            self.scripts.remove(s)
+                    return s.spec
+        return None
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "PlitStandIn/1.0"
+    timeout = 120  # an idle keep-alive connection is dropped after this
+
+    # The state is attached to the server object.
+    @property
+    def state(self):
+        return self.server.state
+
+    def log_message(self, fmt, *args):
+        log("%s %s" % (self.address_string(), fmt % args))
+
+    def base_url(self):
+        host = self.headers.get("Host")
+        if not host or not re.fullmatch(r"[A-Za-z0-9.\-\[\]:]+", host):
+            host = "%s:%d" % self.server.server_address[:2]
+        return "http://" + host
+
+    def read_body(self):
+        if "chunked" in self.headers.get("Transfer-Encoding", "").lower():
+            parts = []
+            total = 0
+            while True:
+                line = self.rfile.readline(1024)
+                if not line:
+                    raise ConnectionError("body cut short")
+                size = int(line.split(b";")[0].strip() or b"0", 16)
+                if size == 0:
+                    while self.rfile.readline(1024) not in (b"\r\n", b"\n", b""):
+                        pass
+                    break
+                total += size
+                if total > MAX_BODY:
+                    raise ValueError("body too large")
+                parts.append(self.rfile.read(size))
+                self.rfile.readline(1024)
+            return b"".join(parts)
+        length = self.headers.get("Content-Length")
+        if not length:
+            return b""
+        n = int(length)
+        if n < 0 or n > MAX_BODY:
+            raise ValueError("bad Content-Length")
+        body = self.rfile.read(n)
+        if len(body) < n:
+            raise ConnectionError("body cut short")
+        return body
+
+    def do_GET(self):
+        self.serve("GET")
+
+    def do_POST(self):
+        self.serve("POST")
+
+    def do_HEAD(self):
+        self.serve("HEAD")
+
+    def do_PUT(self):
+        self.serve("PUT")
+
+    def do_DELETE(self):
+        self.serve("DELETE")
+
+    def serve(self, method):
+        try:
+            try:
+                body = self.read_body()
+            except ValueError:
+                self.send_plain(400, b"bad request body")
+                return
+            split = urllib.parse.urlsplit(self.path)
+            path, query = split.path, split.query
+            if path.startswith("/__control/"):
+                self.stop_after_answer = False
+                self.send(self.control(method, path, body), method)
+                if self.stop_after_answer:
+                    self.close_connection = True
+                    self.wfile.flush()
+                    threading.Thread(target=self.server.stop, daemon=True).start()
+                return
+            headers = {}
+            for name, value in self.headers.items():
+                key = name.lower()
+                headers[key] = headers[key] + ", " + value if key in headers else value
+            entry = {"method": method, "path": path, "query": query, "headers": headers,
+                     "body": body.decode("utf-8", errors="replace")}
+            form_source = None
+            if "application/x-www-form-urlencoded" in headers.get("content-type", ""):
+                form_source = body
+                entry["form"] = parse_form(body)
+            self.state.record(entry)
+            if form_source is None:
+                form = parse_form(query.encode("latin-1", errors="replace"))
+            else:
+                form = entry["form"]
+            script = self.state.take_script(method, path)
+            self.answer(method, path, form, script or {})
+        except (ConnectionError, BrokenPipeError, socket.timeout, OSError):
+            self.close_connection = True
+
+    def send_plain(self, status, text):
+        self.send_response(status)
+        self.send_header("Content-Type", "text/plain; charset=utf-8")
+        self.send_header("Content-Length", str(len(text)))
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.wfile.write(text)
+        self.close_connection = True
+
+    # -- answering --------------------------------------------------------
+
+    def answer(self, method, path, form, script):
+        if script.get("delay_ms"):
+            if self.state.stopping.wait(float(script["delay_ms"]) / 1000.0):
+                self.close_connection = True
+                return
+        if script.get("hang"):
+            self.hang()
+            return
+        if "body" in script or "json" in script:
+            if "json" in script:
+                reply = Reply(body=json.dumps(script["json"], ensure_ascii=False).encode("utf-8"))
+            else:
+                reply = Reply(body=str(script["body"]).encode("utf-8"),
+                              content_type="text/plain; charset=utf-8")
+        else:
+            reply = self.route(method, path, form, bool(script.get("ignore_range")))
+        if "status" in script:
+            reply.status = int(script["status"])
+        for name, value in (script.get("headers") or {}).items():
+            reply.headers[str(name)] = str(value)
+        self.send(reply, method, drop_after=script.get("drop_after"),
+                  no_length=bool(script.get("no_length")))
+
+    def hang(self):
+        """Never answer: wait until the client closes the connection or the
+        server stops."""
+        self.close_connection = True
+        sock = self.connection
+        while not self.state.stopping.is_set():
+            readable, _, _ = select.select([sock], [], [], 0.1)
+            if readable:
+                try:
+                    if not sock.recv(65536, socket.MSG_PEEK):
+                        return
+                    sock.recv(65536)
+                except OSError:
+                    return
+
+    def send(self, reply, method, drop_after=None, no_length=False):
+        self.send_response(reply.status)
+        for name, value in reply.headers.items():
+            self.send_header(name, value)
+        if no_length:
+            self.send_header("Connection", "close")
+            self.close_connection = True
+        else:
+            self.send_header("Content-Length", str(reply.length))
+        self.end_headers()
+        if method == "HEAD":
+            return
+        limit = None
+        if drop_after is not None:
+            limit = max(int(drop_after), 0)
+            self.close_connection = True
+        for chunk in reply.chunks(limit):
+            self.wfile.write(chunk)
+        if drop_after is not None:
+            self.wfile.flush()
+            try:
+                self.connection.shutdown(socket.SHUT_RDWR)
+            except OSError:
+                pass
+
+    def route(self, method, path, form, ignore_range):
+        world = self.state.world
+        base = self.base_url()
+        api = {
+            "/api/platApi/mesSend": lambda: world.send_code(form.get("phone", "")),
+            "/api/platApi/log_on": lambda: world.code_login(form, base),
+            "/api/platApi/passlog_on": lambda: world.password_login(form, base),
+            "/api/platApi/userReg": lambda: world.register(form, base),
+            "/api/platApi/ResetPassword": lambda: world.reset_password(form),
+            "/api/platApi/messageSave": lambda: self.feedback(form),
+            "/api/platApi/sendLog": lambda: json_reply({"states": True, "msg": ""}),
+            "/api/platApi/getServtime": lambda: text_reply(world.servtime()),
+            "/api/platApi/ckUser": lambda: self.user_page(),
+            "/api/platapi/getTaxPage": lambda: world.tax_page(form, base),
+            "/api/ArticleApi/getArticle": lambda: world.get_articles(form, base),
+            "/api/platapi/getArticle": lambda: world.get_articles(form, base),
+            "/api/ArticleApi/getIndexArticle": lambda: world.get_index_articles(base),
+            "/api/articleapi/getDownload": lambda: world.software_page(form, base),
+            "/api/Articleapi/getDownloadInfo": lambda: world.software_details(form, base),
+            "/api/ArticleApi/mini": lambda: self.news_page(base),
+            "/updatefile.json": lambda: Reply(body=world.update_body),
+        }
+        if path in api:
+            return api[path]()
+        if path == "/prnhelp.exe":
+            return self.file_reply(PRNHELP_SIZE, ignore_range)
+        m = re.fullmatch(r"/files/gen/(\d{1,12})/[^/]+", path)
+        if m:
+            size = int(m.group(1))
+            if size > MAX_GENERATED:
+                return text_reply("file too large", 404)
+            return self.file_reply(size, ignore_range)
+        m = re.fullmatch(r"/images/(soft|shot)/(\d+)(?:-(\d+))?\.png", path)
+        if m:
+            n = int(m.group(2)) * 7 + int(m.group(3) or 0) * 53
+            size = (48, 48) if m.group(1) == "soft" else (320, 200)
+            return Reply(body=png(size[0], size[1], (n * 37 % 256, n * 91 % 256, 200)),
+                         content_type="image/png")
+        if path == "/help" or path.startswith("/help/"):
+            return html_reply("Plit云台 帮助中心", "<p>常见问题与使用说明。</p>")
+        if path == "/chat" or path.startswith("/chat/"):
+            return html_reply("Plit云台 智能助手", "<p>您好，请问有什么可以帮您？</p>")
+        if path.startswith("/invoice/"):
+            code = html_escape(form.get("tax_code", ""))
+            return html_reply("开票服务", "<p>纳税人识别号：%s</p>" % code)
+        m = re.fullmatch(r"/(?:software|article)/(\d+)\.html", path)
+        if m:
+            return html_reply("详情 %s" % m.group(1), "<p>详细内容。</p>")
+        if path == "/" or path == "":
+            return html_reply("Plit云台", "<p>平台服务</p>")
+        return text_reply("not found", 404)
+
+    def feedback(self, form):
+        if not form.get("summary", ""):
+            return refuse("反馈内容不能为空")
+        log("feedback type %s from %s: %s" % (form.get("msgtypes", ""), form.get("phone", ""),
+                                               form.get("summary", "")))
+        return json_reply({"states": True, "msg": "感谢您的反馈"})
+
+    def user_page(self):
+        query = urllib.parse.urlsplit(self.path).query
+        token = query[len("phone="):] if query.startswith("phone=") else ""
+        return html_reply("用户中心", "<p>用户校验：%s</p>" % html_escape(token[:64]))
+
+    def news_page(self, base):
+        items = "".join("<li><a href=\"%s\">%s</a></li>"
+                        % (html_escape(a.get("p_url", "").replace("{base}", base)),
+                           html_escape(a.get("title", "")))
+                        for a in self.state.world.articles)
+        return html_reply("财税资讯", "<ul>%s</ul>" % items)
+
+    def file_reply(self, size, ignore_range):
+        reply = Reply(content_type="application/octet-stream")
+        reply.headers["Accept-Ranges"] = "bytes"
+        start, end = 0, size - 1
+        header = self.headers.get("Range")
+        if header and not ignore_range:
+            m = re.fullmatch(r"\s*bytes\s*=\s*(\d*)\s*-\s*(\d*)\s*", header)
+            if m and (m.group(1) or m.group(2)):
+                if m.group(1):
+                    a = int(m.group(1))
+                    b = int(m.group(2)) if m.group(2) else size - 1
+                else:  # suffix range: the last n bytes
+                    a = max(size - int(m.group(2)), 0)
+                    b = size - 1
+                if a >= size and (m.group(1) or size == 0):
+                    bad = text_reply("range not satisfiable", 416)
+                    bad.headers["Content-Range"] = "bytes */%d" % size
+                    return bad
+                if b >= a:
+                    start, end = a, min(b, size - 1)
+                    reply.status = 206
+                    reply.headers["Content-Range"] = "bytes %d-%d/%d" % (start, end, size)
+        reply.generated = (start, end)
+        return reply
+
+    # -- control ------------------------------------------------------------
+
+    def control(self, method, path, body):
+        state = self.state
+        try:
+            payload = json.loads(body.decode("utf-8")) if body.strip() else {}
+        except (ValueError, UnicodeDecodeError):
+            return json_reply({"ok": False, "error": "body is not JSON"}, 400)
+        if path == "/__control/requests" and method == "GET":
+            with state.lock:
+                return json_reply(list(state.records))
+        if method != "POST":
+            return json_reply({"ok": False, "error": "use POST"}, 405)
+        if path == "/__control/clear":
+            with state.lock:
+                state.records.clear()
+            return json_reply({"ok": True})
+        if path == "/__control/script":
+            if not isinstance(payload, dict) or not isinstance(payload.get("path"), str):
+                return json_reply({"ok": False, "error": "script needs a path"}, 400)
+            try:
+                script = Script(payload)
+            except (TypeError, ValueError):
+                return json_reply({"ok": False, "error": "bad times"}, 400)
+            with state.lock:
+                state.scripts.append(script)
+            return json_reply({"ok": True})
+        if path == "/__control/unscript":
+            with state.lock:
+                state.scripts.clear()
+            return json_reply({"ok": True})
+        if path == "/__control/update":
+            if isinstance(payload, dict) and "raw" in payload:
+                state.world.update_body = str(payload["raw"]).encode("utf-8")
+            elif isinstance(payload, dict) and "version" in payload:
+                state.world.update_body = json.dumps({"version": payload["version"]}).encode()
+            else:
+                return json_reply({"ok": False, "error": "give version or raw"}, 400)
+            return json_reply({"ok": True})
+        if path == "/__control/stop":
+            # Stops once this answer is out (see serve()).
+            self.stop_after_answer = True
+            reply = json_reply({"ok": True})
+            reply.headers["Connection"] = "close"
+            return reply
+        return json_reply({"ok": False, "error": "unknown control path"}, 404)
+
+
+def html_escape(text):
+    return (text.replace("&", "&amp;").replace("<", "&lt;")
+            .replace(">", "&gt;").replace("\"", "&quot;"))
+
+
+class Server(ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+    request_queue_size = 64
+
+    def __init__(self, address, state):
+        super().__init__(address, Handler)
+        self.state = state
+
+    def stop(self):
+        self.state.stopping.set()
+        self.shutdown()
+
+    def handle_error(self, request, client_address):
+        # A client that goes away mid-answer is normal; anything else is
+        # logged without stopping the server.
+        exc = sys.exc_info()[1]
+        if isinstance(exc, (ConnectionError, socket.timeout)):
+            return
+        log("error while serving %s: %r" % (client_address, exc))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--host", default="127.0.0.1")
+    parser.add_argument("--world", default=os.path.join(HERE, "world.json"))
+    args = parser.parse_args()
+
+    state = State(World(args.world))
+    server = Server((args.host, args.port), state)
+    host, port = server.server_address[:2]
+
+    def on_signal(signum, frame):
+        threading.Thread(target=server.stop, daemon=True).start()
+    signal.signal(signal.SIGTERM, on_signal)
+    signal.signal(signal.SIGINT, on_signal)
+
+    print("listening on %s:%d" % (host, port), flush=True)
+    log("serving world %s" % args.world)
+    try:
+        server.serve_forever(poll_interval=0.1)
+    finally:
+        state.stopping.set()
+        server.server_close()
+    log("stopped")
+
+
+if __name__ == "__main__":
+    main()
