@@ -94,8 +94,12 @@ void DownloadThread::startDownload(int index, QString url, QFile *file, qint64 s
 // position asked, or a whole file (200) to a request that asked from byte 0.
 bool DownloadThread::acceptReply()
 {
-    m_replyChecked = true;
     const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    // An error status is reported by the reply itself (errorSlot); its body
+    // is not ours to write.
+    if (status >= 400 || m_reply->error() != QNetworkReply::NoError)
+        return false;
+    m_replyChecked = true;
     const QString asked = m_endPoint >= 0
             ? QStringLiteral("bytes=%0-%1").arg(m_requestedFrom).arg(m_endPoint)
             : QStringLiteral("bytes=%0-").arg(m_requestedFrom);
@@ -162,6 +166,11 @@ void DownloadThread::finishedSlot()
         readyReadSlot();
     if (m_state != Downloading)
         return;
+    if (!m_replyChecked) {
+        fail(QStringLiteral("the server answered with HTTP status %1")
+                     .arg(m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt()));
+        return;
+    }
     if (m_expectedBytes >= 0 && m_replyBytes < m_expectedBytes) {
         fail(QStringLiteral("the connection closed after %1 of %2 bytes")
                      .arg(m_replyBytes).arg(m_expectedBytes));
@@ -184,7 +193,24 @@ void DownloadThread::errorSlot(QNetworkReply::NetworkError code)
         return;
     const QString text = QStringLiteral("QNetworkReply::NetworkError : ") + QString::number(code)
             + QStringLiteral(" \n") + m_reply->errorString();
-    fail(text);
+    // What arrived before the connection broke belongs to the range.
+    if (m_replyChecked && m_reply->bytesAvailable() > 0) {
+        const QByteArray data = m_reply->readAll();
+        if (m_file->seek(m_startPoint + m_readySize) && m_file->write(data) == data.size()) {
+            m_readySize += data.size();
+            m_replyBytes += data.size();
+            emit progressChange(m_index, m_startPoint, m_endPoint, m_readySize);
+        }
+    }
+    // The reply is ending with this error already: it is let go, not
+    // aborted a second time from inside its own error report.
+    m_errorString = text;
+    m_state = Stopped;
+    m_reply->disconnect(this);
+    m_file->flush();
+    m_reply->deleteLater();
+    m_reply = nullptr;
+    emit error(m_index, text);
 }
 
 void DownloadThread::stop()

@@ -182,7 +182,11 @@ private slots:
         const QStringList ranges = rangesAsked(path);
         QVERIFY(!ranges.isEmpty());
         QVERIFY(ranges.size() <= 3);
-        QVERIFY(!ranges.contains(QStringLiteral("bytes=0-%1").arg(size / 3)));
+        const QList<qint64> starts{0, size / 3, size * 2 / 3};
+        bool continued = false;
+        for (const QString &range : ranges)
+            continued |= !starts.contains(range.mid(6).section(QLatin1Char('-'), 0, 0).toLongLong());
+        QVERIFY(continued);
     }
 
     void stopWritesTheResumeFileAndResumingContinuesFromIt()
@@ -473,14 +477,15 @@ private slots:
         QProcess downloader;
         downloader.start(QStringLiteral(DOWNLOAD_HELPER), {urlOf(path), QStringLiteral("1"), target});
         QVERIFY(downloader.waitForStarted());
+        // Killed as soon as a refresh of the resume file records bytes.
         QTRY_VERIFY_WITH_TIMEOUT(
                 QSettings(settingFile, QSettings::IniFormat).value(QStringLiteral("READYSIZE1")).toLongLong() > 0,
                 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(
-                QSettings(settingFile, QSettings::IniFormat).value(QStringLiteral("READYSIZE1")).toLongLong(),
-                cut, 10000);
-        downloader.kill(); // SIGKILL: nothing of it runs any more
+        downloader.kill();
         QVERIFY(downloader.waitForFinished());
+        const qint64 saved = QSettings(settingFile, QSettings::IniFormat).value(QStringLiteral("READYSIZE1")).toLongLong();
+        QVERIFY(saved > 0);
+        QVERIFY(saved <= cut);
         QCOMPARE(downloader.exitStatus(), QProcess::CrashExit);
 
         m_server->clearRequests();
@@ -488,7 +493,7 @@ private slots:
         QSignalSpy finished(&control, &DownloadControl::finished);
         QVERIFY(control.downloadFile(settingFile));
         QVERIFY(waitForFinish(control, finished));
-        QCOMPARE(rangesAsked(path), QStringList{QStringLiteral("bytes=%1-%2").arg(cut).arg(size)});
+        QCOMPARE(rangesAsked(path), QStringList{QStringLiteral("bytes=%1-%2").arg(saved).arg(size)});
         QVERIFY(readFile(target) == StandInServer::generatedBytes(0, size));
         QVERIFY(!QFile::exists(settingFile));
     }
