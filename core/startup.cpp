@@ -19,6 +19,7 @@
 #include "desktop/myseparator.h"
 #include "desktop/systemfunction.h"
 #include "desktop/systemtrayicon.h"
+#include "download/downloadfunction.h"
 
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
@@ -63,7 +64,7 @@ void RegisterTypeToQml()
     // registerFunction<WebBrowerFunction>("WebBrowerFunction");
     registerFunction<Dpi>("Dpi");
     registerFunction<PosterFunction>("PosterFunction");
-    // registerFunction<DownloadFunction>("DownloadFunction");
+    registerFunction<DownloadFunction>("DownloadFunction");
     registerFunction<IconExtractFunction>("IconExtractFunction");
     registerFunction<SystemFunction>("SystemFunction");
     qmlRegisterType<MyMenu>("an.utility", 1, 0, "MyMenu");
@@ -102,7 +103,7 @@ void RegisterEngine(QQmlApplicationEngine &engine)
 
     // "webBrowerFunction" is published here.
     context.setContextProperty(QStringLiteral("posterFunction"), new PosterFunction);
-    // "downloadFunction" is published here.
+    context.setContextProperty(QStringLiteral("downloadFunction"), new DownloadFunction);
 
     Trace::end(label);
 

@@ -1,0 +1,403 @@
+#include "download/downloadcontrol.h"
+
+#include "core/deployment.h"
+#include "core/trace.h"
+#include "download/downloadthread.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSettings>
+#include <QTimer>
+
+namespace {
+
+constexpr int maxThreads = 15;
+// How often the resume file is refreshed while a download runs, so that a
+// program that dies continues from there instead of from zero.
+constexpr int saveIntervalMs = 1000;
+
+} // namespace
+
+DownloadControl::DownloadControl(QObject *parent)
+    : QObject(parent)
+    , m_saveTimer(new QTimer(this))
+{
+    m_saveTimer->setInterval(saveIntervalMs);
+    connect(m_saveTimer, SIGNAL(timeout()), this, SLOT(saveProgressSlot()));
+}
+
+void DownloadControl::raise(const QString &text)
+{
+    m_errorString = text;
+    emit error(0, text);
+}
+
+qint64 DownloadControl::getFileSize(QString url, int tryTimes)
+{
+    for (int attempt = 0; attempt < tryTimes; ++attempt) {
+        QNetworkAccessManager manager;
+        QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                             QNetworkRequest::NoLessSafeRedirectPolicy);
+        // A server that never answers must not hold the caller for ever.
+        request.setTransferTimeout(Deployment::requestTimeoutMs());
+        QNetworkReply *reply = manager.head(request);
+        QEventLoop loop;
+        connect(reply, SIGNAL(finished()), &loop, SLOT(quit()));
+        loop.exec();
+        if (reply->error() == QNetworkReply::NoError) {
+            const qint64 size = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+            reply->deleteLater();
+            return size;
+        }
+        m_errorString = reply->errorString();
+        delete reply;
+    }
+    return -1;
+}
+
+bool DownloadControl::openTarget(QIODevice::OpenMode mode)
+{
+    m_file = new QFile(m_saveFile, this);
+    if (m_file->open(mode))
+        return true;
+    const QString text = QStringLiteral("can not open file : \n") + m_file->errorString();
+    m_file->close();
+    delete m_file;
+    m_file = nullptr;
+    raise(text);
+    return false;
+}
+
+bool DownloadControl::downloadFile(QString url, QString saveFile, int count)
+{
+    const QString label = QStringLiteral("DownloadControl::downloadFile");
+    Trace::begin(label);
+    if (m_state == Downloading || m_probing) {
+        raise(QStringLiteral("is downloading a file"));
+        return false;
+    }
+    if (m_file) {
+        raise(QStringLiteral("unknow error"));
+        return false;
+    }
+    m_url = url;
+    m_saveFile = saveFile;
+    m_count = count;
+    if (count < 1) {
+        raise(QStringLiteral("to few threads"));
+        return false;
+    }
+    if (count > maxThreads) {
+        raise(QStringLiteral("to many threads"));
+        return false;
+    }
+
+    m_probing = true;
+    qint64 total = getFileSize(url, 3);
+    m_probing = false;
+    if (total == -1)
+        return false;
+    // No length from the server: one request for the whole body, which ends
+    // when the reply ends. Ranges cannot be cut from a size that is not known.
+    if (total <= 0) {
+        total = -1;
+        m_count = 1;
+    }
+    m_totalSize = total;
+    m_readySize = 0;
+    if (!openTarget(QIODevice::WriteOnly))
+        return false;
+    if (total > 0)
+        m_file->resize(total);
+
+    QList<Range> ranges;
+    if (total < 0) {
+        ranges.append({0, -1, 0});
+    } else {
+        for (int i = 0; i < m_count; ++i)
+            ranges.append({total * i / m_count, total * (i + 1) / m_count, 0});
+    }
+    startSegments(ranges);
+    Trace::end(label);
+    return true;
+}
+
+bool DownloadControl::downloadFile(QString settingFile)
+{
+    const QString label = QStringLiteral("DownloadControl::downloadFile");
+    Trace::begin(label);
+    if (m_state == Downloading || m_probing) {
+        raise(QStringLiteral("is downloading a file"));
+        return false;
+    }
+    if (m_file) {
+        raise(QStringLiteral("unknow error"));
+        return false;
+    }
+
+    const QSettings setting(settingFile, QSettings::IniFormat);
+    const QString url = setting.value(QStringLiteral("URL")).toString();
+    const QString saveFile = setting.value(QStringLiteral("SAVEFILE")).toString();
+    const int count = setting.value(QStringLiteral("COUNT"), -1).toInt();
+    if (count < 1 || count > maxThreads) {
+        raise(QStringLiteral("wrong setting file"));
+        return false;
+    }
+    const qint64 total = setting.value(QStringLiteral("TOTALSIZE"), -1).toLongLong();
+    if (total == -1)
+        return false;
+
+    // Every segment key is read and checked before the target is touched, so
+    // that a damaged resume file neither holds the file nor writes outside it.
+    QList<Range> ranges;
+    for (int n = 1; n <= count; ++n) {
+        const Range range{
+            setting.value(QStringLiteral("STARTPOINT%1").arg(n), -1).toLongLong(),
+            setting.value(QStringLiteral("ENDPOINT%1").arg(n), -1).toLongLong(),
+            setting.value(QStringLiteral("READYSIZE%1").arg(n), -1).toLongLong(),
+        };
+        if (range.startPoint == -1 || range.endPoint == -1 || range.readySize == -1
+            || total <= 0 || range.startPoint < 0 || range.startPoint > range.endPoint
+            || range.endPoint > total || range.readySize < 0) {
+            raise(QStringLiteral("wrong setting file"));
+            return false;
+        }
+        ranges.append(range);
+    }
+    if (saveFile.isEmpty() || url.isEmpty()) {
+        raise(QStringLiteral("wrong setting file"));
+        return false;
+    }
+
+    m_url = url;
+    m_saveFile = saveFile;
+    m_count = count;
+    m_totalSize = total;
+    m_readySize = setting.value(QStringLiteral("READYSIZE"), 0).toLongLong();
+
+    // The saved sizes describe bytes in the target; a target that is gone or
+    // was cut holds none of them, so every segment starts again from its start.
+    const QFileInfo target(saveFile);
+    if (!target.exists() || target.size() != total) {
+        for (Range &range : ranges)
+            range.readySize = 0;
+        m_readySize = 0;
+    }
+    if (!openTarget(QIODevice::ReadWrite))
+        return false;
+    m_file->resize(total);
+    startSegments(ranges);
+    Trace::end(label);
+    return true;
+}
+
+// The state and the running count are set before the segments start: a
+// segment whose range is already complete reports its end at once.
+void DownloadControl::startSegments(const QList<Range> &ranges)
+{
+    m_threads.clear();
+    for (int i = 0; i < ranges.size(); ++i) {
+        auto *thread = new DownloadThread(this);
+        thread->setFileSize(m_totalSize);
+        connect(thread, SIGNAL(finished(int)), this, SLOT(finishedSlot(int)));
+        connect(thread, SIGNAL(progressChange(int, qint64, qint64, qint64)), this,
+                SLOT(progressChangeSlot(int, qint64, qint64, qint64)));
+        connect(thread, SIGNAL(error(int, QString)), this, SLOT(errorSlot(int, QString)));
+        m_threads.append(thread);
+    }
+    m_state = Downloading;
+    m_running = ranges.size();
+    m_progressSinceSave = false;
+    m_saveTimer->start();
+    const QList<DownloadThread *> threads = m_threads;
+    for (int i = 0; i < threads.size() && m_state == Downloading; ++i) {
+        const Range &range = ranges.at(i);
+        threads.at(i)->startDownload(i + 1, m_url, m_file, range.startPoint, range.endPoint,
+                                     range.readySize);
+    }
+}
+
+void DownloadControl::progressChangeSlot(int index, qint64 startPoint, qint64 endPoint,
+                                         qint64 readySize)
+{
+    Q_UNUSED(index)
+    Q_UNUSED(startPoint)
+    Q_UNUSED(endPoint)
+    Q_UNUSED(readySize)
+    qint64 sum = 0;
+    for (const DownloadThread *thread : qAsConst(m_threads))
+        sum += thread->readySize();
+    m_readySize = sum;
+    m_progressSinceSave = true;
+    emit progressChange(0, 0, m_totalSize, m_readySize);
+}
+
+void DownloadControl::errorSlot(int index, QString errorString)
+{
+    DownloadThread *thread = (index >= 1 && index <= m_threads.size()) ? m_threads.at(index - 1) : nullptr;
+    if (thread && thread->state() == DownloadThread::Downloading)
+        thread->stop();
+    emit error(index, errorString);
+}
+
+void DownloadControl::finishedSlot(int index)
+{
+    --m_running;
+    if (m_state == Downloading) {
+        DownloadThread *thread = (index >= 1 && index <= m_threads.size()) ? m_threads.at(index - 1) : nullptr;
+        // A server that ignored "Range" sent the whole file to the segment
+        // that asked from byte 0: the other requests are not needed.
+        if (thread && thread->receivedWholeFile() && m_running > 0) {
+            for (DownloadThread *other : qAsConst(m_threads)) {
+                if (other != thread && other->state() == DownloadThread::Downloading)
+                    other->stop();
+            }
+            m_running = 0;
+        }
+        if (m_running <= 0)
+            complete();
+    }
+    emit finished(index);
+}
+
+void DownloadControl::complete()
+{
+    m_saveTimer->stop();
+    const QString resumeFile = settingPath();
+    if (m_totalSize < 0) {
+        // The size is known now: what the one reply delivered.
+        m_totalSize = m_readySize;
+        m_file->resize(m_totalSize);
+    }
+    m_file->flush();
+    m_file->close();
+    delete m_file;
+    m_file = nullptr;
+    QFile::remove(resumeFile);
+    m_state = Finished;
+    releaseSegments();
+    emit progressChange(0, 0, m_totalSize, qMax(m_readySize, m_totalSize));
+    emit finished(0);
+}
+
+void DownloadControl::stopAllSegments()
+{
+    const QList<DownloadThread *> threads = m_threads;
+    for (DownloadThread *thread : threads)
+        thread->stop();
+}
+
+void DownloadControl::releaseSegments()
+{
+    for (DownloadThread *thread : qAsConst(m_threads))
+        thread->deleteLater();
+    m_threads.clear();
+}
+
+bool DownloadControl::allSegmentsComplete() const
+{
+    if (m_threads.isEmpty())
+        return false;
+    for (const DownloadThread *thread : m_threads) {
+        if (!thread->isComplete())
+            return false;
+    }
+    return true;
+}
+
+void DownloadControl::pause()
+{
+    const QString label = QStringLiteral("DownloadControl::pause");
+    Trace::begin(label);
+    if (m_state != Downloading) {
+        raise(QStringLiteral("is not downloading"));
+        return;
+    }
+    m_state = Paused;
+    m_saveTimer->stop();
+    stopAllSegments();
+    Trace::end(label);
+}
+
+void DownloadControl::restart()
+{
+    if (m_state != Paused) {
+        raise(QStringLiteral("is not paused"));
+        return;
+    }
+    m_state = Downloading;
+    m_saveTimer->start();
+    const QList<DownloadThread *> threads = m_threads;
+    for (int i = 0; i < threads.size() && m_state == Downloading; ++i)
+        threads.at(i)->restart();
+}
+
+void DownloadControl::stop()
+{
+    if (m_state == Downloading) {
+        m_state = Paused;
+        m_saveTimer->stop();
+        stopAllSegments();
+    }
+    if (m_state != Paused) {
+        raise(QStringLiteral("can not stop"));
+        return;
+    }
+    // The last bytes may be written while the end of their reply has not been
+    // reported yet: such a download is complete, not stopped.
+    if (allSegmentsComplete()) {
+        m_state = Downloading;
+        m_running = 0;
+        complete();
+        return;
+    }
+    if (m_totalSize > 0)
+        writeSettingFile();
+    else
+        QFile::remove(settingPath()); // without a size there is nothing to resume from
+    m_file->flush();
+    m_file->close();
+    delete m_file;
+    m_file = nullptr;
+    m_state = Stopped;
+    releaseSegments();
+}
+
+QString DownloadControl::settingPath() const
+{
+    return (m_file ? m_file->fileName() : m_saveFile) + QStringLiteral(".setting");
+}
+
+bool DownloadControl::writeSettingFile()
+{
+    // The bytes the file records must be in the target before the record.
+    m_file->flush();
+    QSettings setting(settingPath(), QSettings::IniFormat);
+    setting.clear();
+    setting.setValue(QStringLiteral("URL"), m_url);
+    setting.setValue(QStringLiteral("SAVEFILE"), m_saveFile);
+    setting.setValue(QStringLiteral("COUNT"), m_threads.size());
+    setting.setValue(QStringLiteral("TOTALSIZE"), m_totalSize);
+    setting.setValue(QStringLiteral("READYSIZE"), m_readySize);
+    for (int n = 1; n <= m_threads.size(); ++n) {
+        const DownloadThread *thread = m_threads.at(n - 1);
+        setting.setValue(QStringLiteral("STARTPOINT%1").arg(n), thread->startPoint());
+        setting.setValue(QStringLiteral("ENDPOINT%1").arg(n), thread->endPoint());
+        setting.setValue(QStringLiteral("READYSIZE%1").arg(n), thread->readySize());
+    }
+    setting.sync();
+    return setting.status() == QSettings::NoError;
+}
+
+void DownloadControl::saveProgressSlot()
+{
+    if (m_state != Downloading || !m_file || m_totalSize <= 0 || !m_progressSinceSave)
+        return;
+    m_progressSinceSave = false;
+    writeSettingFile();
+}

@@ -1,0 +1,216 @@
+#include "download/downloadfile.h"
+
+#include "core/trace.h"
+#include "download/downloadcontrol.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTimer>
+#include <QUrl>
+
+DownloadFile::DownloadFile(QString name, QString url, QString saveFile)
+    : m_url(url)
+    , m_saveFile(saveFile)
+    , m_control(new DownloadControl(this))
+    , m_timer(new QTimer(this))
+    , m_name(name)
+    , m_sourceUrl(url)
+{
+    connect(m_control, SIGNAL(finished(int)), this, SLOT(finishedSlot(int)));
+    connect(m_control, SIGNAL(progressChange(int, qint64, qint64, qint64)), this,
+            SLOT(progressChangeSlot(int, qint64, qint64, qint64)));
+    connect(m_control, SIGNAL(error(int, QString)), this, SLOT(errorSlot(int, QString)));
+    m_timer->setInterval(1000);
+    connect(m_timer, SIGNAL(timeout()), this, SLOT(speedSlot()));
+
+    const QString resumePath = QFileInfo(m_saveFile).absoluteFilePath() + QStringLiteral(".setting");
+    qDebug().noquote() << resumePath;
+    m_resumeFile = new QFile(resumePath, this);
+    if (m_resumeFile->open(QIODevice::ReadOnly)) {
+        m_resume = 1;
+        m_url = resumePath;
+        // Not held open: the controller rewrites the file while it runs, and
+        // an open handle would keep Windows from replacing it.
+        m_resumeFile->close();
+    }
+}
+
+void DownloadFile::startDown()
+{
+    const QString label = QStringLiteral("startDown");
+    Trace::begin(label);
+    start();
+    Trace::end(label);
+}
+
+void DownloadFile::pauseDownload()
+{
+    const QString label = QStringLiteral("pauseDownload");
+    Trace::begin(label);
+    pause();
+    Trace::end(label);
+}
+
+void DownloadFile::restartDown()
+{
+    const QString label = QStringLiteral("restartDown");
+    Trace::begin(label);
+    restart();
+    Trace::end(label);
+}
+
+void DownloadFile::stopDownload()
+{
+    const QString label = QStringLiteral("stopDownload");
+    Trace::begin(label);
+    stop();
+    Trace::end(label);
+}
+
+void DownloadFile::start()
+{
+    m_lastError.clear();
+    bool started = false;
+    if (m_resume == 1) {
+        started = m_control->downloadFile(m_url);
+        // A resume file that cannot be used would refuse this entry for
+        // ever: it is dropped and the download begins anew.
+        if (!started && m_control->state() != DownloadControl::Downloading
+            && !m_sourceUrl.isEmpty()) {
+            qDebug().noquote() << QStringLiteral("unusable resume file : ") + m_url;
+            m_resumeFile->remove();
+            m_resume = 0;
+            m_url = m_sourceUrl;
+        }
+    }
+    if (m_resume == 0)
+        started = m_control->downloadFile(m_url, m_saveFile, 1);
+    if (started && m_control->state() == DownloadControl::Downloading)
+        m_timer->start();
+    else if (!started && m_lastError.isEmpty())
+        m_lastError = m_control->errorString(); // a failed size probe raises no signal
+}
+
+void DownloadFile::pause()
+{
+    m_quiet = true;
+    m_control->pause();
+    m_quiet = false;
+    m_timer->stop();
+}
+
+void DownloadFile::restart()
+{
+    m_quiet = true;
+    const bool wasPaused = m_control->state() == DownloadControl::Paused;
+    m_control->restart();
+    m_quiet = false;
+    if (wasPaused)
+        m_lastError.clear();
+    if (m_control->state() == DownloadControl::Downloading)
+        m_timer->start();
+}
+
+void DownloadFile::stop()
+{
+    m_quiet = true;
+    m_control->stop();
+    m_quiet = false;
+    m_timer->stop();
+}
+
+void DownloadFile::release()
+{
+    if (!m_completed && m_control->state() == DownloadControl::Downloading && m_progress >= 1.0f) {
+        m_releaseWhenDone = true;
+        return;
+    }
+    deleteLater();
+}
+
+void DownloadFile::progressChangeSlot(int index, qint64 startPoint, qint64 endPoint, qint64 readySize)
+{
+    Q_UNUSED(index)
+    m_downloadedBytes = readySize;
+    m_totalBytes = endPoint - startPoint;
+    if (m_totalBytes < 0) {
+        // The server gave no length: no fraction until the reply has ended.
+        m_progress = 0.0f;
+    } else if (m_totalBytes > m_downloadedBytes) {
+        m_progress = float(double(m_downloadedBytes)) / float(double(m_totalBytes));
+    } else {
+        m_progress = 1.0f;
+    }
+    m_downloaded = formatSize(double(m_downloadedBytes));
+    qDebug().noquote() << QStringLiteral("m_downloaded : ") + m_downloaded;
+    m_allFile = formatSize(double(qMax<qint64>(m_totalBytes, 0)));
+    qDebug().noquote() << QStringLiteral("m_allFile : ") + m_allFile;
+}
+
+QString DownloadFile::formatSize(double bytes)
+{
+    static const char *const units[] = {"B", "KB", "MB", "G"};
+    int unit = 0;
+    for (int step = 0; step < 3 && bytes > 1024.001; ++step) {
+        bytes *= 0.0009765625;
+        ++unit;
+    }
+    return QString::number(bytes, 'f', 2) + QLatin1Char(' ') + QLatin1String(units[unit]);
+}
+
+void DownloadFile::speedSlot()
+{
+    const qint64 delta = m_downloadedBytes - m_lastDownloaded;
+    m_lastDownloaded = m_downloadedBytes;
+    m_speed = formatSize(double(delta)) + QStringLiteral("/s");
+    qDebug().noquote() << QStringLiteral("m_speed : ") + m_speed;
+    if (m_control->runningCount() == 0)
+        m_timer->stop();
+}
+
+QString DownloadFile::progressPercent() const
+{
+    return QString::number(int(m_progress * 100.0f)) + QLatin1Char('%');
+}
+
+void DownloadFile::finishedSlot(int index)
+{
+    qDebug().noquote() << QStringLiteral("finish : ") + QString::number(index);
+    if (index != 0 || m_control->state() != DownloadControl::Finished || m_completed)
+        return;
+    m_completed = true;
+    qDebug().noquote() << QStringLiteral("下载已完成 ");
+    m_resumeFile->remove();
+    startInstaller(m_saveFile);
+    emit finished(m_name);
+    if (m_releaseWhenDone)
+        deleteLater();
+}
+
+void DownloadFile::errorSlot(int index, QString errorString)
+{
+    qDebug().noquote() << QStringLiteral("来自 errorSlot : ") + QString::number(index)
+                    + QLatin1Char(' ') + errorString;
+    // The complaints of segments that had already ended when a pause, restart
+    // or stop reached them are no failure of the download.
+    if (!m_quiet)
+        m_lastError = errorString;
+}
+
+void DownloadFile::startInstaller(const QString &path)
+{
+#ifdef Q_OS_WIN
+    QProcess::startDetached(path, {path}, QCoreApplication::applicationDirPath());
+#else
+    // A downloaded file carries no execute permission here unless it had one
+    // before; anything else goes to the desktop's handler for its type.
+    if (QFileInfo(path).isExecutable())
+        QProcess::startDetached(path, {path}, QCoreApplication::applicationDirPath());
+    else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        QProcess::startDetached(QStringLiteral("xdg-open"), {path});
+#endif
+}

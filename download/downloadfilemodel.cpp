@@ -1,0 +1,6 @@
+#include "download/downloadfilemodel.h"
+
+DownloadFileModel::DownloadFileModel(QObject *parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,230 @@
+#include "download/downloadfunction.h"
+
+#include "core/deployment.h"
+#include "core/logmessagehandler.h"
+#include "core/trace.h"
+#include "download/downloadfile.h"
+#include "download/downloadfilemodel.h"
+#include "download/softwareinfo.h"
+
+#include <QDebug>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QQmlEngine>
+
+namespace {
+
+// The platform's envelope: an object whose "states" is the boolean true.
+bool acceptedReply(const QString &reply, QJsonObject &object)
+{
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(reply.toUtf8(), &parseError);
+    if (parseError.error != QJsonParseError::NoError || !document.isObject())
+        return false;
+    object = document.object();
+    const QJsonValue states = object.value(QStringLiteral("states"));
+    return states.isBool() && states.toBool();
+}
+
+// Text of a catalogue field; numbers (a size, a count) are written in decimal.
+QString fieldText(const QJsonValue &value)
+{
+    if (value.isDouble())
+        return QString::number(value.toDouble(), 'g', 17);
+    return value.toString();
+}
+
+template<typename T>
+T *handedToInterface(T *object)
+{
+    // The interface owns what it receives; the centre keeps no reference.
+    QQmlEngine::setObjectOwnership(object, QQmlEngine::JavaScriptOwnership);
+    return object;
+}
+
+} // namespace
+
+DownloadFunction::DownloadFunction(QObject *parent)
+    : QObject(parent)
+{
+    qRegisterMetaType<DownloadFileModel *>("DownloadFileModel*");
+    qRegisterMetaType<SoftwareInfo *>("SoftwareInfo*");
+}
+
+DownloadFunction::~DownloadFunction()
+{
+    qDeleteAll(m_jobs);
+}
+
+QVariantList DownloadFunction::getDownloadInfoList()
+{
+    return requestCatalogue(QString(), false);
+}
+
+QVariantList DownloadFunction::getDownloadInfoListFromPage(int _page)
+{
+    return requestCatalogue(QStringLiteral("page=") + QString::number(_page), true);
+}
+
+int DownloadFunction::getDownloadInfoListTotalPageCount()
+{
+    return m_pageCount;
+}
+
+QVariantList DownloadFunction::requestCatalogue(const QString &body, bool readPageCount)
+{
+    QString reply;
+    m_sender.postPlatformRequest(Deployment::platformUrl() + QStringLiteral("/api/articleapi/getDownload"),
+                                 body, reply);
+    QVariantList list;
+    QJsonObject object;
+    if (!acceptedReply(reply, object))
+        return list;
+    const QJsonObject data = object.value(QStringLiteral("data")).toObject();
+    const QJsonArray entries = data.value(QStringLiteral("data")).toArray();
+    for (const QJsonValue &value : entries) {
+        const QJsonObject entry = value.toObject();
+        auto *model = handedToInterface(new DownloadFileModel);
+        if (entry.contains(QStringLiteral("id"))) {
+            const QJsonValue id = entry.value(QStringLiteral("id"));
+            model->setId(id.isString() ? id.toString() : QString::number(id.toVariant().toLongLong()));
+        }
+        if (entry.contains(QStringLiteral("title")))
+            model->setTitle(fieldText(entry.value(QStringLiteral("title"))));
+        if (entry.contains(QStringLiteral("shortitle")))
+            model->setShortitle(fieldText(entry.value(QStringLiteral("shortitle"))));
+        if (entry.contains(QStringLiteral("summary")))
+            model->setSummary(fieldText(entry.value(QStringLiteral("summary"))));
+        if (entry.contains(QStringLiteral("uplodeimg")))
+            model->setUplodeimg(fieldText(entry.value(QStringLiteral("uplodeimg"))));
+        if (entry.contains(QStringLiteral("uplodesoft"))) {
+            const QString soft = fieldText(entry.value(QStringLiteral("uplodesoft")));
+            model->setUplodesoft(soft);
+            model->setFilename(soft.split(QLatin1Char('/')).last());
+        }
+        if (entry.contains(QStringLiteral("softsize")))
+            model->setSoftsize(fieldText(entry.value(QStringLiteral("softsize"))));
+        if (entry.contains(QStringLiteral("p_url")))
+            model->setUrl(fieldText(entry.value(QStringLiteral("p_url"))));
+        list.append(QVariant::fromValue(model));
+    }
+    if (readPageCount)
+        m_pageCount = data.value(QStringLiteral("page_count")).toVariant().toInt();
+    return list;
+}
+
+QVariant DownloadFunction::getDownloadInfo(QString _id)
+{
+    auto *info = handedToInterface(new SoftwareInfo);
+    QString reply;
+    m_sender.postPlatformRequest(Deployment::platformUrl() + QStringLiteral("/api/Articleapi/getDownloadInfo"),
+                                 QStringLiteral("articleid=") + RequestSender::formValue(_id), reply);
+    QJsonObject object;
+    if (!acceptedReply(reply, object))
+        return QVariant::fromValue(info);
+    const QJsonObject data = object.value(QStringLiteral("data")).toObject();
+    info->setId(data.value(QStringLiteral("id")).toString());
+    info->setIcon(fieldText(data.value(QStringLiteral("uplodeimg"))));
+    info->setName(fieldText(data.value(QStringLiteral("title"))));
+    info->setVersion(fieldText(data.value(QStringLiteral("shortitle"))));
+    info->setSize(fieldText(data.value(QStringLiteral("softsize"))));
+    info->setUpdatetime(fieldText(data.value(QStringLiteral("creat_time"))));
+    info->setSummary(fieldText(data.value(QStringLiteral("summary"))));
+    const QJsonArray images = data.value(QStringLiteral("imglist")).toArray();
+    QVariantList pictures;
+    for (const QJsonValue &image : images)
+        pictures.append(image.toObject().value(QStringLiteral("url")).toString());
+    info->setPiclist(pictures);
+    info->setPicexist(!images.isEmpty());
+    return QVariant::fromValue(info);
+}
+
+QString DownloadFunction::savePath(const QString &filename)
+{
+    return Deployment::dataDir() + QStringLiteral("/temp/") + filename;
+}
+
+void DownloadFunction::downloadFile(QString _id, QString _url, QString _filename)
+{
+    const QString label = QStringLiteral("downloadFile");
+    Trace::begin(label);
+    if (DownloadFile *job = m_jobs.value(_id)) {
+        job->restartDown();
+        Trace::end(label);
+        return;
+    }
+    // The name comes from the server: it must name a file inside temp/, not
+    // a folder or a place outside it.
+    if (_filename.isEmpty() || _filename == QLatin1String(".") || _filename == QLatin1String("..")
+        || _filename.contains(QLatin1Char('/')) || _filename.contains(QLatin1Char('\\'))) {
+        const QString text = QStringLiteral("bad file name : ") + _filename;
+        qDebug().noquote() << text;
+        m_refused.insert(_id, text);
+        Trace::end(label);
+        return;
+    }
+    m_refused.remove(_id);
+    makeDirIfMissing(Deployment::dataDir() + QStringLiteral("/temp/"));
+    auto *job = new DownloadFile(_id, _url, savePath(_filename));
+    connect(job, SIGNAL(finished(QString)), this, SLOT(finishedSlot(QString)));
+    m_jobs.insert(_id, job);
+    job->startDown();
+    Trace::end(label);
+}
+
+void DownloadFunction::pause(QString _id)
+{
+    if (DownloadFile *job = m_jobs.value(_id))
+        job->pauseDownload();
+}
+
+void DownloadFunction::stop(QString _id)
+{
+    if (DownloadFile *job = m_jobs.take(_id)) {
+        job->stopDownload();
+        job->deleteLater();
+    }
+}
+
+float DownloadFunction::getProgress(QString _id)
+{
+    const DownloadFile *job = m_jobs.value(_id);
+    return job ? job->progress() : 0.0f;
+}
+
+QString DownloadFunction::getProgressPecent(QString _id)
+{
+    const DownloadFile *job = m_jobs.value(_id);
+    return job ? job->progressPercent() : QString();
+}
+
+QString DownloadFunction::getDownloadSpeed(QString _id)
+{
+    const DownloadFile *job = m_jobs.value(_id);
+    return job ? job->speed() : QString();
+}
+
+void DownloadFunction::downloadFinish(QString _id)
+{
+    if (DownloadFile *job = m_jobs.take(_id))
+        job->release();
+}
+
+bool DownloadFunction::getDownloadStatus(QString _id)
+{
+    return m_jobs.contains(_id);
+}
+
+QString DownloadFunction::getDownloadError(QString _id)
+{
+    if (const DownloadFile *job = m_jobs.value(_id))
+        return job->lastError();
+    return m_refused.value(_id);
+}
+
+void DownloadFunction::finishedSlot(QString _name)
+{
+    qDebug().noquote() << QStringLiteral("_name: ") + _name + QStringLiteral(" 已完成");
+}

@@ -1,0 +1,6 @@
+#include "download/softwareinfo.h"
+
+SoftwareInfo::SoftwareInfo(QObject *parent)
+    : QObject(parent)
+{
+}
