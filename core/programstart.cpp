@@ -29,7 +29,8 @@ bool downloaded(const QString &path, const QStringList &arguments, const QString
         file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
         return detached(path, arguments, workingDirectory);
     }
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path))
+        || QProcess::startDetached(QStringLiteral("xdg-open"), {path});
 #endif
 }
 

@@ -1,5 +1,7 @@
 #include "download/downloadfile.h"
 
+#include "core/programstart.h"
+
 #include "core/trace.h"
 #include "download/downloadcontrol.h"
 
@@ -203,14 +205,5 @@ void DownloadFile::errorSlot(int index, QString errorString)
 
 void DownloadFile::startInstaller(const QString &path)
 {
-#ifdef Q_OS_WIN
-    QProcess::startDetached(path, {path}, QCoreApplication::applicationDirPath());
-#else
-    // A downloaded file carries no execute permission here unless it had one
-    // before; anything else goes to the desktop's handler for its type.
-    if (QFileInfo(path).isExecutable())
-        QProcess::startDetached(path, {path}, QCoreApplication::applicationDirPath());
-    else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        QProcess::startDetached(QStringLiteral("xdg-open"), {path});
-#endif
+    ProgramStart::downloaded(path, {path}, QCoreApplication::applicationDirPath());
 }
