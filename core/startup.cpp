@@ -11,6 +11,7 @@
 #include "services/posterfunction.h"
 #include "services/usertaxinfo.h"
 #include "services/vantafunction.h"
+#include "browser/webbrowerfunction.h"
 #include "desktop/clipboard.h"
 #include "desktop/dpi.h"
 #include "desktop/iconextractfunction.h"
@@ -61,7 +62,7 @@ void RegisterTypeToQml()
     registerFunction<LogFunction>("LogFunction");
     registerFunction<VersionInfo>("VersionInfo");
     registerFunction<VantaFunction>("VantaFunction");
-    // registerFunction<WebBrowerFunction>("WebBrowerFunction");
+    registerFunction<WebBrowerFunction>("WebBrowerFunction");
     registerFunction<Dpi>("Dpi");
     registerFunction<PosterFunction>("PosterFunction");
     registerFunction<DownloadFunction>("DownloadFunction");
@@ -101,7 +102,7 @@ void RegisterEngine(QQmlApplicationEngine &engine)
 
     sendStartupUsageReport(*logFunction);
 
-    // "webBrowerFunction" is published here.
+    context.setContextProperty(QStringLiteral("webBrowerFunction"), new WebBrowerFunction);
     context.setContextProperty(QStringLiteral("posterFunction"), new PosterFunction);
     context.setContextProperty(QStringLiteral("downloadFunction"), new DownloadFunction);
 
