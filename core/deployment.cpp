@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 
@@ -16,6 +18,14 @@ QString withoutTrailingSlash(QString url)
     while (url.endsWith(QLatin1Char('/')))
         url.chop(1);
     return url;
+}
+
+// Asks the file system for this user (access(2) on Unix), so a directory on
+// a read-only mount counts as not writable even for root.
+bool isWritableDir(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isDir() && info.isWritable();
 }
 
 } // namespace
@@ -43,14 +53,36 @@ QString chatUrl()
 QString dataDir()
 {
     const QString dir = qEnvironmentVariable("PLIT_DATA_DIR");
-    if (dir.isEmpty())
-        return QCoreApplication::applicationDirPath();
-    return QDir::cleanPath(QDir(dir).absolutePath());
+    if (!dir.isEmpty())
+        return QDir::cleanPath(QDir(dir).absolutePath());
+    const QString applicationDir = QCoreApplication::applicationDirPath();
+    return isWritableDir(applicationDir) ? applicationDir : userDataDir();
 }
 
 QString dataPath(const QString &name)
 {
     return dataDir() + QLatin1Char('/') + name;
+}
+
+QString userDataDir()
+{
+    // Below the organisation and application names that start-up sets, beside
+    // the web engine's profile; "Plit" keeps the program's own files apart.
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+        + QStringLiteral("/Plit");
+    // SQLite makes the database file but not its folder.
+    QDir().mkpath(dir);
+    return dir;
+}
+
+QString logFilePath()
+{
+    const QString name = QStringLiteral("log.txt");
+    // Without an application object there is no application directory to ask
+    // for, and asking would write a warning into the handler that called us.
+    if (isWritableDir(QDir::currentPath()) || !QCoreApplication::instance())
+        return name;
+    return dataPath(name);
 }
 
 int requestTimeoutMs()

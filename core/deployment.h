@@ -14,11 +14,19 @@ QString platformUrl();
 QString updateUrl();
 // Assistant chat service base address (PLIT_CHAT_URL).
 QString chatUrl();
-// Where the program keeps its database, settings file, caches and temp/
-// (PLIT_DATA_DIR); the application directory when unset.
+// Where the program keeps its database, settings file, caches and temp/:
+// PLIT_DATA_DIR when set; else the application directory as long as this
+// user may write to it (a build directory or an unpacked copy); else, for a
+// copy installed into a system directory, userDataDir().
 QString dataDir();
 // dataDir() + "/" + name.
 QString dataPath(const QString &name);
+// This user's own data folder: "Plit" in the application data location, on
+// Linux ~/.local/share/QtProject/Gallery/Plit. Made when missing.
+QString userDataDir();
+// "log.txt" in the working directory, or in dataDir() when the working
+// directory is not writable. Writes no message: the log handler calls it.
+QString logFilePath();
 // Time limit of one platform or update request in milliseconds
 // (PLIT_REQUEST_TIMEOUT_MS, 30 s by default).
 int requestTimeoutMs();

@@ -1,5 +1,7 @@
 #include "core/logmessagehandler.h"
 
+#include "core/deployment.h"
+
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
@@ -45,7 +47,7 @@ void logMessageHandler(QtMsgType type, const QMessageLogContext &context, const 
     // One open, append and close per line: the file is complete up to the last
     // message even when the process ends abruptly. Nothing may be logged from
     // here, it would come straight back into this handler.
-    QFile file(QStringLiteral("log.txt"));
+    QFile file(Deployment::logFilePath());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return;
     QTextStream stream(&file);

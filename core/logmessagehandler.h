@@ -3,7 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
-// Appends every message as one line to "log.txt" in the working directory:
+// Appends every message as one line to "log.txt" in the working directory
+// (in the data directory when the working directory is not writable):
 // level word, "File:(..) Line:(..)", the message text, "(yyyy-MM-dd hh:mm:ss ddd)".
 void logMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &msg);
 
