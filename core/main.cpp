@@ -22,6 +22,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("QtProject"));
     QCoreApplication::setApplicationName(QStringLiteral("Gallery"));
     QCoreApplication::setApplicationVersion(QStringLiteral("2.0.0.2"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(PLIT_APP_ID));
 
     // Qt 5.15 wants the web engine set up before the application object exists.
     QtWebEngine::initialize();
