@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QXmlStreamReader>
 #include <QtTest>
 
 namespace {
@@ -64,7 +63,7 @@ private slots:
     void desktopEntryAndMetadataPassTheValidators();
     void desktopEntryStartsTheInstalledProgram();
     void iconIsInTheThemeAtEverySize();
-    void metadataNamesTheEntryAndTheScreenshot();
+    void metadataShowsTheReadmeScreenshot();
 };
 
 void InstallTreeTest::desktopEntryAndMetadataPassTheValidators()
@@ -88,19 +87,13 @@ void InstallTreeTest::desktopEntryAndMetadataPassTheValidators()
 void InstallTreeTest::desktopEntryStartsTheInstalledProgram()
 {
     const QMap<QString, QString> entry = desktopEntry(kDesktopEntry);
-    QCOMPARE(entry.value(QStringLiteral("Name")), QStringLiteral("Plit云台"));
     QCOMPARE(entry.value(QStringLiteral("Icon")), kAppId);
-    QCOMPARE(entry.value(QStringLiteral("X-GNOME-SingleWindow")), QStringLiteral("true"));
-    const QStringList categories = entry.value(QStringLiteral("Categories")).split(QLatin1Char(';'));
-    QVERIFY(categories.contains(QStringLiteral("Office")));
-    QVERIFY(categories.contains(QStringLiteral("Finance")));
-
     // Found on PATH once installed: bin/ of the prefix.
     const QString program = entry.value(QStringLiteral("Exec")).section(QLatin1Char(' '), 0, 0);
     const QFileInfo installed(kRoot + QStringLiteral("/usr/bin/") + program);
     QVERIFY2(installed.isFile() && installed.isExecutable(), qPrintable(installed.filePath()));
-    QCOMPARE(entry.value(QStringLiteral("TryExec")), program);
-    // Window managers match the window to its entry by the first part of WM_CLASS.
+    // Window managers match the window to its entry by the first part of
+    // WM_CLASS, which tst_installedplit sees as the program's name.
     QCOMPARE(entry.value(QStringLiteral("StartupWMClass")), program);
 }
 
@@ -119,32 +112,12 @@ void InstallTreeTest::iconIsInTheThemeAtEverySize()
     QVERIFY(svg.readAll().contains("<svg"));
 }
 
-void InstallTreeTest::metadataNamesTheEntryAndTheScreenshot()
+void InstallTreeTest::metadataShowsTheReadmeScreenshot()
 {
     QFile file(kMetainfo);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QXmlStreamReader xml(&file);
-    // The untranslated text of the elements looked at, the first of each.
-    QMap<QString, QString> text;
-    const QStringList leaves{QStringLiteral("id"), QStringLiteral("launchable"),
-                             QStringLiteral("name"), QStringLiteral("image")};
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement
-            || !xml.attributes().value(QLatin1String("xml:lang")).isEmpty())
-            continue;
-        const QString name = xml.name().toString();
-        if (name == QLatin1String("release"))
-            text.insert(name, xml.attributes().value(QLatin1String("version")).toString());
-        else if (leaves.contains(name) && !text.contains(name))
-            text.insert(name, xml.readElementText().trimmed());
-    }
-    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
-
-    QCOMPARE(text.value(QStringLiteral("id")), kAppId);
-    QCOMPARE(text.value(QStringLiteral("launchable")), kAppId + QStringLiteral(".desktop"));
-    QCOMPARE(text.value(QStringLiteral("name")), QStringLiteral("Plit云台"));
-    QCOMPARE(text.value(QStringLiteral("release")), QStringLiteral("2.0.0.2"));
-    const QUrl screenshot(text.value(QStringLiteral("image")));
+    const QRegularExpression image(QStringLiteral("<image type=\"source\">([^<]*)</image>"));
+    const QUrl screenshot(image.match(QString::fromUtf8(file.readAll())).captured(1));
     QVERIFY2(screenshot.isValid() && screenshot.scheme().startsWith(QLatin1String("http")),
              qPrintable(screenshot.toString()));
     QVERIFY(screenshot.path().endsWith(QLatin1String("/docs/screenshots/main-signed-out.png")));
