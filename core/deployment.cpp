@@ -28,6 +28,14 @@ bool isWritableDir(const QString &path)
     return info.isDir() && info.isWritable();
 }
 
+// A copy installed into a system directory: no PLIT_DATA_DIR, and this user
+// may not write beside the executable.
+bool isInstalledCopy()
+{
+    return qEnvironmentVariableIsEmpty("PLIT_DATA_DIR")
+        && !isWritableDir(QCoreApplication::applicationDirPath());
+}
+
 } // namespace
 
 namespace Deployment {
@@ -55,8 +63,7 @@ QString dataDir()
     const QString dir = qEnvironmentVariable("PLIT_DATA_DIR");
     if (!dir.isEmpty())
         return QDir::cleanPath(QDir(dir).absolutePath());
-    const QString applicationDir = QCoreApplication::applicationDirPath();
-    return isWritableDir(applicationDir) ? applicationDir : userDataDir();
+    return isInstalledCopy() ? userDataDir() : QCoreApplication::applicationDirPath();
 }
 
 QString dataPath(const QString &name)
@@ -80,9 +87,13 @@ QString logFilePath()
     const QString name = QStringLiteral("log.txt");
     // Without an application object there is no application directory to ask
     // for, and asking would write a warning into the handler that called us.
-    if (isWritableDir(QDir::currentPath()) || !QCoreApplication::instance())
+    if (!QCoreApplication::instance())
         return name;
-    return dataPath(name);
+    // An installed copy keeps its log with its other files instead of in
+    // whatever folder the desktop started it in (usually the home folder).
+    if (isInstalledCopy() || !isWritableDir(QDir::currentPath()))
+        return dataPath(name);
+    return name;
 }
 
 int requestTimeoutMs()

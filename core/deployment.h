@@ -24,8 +24,9 @@ QString dataPath(const QString &name);
 // This user's own data folder: "Plit" in the application data location, on
 // Linux ~/.local/share/QtProject/Gallery/Plit. Made when missing.
 QString userDataDir();
-// "log.txt" in the working directory, or in dataDir() when the working
-// directory is not writable. Writes no message: the log handler calls it.
+// "log.txt" in the working directory; in dataDir() for an installed copy or
+// when the working directory is not writable. Writes no message: the log
+// handler calls it.
 QString logFilePath();
 // Time limit of one platform or update request in milliseconds
 // (PLIT_REQUEST_TIMEOUT_MS, 30 s by default).

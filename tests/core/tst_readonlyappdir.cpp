@@ -20,6 +20,7 @@ private slots:
     void cleanupTestCase();
 
     void databaseSettingsAndLogGoToTheUserDataFolder();
+    void logStaysWithTheDataWhenStartedFromAWritableFolder();
     void namedDataDirectoryStillWins();
 
 private:
@@ -64,6 +65,18 @@ void ReadOnlyAppDirTest::databaseSettingsAndLogGoToTheUserDataFolder()
         QVERIFY2(!QFileInfo::exists(QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(name)), name);
     }
     QVERIFY(ConfigFunction().keyExist(QStringLiteral("DownloadPath")));
+}
+
+void ReadOnlyAppDirTest::logStaysWithTheDataWhenStartedFromAWritableFolder()
+{
+    // A desktop menu starts programs in the home folder: an installed copy
+    // must not leave its log there.
+    QTemporaryDir home;
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(home.path()));
+    const QString log = Deployment::logFilePath();
+    QDir::setCurrent(previous);
+    QCOMPARE(log, userFolder() + QStringLiteral("/log.txt"));
 }
 
 void ReadOnlyAppDirTest::namedDataDirectoryStillWins()
