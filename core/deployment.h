@@ -19,8 +19,9 @@ QString chatUrl();
 QString dataDir();
 // dataDir() + "/" + name.
 QString dataPath(const QString &name);
-// Time limit of one platform or update request in milliseconds
-// (PLIT_REQUEST_TIMEOUT_MS, 30 s by default).
+// Time limit of one platform or update request, and how long a download
+// may receive nothing, in milliseconds (PLIT_REQUEST_TIMEOUT_MS, 30 s by
+// default).
 int requestTimeoutMs();
 
 } // namespace Deployment
