@@ -757,6 +757,19 @@ def main():
     signal.signal(signal.SIGTERM, on_signal)
     signal.signal(signal.SIGINT, on_signal)
 
+    # A test program that crashes cannot stop its server: the server goes
+    # with the process that started it instead of holding that process's
+    # output open for ever.
+    parent = os.getppid()
+
+    def watch_parent():
+        while not state.stopping.wait(0.5):
+            if os.getppid() != parent:
+                log("the process that started the server is gone")
+                server.stop()
+                return
+    threading.Thread(target=watch_parent, daemon=True).start()
+
     print("listening on %s:%d" % (host, port), flush=True)
     log("serving world %s" % args.world)
     try:
