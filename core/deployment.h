@@ -28,8 +28,9 @@ QString userDataDir();
 // when the working directory is not writable. Writes no message: the log
 // handler calls it.
 QString logFilePath();
-// Time limit of one platform or update request in milliseconds
-// (PLIT_REQUEST_TIMEOUT_MS, 30 s by default).
+// Time limit of one platform or update request, and how long a download
+// may receive nothing, in milliseconds (PLIT_REQUEST_TIMEOUT_MS, 30 s by
+// default).
 int requestTimeoutMs();
 
 } // namespace Deployment

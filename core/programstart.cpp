@@ -1,5 +1,7 @@
 #include "core/programstart.h"
 
+#include "core/deployment.h"
+
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
@@ -32,6 +34,11 @@ bool downloaded(const QString &path, const QStringList &arguments, const QString
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path))
         || QProcess::startDetached(QStringLiteral("xdg-open"), {path});
 #endif
+}
+
+bool installer(const QString &path)
+{
+    return downloaded(path, {path}, Deployment::dataDir());
 }
 
 } // namespace ProgramStart

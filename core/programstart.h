@@ -18,4 +18,8 @@ bool detached(const QString &program, const QStringList &arguments, const QStrin
 // handler.
 bool downloaded(const QString &path, const QStringList &arguments, const QString &workingDirectory);
 
+// Starts a downloaded installer as above, with its own path as its only
+// argument, in the data directory like the portal's other starts.
+bool installer(const QString &path);
+
 } // namespace ProgramStart

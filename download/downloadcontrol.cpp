@@ -4,12 +4,14 @@
 #include "core/trace.h"
 #include "download/downloadthread.h"
 
+#include <QDebug>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QScopedPointer>
 #include <QSettings>
 #include <QTimer>
 
@@ -19,6 +21,9 @@ constexpr int maxThreads = 15;
 // How often the resume file is refreshed while a download runs, so that a
 // program that dies continues from there instead of from zero.
 constexpr int saveIntervalMs = 1000;
+// How often one download starts again because the file changed meanwhile
+// before it gives up: a file that changes at every request never arrives.
+constexpr int maxRestarts = 3;
 
 } // namespace
 
@@ -38,24 +43,31 @@ void DownloadControl::raise(const QString &text)
 
 qint64 DownloadControl::getFileSize(QString url, int tryTimes)
 {
-    for (int attempt = 0; attempt < tryTimes; ++attempt) {
+    m_probeCancelled = false;
+    for (int attempt = 0; attempt < tryTimes && !m_probeCancelled; ++attempt) {
         QNetworkAccessManager manager;
         QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
         request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                              QNetworkRequest::NoLessSafeRedirectPolicy);
         // A server that never answers must not hold the caller for ever.
-        request.setTransferTimeout(Deployment::requestTimeoutMs());
-        QNetworkReply *reply = manager.head(request);
+        const int timeLimit = Deployment::requestTimeoutMs();
+        request.setTransferTimeout(timeLimit);
+        QScopedPointer<QNetworkReply> reply(manager.head(request));
+        m_probe = reply.data();
         QEventLoop loop;
-        connect(reply, SIGNAL(finished()), &loop, SLOT(quit()));
+        connect(m_probe, SIGNAL(finished()), &loop, SLOT(quit()));
         loop.exec();
+        m_probe = nullptr;
         if (reply->error() == QNetworkReply::NoError) {
-            const qint64 size = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
-            reply->deleteLater();
-            return size;
+            m_validator = DownloadThread::validatorOf(reply.data());
+            return reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
         }
-        m_errorString = reply->errorString();
-        delete reply;
+        if (m_probeCancelled)
+            m_errorString = QStringLiteral("stopped while asking for the size");
+        else if (reply->error() == QNetworkReply::OperationCanceledError)
+            m_errorString = QStringLiteral("the size request timed out: no answer for %1 s").arg(timeLimit / 1000.0);
+        else
+            m_errorString = reply->errorString();
     }
     return -1;
 }
@@ -73,11 +85,26 @@ bool DownloadControl::openTarget(QIODevice::OpenMode mode)
     return false;
 }
 
+void DownloadControl::closeTarget()
+{
+    m_file->flush();
+    m_file->close();
+    delete m_file;
+    m_file = nullptr;
+}
+
+bool DownloadControl::refuseSettingFile()
+{
+    m_resumeFileUnusable = true;
+    raise(QStringLiteral("wrong setting file"));
+    return false;
+}
+
 bool DownloadControl::downloadFile(QString url, QString saveFile, int count)
 {
     const QString label = QStringLiteral("DownloadControl::downloadFile");
     Trace::begin(label);
-    if (m_state == Downloading || m_probing) {
+    if (m_state == Downloading || m_probe) {
         raise(QStringLiteral("is downloading a file"));
         return false;
     }
@@ -97,24 +124,31 @@ bool DownloadControl::downloadFile(QString url, QString saveFile, int count)
         return false;
     }
 
-    m_probing = true;
-    qint64 total = getFileSize(url, 3);
-    m_probing = false;
+    m_validator.clear();
+    const qint64 total = getFileSize(url, 3);
     if (total == -1)
         return false;
-    // No length from the server: one request for the whole body, which ends
-    // when the reply ends. Ranges cannot be cut from a size that is not known.
+    if (!openTarget(QIODevice::WriteOnly))
+        return false;
+    m_restarts = 0;
+    startFromZero(total);
+    Trace::end(label);
+    return true;
+}
+
+// Lays `total` bytes out over the segments and starts them all from their
+// first byte. Without a length (0 when the server sent none, or an empty
+// file) one request fetches the whole body and ends when the reply ends:
+// ranges cannot be cut from a size that is not known.
+void DownloadControl::startFromZero(qint64 total)
+{
     if (total <= 0) {
         total = -1;
         m_count = 1;
     }
     m_totalSize = total;
     m_readySize = 0;
-    if (!openTarget(QIODevice::WriteOnly))
-        return false;
-    if (total > 0)
-        m_file->resize(total);
-
+    m_file->resize(qMax<qint64>(total, 0));
     QList<Range> ranges;
     if (total < 0) {
         ranges.append({0, -1, 0});
@@ -123,15 +157,14 @@ bool DownloadControl::downloadFile(QString url, QString saveFile, int count)
             ranges.append({total * i / m_count, total * (i + 1) / m_count, 0});
     }
     startSegments(ranges);
-    Trace::end(label);
-    return true;
 }
 
 bool DownloadControl::downloadFile(QString settingFile)
 {
     const QString label = QStringLiteral("DownloadControl::downloadFile");
     Trace::begin(label);
-    if (m_state == Downloading || m_probing) {
+    m_resumeFileUnusable = false;
+    if (m_state == Downloading || m_probe) {
         raise(QStringLiteral("is downloading a file"));
         return false;
     }
@@ -144,13 +177,13 @@ bool DownloadControl::downloadFile(QString settingFile)
     const QString url = setting.value(QStringLiteral("URL")).toString();
     const QString saveFile = setting.value(QStringLiteral("SAVEFILE")).toString();
     const int count = setting.value(QStringLiteral("COUNT"), -1).toInt();
-    if (count < 1 || count > maxThreads) {
-        raise(QStringLiteral("wrong setting file"));
+    if (count < 1 || count > maxThreads)
+        return refuseSettingFile();
+    const qint64 total = setting.value(QStringLiteral("TOTALSIZE"), -1).toLongLong();
+    if (total == -1) {
+        m_resumeFileUnusable = true;
         return false;
     }
-    const qint64 total = setting.value(QStringLiteral("TOTALSIZE"), -1).toLongLong();
-    if (total == -1)
-        return false;
 
     // Every segment key is read and checked before the target is touched, so
     // that a damaged resume file neither holds the file nor writes outside it.
@@ -163,22 +196,21 @@ bool DownloadControl::downloadFile(QString settingFile)
         };
         if (range.startPoint == -1 || range.endPoint == -1 || range.readySize == -1
             || total <= 0 || range.startPoint < 0 || range.startPoint > range.endPoint
-            || range.endPoint > total || range.readySize < 0) {
-            raise(QStringLiteral("wrong setting file"));
-            return false;
-        }
+            || range.endPoint > total || range.readySize < 0)
+            return refuseSettingFile();
         ranges.append(range);
     }
-    if (saveFile.isEmpty() || url.isEmpty()) {
-        raise(QStringLiteral("wrong setting file"));
-        return false;
-    }
+    if (saveFile.isEmpty() || url.isEmpty())
+        return refuseSettingFile();
 
     m_url = url;
     m_saveFile = saveFile;
     m_count = count;
     m_totalSize = total;
     m_readySize = setting.value(QStringLiteral("READYSIZE"), 0).toLongLong();
+    // Older resume files have no version: their ranges are asked for as they are.
+    m_validator = setting.value(QStringLiteral("VALIDATOR")).toString().toLatin1();
+    m_restarts = 0;
 
     // The saved sizes describe bytes in the target; a target that is gone or
     // was cut holds none of them, so every segment starts again from its start.
@@ -204,10 +236,13 @@ void DownloadControl::startSegments(const QList<Range> &ranges)
     for (int i = 0; i < ranges.size(); ++i) {
         auto *thread = new DownloadThread(this);
         thread->setFileSize(m_totalSize);
+        thread->setValidator(m_validator);
         connect(thread, SIGNAL(finished(int)), this, SLOT(finishedSlot(int)));
         connect(thread, SIGNAL(progressChange(int, qint64, qint64, qint64)), this,
                 SLOT(progressChangeSlot(int, qint64, qint64, qint64)));
         connect(thread, SIGNAL(error(int, QString)), this, SLOT(errorSlot(int, QString)));
+        connect(thread, SIGNAL(wholeFile(int, qint64)), this, SLOT(wholeFileSlot(int, qint64)));
+        connect(thread, SIGNAL(fileChanged(int, qint64)), this, SLOT(fileChangedSlot(int, qint64)));
         m_threads.append(thread);
     }
     m_state = Downloading;
@@ -237,31 +272,65 @@ void DownloadControl::progressChangeSlot(int index, qint64 startPoint, qint64 en
     emit progressChange(0, 0, m_totalSize, m_readySize);
 }
 
+DownloadThread *DownloadControl::segmentAt(int index) const
+{
+    return index >= 1 && index <= m_threads.size() ? m_threads.at(index - 1) : nullptr;
+}
+
 void DownloadControl::errorSlot(int index, QString errorString)
 {
-    DownloadThread *thread = (index >= 1 && index <= m_threads.size()) ? m_threads.at(index - 1) : nullptr;
+    DownloadThread *thread = segmentAt(index);
     if (thread && thread->state() == DownloadThread::Downloading)
         thread->stop();
     emit error(index, errorString);
 }
 
+// One reply carries the whole file: the other ranges are of no use any more,
+// nor is a resume file that describes them. That segment is the download now.
+void DownloadControl::wholeFileSlot(int index, qint64 size)
+{
+    DownloadThread *whole = segmentAt(index);
+    if (!whole)
+        return;
+    m_threads.removeOne(whole);
+    releaseSegments();
+    m_threads.append(whole);
+    m_count = 1;
+    m_running = 1;
+    m_totalSize = size > 0 ? size : -1;
+    m_readySize = 0;
+    m_validator = whole->replyValidator();
+    m_file->resize(qMax<qint64>(size, 0));
+    QFile::remove(settingPath());
+}
+
+// The server now serves another version of the file: what arrived so far
+// belongs to the old one, so the download starts again from zero with the
+// new size rather than splice two versions into a file that matches neither.
+void DownloadControl::fileChangedSlot(int index, qint64 size)
+{
+    const DownloadThread *thread = segmentAt(index);
+    const QByteArray validator = thread ? thread->replyValidator() : QByteArray();
+    releaseSegments();
+    QFile::remove(settingPath());
+    if (++m_restarts > maxRestarts) {
+        m_saveTimer->stop();
+        closeTarget();
+        m_running = 0;
+        m_state = Stopped;
+        raise(QStringLiteral("the file changes on the server while it is downloaded"));
+        return;
+    }
+    qDebug().noquote() << QStringLiteral("the file changed on the server, downloading it again : ") + m_url;
+    m_validator = validator;
+    startFromZero(size);
+}
+
 void DownloadControl::finishedSlot(int index)
 {
     --m_running;
-    if (m_state == Downloading) {
-        DownloadThread *thread = (index >= 1 && index <= m_threads.size()) ? m_threads.at(index - 1) : nullptr;
-        // A server that ignored "Range" sent the whole file to the segment
-        // that asked from byte 0: the other requests are not needed.
-        if (thread && thread->receivedWholeFile() && m_running > 0) {
-            for (DownloadThread *other : qAsConst(m_threads)) {
-                if (other != thread && other->state() == DownloadThread::Downloading)
-                    other->stop();
-            }
-            m_running = 0;
-        }
-        if (m_running <= 0)
-            complete();
-    }
+    if (m_state == Downloading && m_running <= 0)
+        complete();
     emit finished(index);
 }
 
@@ -274,10 +343,7 @@ void DownloadControl::complete()
         m_totalSize = m_readySize;
         m_file->resize(m_totalSize);
     }
-    m_file->flush();
-    m_file->close();
-    delete m_file;
-    m_file = nullptr;
+    closeTarget();
     QFile::remove(resumeFile);
     m_state = Finished;
     releaseSegments();
@@ -292,10 +358,16 @@ void DownloadControl::stopAllSegments()
         thread->stop();
 }
 
+// Segments still running are stopped without a word: their end is decided
+// by the controller, not a failure to report.
 void DownloadControl::releaseSegments()
 {
-    for (DownloadThread *thread : qAsConst(m_threads))
+    for (DownloadThread *thread : qAsConst(m_threads)) {
+        thread->disconnect(this);
+        if (thread->state() == DownloadThread::Downloading)
+            thread->stop();
         thread->deleteLater();
+    }
     m_threads.clear();
 }
 
@@ -339,6 +411,13 @@ void DownloadControl::restart()
 
 void DownloadControl::stop()
 {
+    // Stopped while the size is still being asked for: the download ends
+    // before it began, and the caller of downloadFile() gets false.
+    if (m_probe) {
+        m_probeCancelled = true;
+        m_probe->abort();
+        return;
+    }
     if (m_state == Downloading) {
         m_state = Paused;
         m_saveTimer->stop();
@@ -360,10 +439,7 @@ void DownloadControl::stop()
         writeSettingFile();
     else
         QFile::remove(settingPath()); // without a size there is nothing to resume from
-    m_file->flush();
-    m_file->close();
-    delete m_file;
-    m_file = nullptr;
+    closeTarget();
     m_state = Stopped;
     releaseSegments();
 }
@@ -384,6 +460,8 @@ bool DownloadControl::writeSettingFile()
     setting.setValue(QStringLiteral("COUNT"), m_threads.size());
     setting.setValue(QStringLiteral("TOTALSIZE"), m_totalSize);
     setting.setValue(QStringLiteral("READYSIZE"), m_readySize);
+    if (!m_validator.isEmpty())
+        setting.setValue(QStringLiteral("VALIDATOR"), QString::fromLatin1(m_validator));
     for (int n = 1; n <= m_threads.size(); ++n) {
         const DownloadThread *thread = m_threads.at(n - 1);
         setting.setValue(QStringLiteral("STARTPOINT%1").arg(n), thread->startPoint());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QIODevice>
 #include <QList>
 #include <QObject>
@@ -7,6 +8,7 @@
 
 class DownloadThread;
 class QFile;
+class QNetworkReply;
 class QTimer;
 
 // One download of one file, split into 1 to 15 ranges that are fetched by
@@ -27,6 +29,9 @@ public:
     int state() const { return m_state; }
     int runningCount() const { return m_running; }
     QString errorString() const { return m_errorString; }
+    // True when the last downloadFile(settingFile) refused the resume file
+    // itself (keys missing or out of range), not the circumstances.
+    bool resumeFileUnusable() const { return m_resumeFileUnusable; }
     qint64 readySize() const { return m_readySize; }
     // -1 while the size is not known.
     qint64 totalSize() const { return m_totalSize; }
@@ -45,6 +50,8 @@ private slots:
     void finishedSlot(int index);
     void progressChangeSlot(int index, qint64 startPoint, qint64 endPoint, qint64 readySize);
     void errorSlot(int index, QString errorString);
+    void wholeFileSlot(int index, qint64 size);
+    void fileChangedSlot(int index, qint64 size);
     void saveProgressSlot();
 
 private:
@@ -57,8 +64,12 @@ private:
 
     qint64 getFileSize(QString url, int tryTimes);
     void raise(const QString &text);
+    bool refuseSettingFile();
     bool openTarget(QIODevice::OpenMode mode);
+    void closeTarget();
+    void startFromZero(qint64 total);
     void startSegments(const QList<Range> &ranges);
+    DownloadThread *segmentAt(int index) const;
     QString settingPath() const;
     bool writeSettingFile();
     void stopAllSegments();
@@ -79,5 +90,12 @@ private:
 
     QTimer *m_saveTimer = nullptr;
     bool m_progressSinceSave = false;
-    bool m_probing = false;
+    // The version of the file being downloaded (ETag or Last-Modified).
+    QByteArray m_validator;
+    // The size request while it runs, and whether stop() ended it.
+    QNetworkReply *m_probe = nullptr;
+    bool m_probeCancelled = false;
+    // Times the download started again because the file changed meanwhile.
+    int m_restarts = 0;
+    bool m_resumeFileUnusable = false;
 };

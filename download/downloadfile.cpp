@@ -1,18 +1,13 @@
 #include "download/downloadfile.h"
 
 #include "core/programstart.h"
-
 #include "core/trace.h"
 #include "download/downloadcontrol.h"
 
-#include <QCoreApplication>
 #include <QDebug>
-#include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTimer>
-#include <QUrl>
 
 DownloadFile::DownloadFile(QString name, QString url, QString saveFile)
     : m_url(url)
@@ -73,61 +68,110 @@ void DownloadFile::stopDownload()
     Trace::end(label);
 }
 
+// The controller asks the server for the size in a local event loop; the
+// centre may pause, stop or release the job meanwhile (the page shows those
+// buttons at once). Those requests are kept until the start has returned.
 void DownloadFile::start()
 {
     m_lastError.clear();
-    bool started = false;
-    if (m_resume == 1) {
-        started = m_control->downloadFile(m_url);
-        // A resume file that cannot be used would refuse this entry for
-        // ever: it is dropped and the download begins anew.
-        if (!started && m_control->state() != DownloadControl::Downloading
-            && !m_sourceUrl.isEmpty()) {
-            qDebug().noquote() << QStringLiteral("unusable resume file : ") + m_url;
-            m_resumeFile->remove();
-            m_resume = 0;
-            m_url = m_sourceUrl;
-        }
-    }
-    if (m_resume == 0)
-        started = m_control->downloadFile(m_url, m_saveFile, 1);
+    m_starting = true;
+    const bool started = startControl();
+    m_starting = false;
+    if (!started && m_lastError.isEmpty())
+        m_lastError = m_control->errorString(); // a failed size probe raises no signal
     if (started && m_control->state() == DownloadControl::Downloading)
         m_timer->start();
-    else if (!started && m_lastError.isEmpty())
-        m_lastError = m_control->errorString(); // a failed size probe raises no signal
+    if (m_pauseWhenStarted) {
+        m_pauseWhenStarted = false;
+        if (started)
+            pause();
+    }
+    if (m_releaseWhenDone) {
+        m_releaseWhenDone = false;
+        release();
+    }
+}
+
+bool DownloadFile::startControl()
+{
+    // The controller drops a resume file that no longer describes the file
+    // on the server; then this job begins anew.
+    if (m_resume == 1 && m_resumeFile->exists()) {
+        if (m_control->downloadFile(m_url))
+            return true;
+        // A partial file that cannot be opened for a moment is no reason to
+        // throw away what was downloaded: the start fails with its reason.
+        if (!m_control->resumeFileUnusable())
+            return false;
+        // A damaged one would refuse this entry for ever.
+        qDebug().noquote() << QStringLiteral("unusable resume file : ") + m_url;
+        m_resumeFile->remove();
+        m_lastError.clear();
+    }
+    m_resume = 0;
+    m_url = m_sourceUrl;
+    return m_control->downloadFile(m_url, m_saveFile, 1);
+}
+
+void DownloadFile::quietly(void (DownloadControl::*operation)())
+{
+    m_quiet = true;
+    (m_control->*operation)();
+    m_quiet = false;
 }
 
 void DownloadFile::pause()
 {
-    m_quiet = true;
-    m_control->pause();
-    m_quiet = false;
+    if (m_starting) {
+        m_pauseWhenStarted = true;
+        return;
+    }
+    quietly(&DownloadControl::pause);
     m_timer->stop();
 }
 
+// Takes the download up again from wherever it stands, so that asking again
+// always makes progress: a paused download continues, one whose segment
+// failed asks for that segment again, one that could not start starts again.
 void DownloadFile::restart()
 {
-    m_quiet = true;
-    const bool wasPaused = m_control->state() == DownloadControl::Paused;
-    m_control->restart();
-    m_quiet = false;
-    if (wasPaused)
+    if (m_starting) {
+        m_pauseWhenStarted = false;
+        return;
+    }
+    switch (m_control->state()) {
+    case DownloadControl::Idle:
+    case DownloadControl::Stopped:
+        start();
+        return;
+    case DownloadControl::Downloading:
+        if (m_lastError.isEmpty())
+            break;
+        quietly(&DownloadControl::pause);
+        Q_FALLTHROUGH();
+    case DownloadControl::Paused:
+        quietly(&DownloadControl::restart);
         m_lastError.clear();
+        break;
+    default:
+        break;
+    }
     if (m_control->state() == DownloadControl::Downloading)
         m_timer->start();
 }
 
 void DownloadFile::stop()
 {
-    m_quiet = true;
-    m_control->stop();
-    m_quiet = false;
+    // While the size is asked for, this ends the start.
+    quietly(&DownloadControl::stop);
     m_timer->stop();
 }
 
 void DownloadFile::release()
 {
-    if (!m_completed && m_control->state() == DownloadControl::Downloading && m_progress >= 1.0f) {
+    const bool lastBytesWritten =
+            !m_completed && m_control->state() == DownloadControl::Downloading && m_progress >= 1.0f;
+    if (m_starting || lastBytesWritten) {
         m_releaseWhenDone = true;
         return;
     }
@@ -187,7 +231,7 @@ void DownloadFile::finishedSlot(int index)
     m_completed = true;
     qDebug().noquote() << QStringLiteral("下载已完成 ");
     m_resumeFile->remove();
-    startInstaller(m_saveFile);
+    ProgramStart::installer(m_saveFile);
     emit finished(m_name);
     if (m_releaseWhenDone)
         deleteLater();
@@ -203,7 +247,3 @@ void DownloadFile::errorSlot(int index, QString errorString)
         m_lastError = errorString;
 }
 
-void DownloadFile::startInstaller(const QString &path)
-{
-    ProgramStart::downloaded(path, {path}, QCoreApplication::applicationDirPath());
-}

@@ -31,8 +31,9 @@ public:
     bool isResumed() const { return m_resume == 1; }
     QString saveFile() const { return m_saveFile; }
 
-    // Releases the job. A job whose bytes are all written but whose end has
-    // not been reported yet goes only after its completion steps.
+    // Releases the job. A job still asking for the size goes once that is
+    // over; one whose bytes are all written but whose end has not been
+    // reported yet goes only after its completion steps.
     void release();
 
     static QString formatSize(double bytes);
@@ -51,7 +52,8 @@ private slots:
     void speedSlot();
 
 private:
-    static void startInstaller(const QString &path);
+    bool startControl();
+    void quietly(void (DownloadControl::*operation)());
 
     int m_resume = 0;
     QString m_url;
@@ -72,5 +74,7 @@ private:
     QString m_lastError;
     bool m_quiet = false;
     bool m_completed = false;
+    bool m_starting = false;
+    bool m_pauseWhenStarted = false;
     bool m_releaseWhenDone = false;
 };

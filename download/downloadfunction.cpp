@@ -2,6 +2,7 @@
 
 #include "core/deployment.h"
 #include "core/logmessagehandler.h"
+#include "core/qmlelement.h"
 #include "core/trace.h"
 #include "download/downloadfile.h"
 #include "download/downloadfilemodel.h"
@@ -12,7 +13,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QQmlEngine>
+#include <QLocale>
 
 namespace {
 
@@ -28,20 +29,13 @@ bool acceptedReply(const QString &reply, QJsonObject &object)
     return states.isBool() && states.toBool();
 }
 
-// Text of a catalogue field; numbers (a size, a count) are written in decimal.
+// Text of a catalogue field; a number (a size, a count) is written in its
+// shortest decimal form, 0.1 rather than 0.10000000000000001.
 QString fieldText(const QJsonValue &value)
 {
     if (value.isDouble())
-        return QString::number(value.toDouble(), 'g', 17);
+        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
     return value.toString();
-}
-
-template<typename T>
-T *handedToInterface(T *object)
-{
-    // The interface owns what it receives; the centre keeps no reference.
-    QQmlEngine::setObjectOwnership(object, QQmlEngine::JavaScriptOwnership);
-    return object;
 }
 
 } // namespace
@@ -86,7 +80,7 @@ QVariantList DownloadFunction::requestCatalogue(const QString &body, bool readPa
     const QJsonArray entries = data.value(QStringLiteral("data")).toArray();
     for (const QJsonValue &value : entries) {
         const QJsonObject entry = value.toObject();
-        auto *model = handedToInterface(new DownloadFileModel);
+        auto *model = new DownloadFileModel;
         if (entry.contains(QStringLiteral("id"))) {
             const QJsonValue id = entry.value(QStringLiteral("id"));
             model->setId(id.isString() ? id.toString() : QString::number(id.toVariant().toLongLong()));
@@ -108,7 +102,7 @@ QVariantList DownloadFunction::requestCatalogue(const QString &body, bool readPa
             model->setSoftsize(fieldText(entry.value(QStringLiteral("softsize"))));
         if (entry.contains(QStringLiteral("p_url")))
             model->setUrl(fieldText(entry.value(QStringLiteral("p_url"))));
-        list.append(QVariant::fromValue(model));
+        list.append(qmlElement(model));
     }
     if (readPageCount)
         m_pageCount = data.value(QStringLiteral("page_count")).toVariant().toInt();
@@ -117,13 +111,14 @@ QVariantList DownloadFunction::requestCatalogue(const QString &body, bool readPa
 
 QVariant DownloadFunction::getDownloadInfo(QString _id)
 {
-    auto *info = handedToInterface(new SoftwareInfo);
+    auto *info = new SoftwareInfo;
+    const QVariant handed = qmlElement(info);
     QString reply;
     m_sender.postPlatformRequest(Deployment::platformUrl() + QStringLiteral("/api/Articleapi/getDownloadInfo"),
                                  QStringLiteral("articleid=") + RequestSender::formValue(_id), reply);
     QJsonObject object;
     if (!acceptedReply(reply, object))
-        return QVariant::fromValue(info);
+        return handed;
     const QJsonObject data = object.value(QStringLiteral("data")).toObject();
     info->setId(data.value(QStringLiteral("id")).toString());
     info->setIcon(fieldText(data.value(QStringLiteral("uplodeimg"))));
@@ -138,7 +133,7 @@ QVariant DownloadFunction::getDownloadInfo(QString _id)
         pictures.append(image.toObject().value(QStringLiteral("url")).toString());
     info->setPiclist(pictures);
     info->setPicexist(!images.isEmpty());
-    return QVariant::fromValue(info);
+    return handed;
 }
 
 QString DownloadFunction::savePath(const QString &filename)
@@ -184,7 +179,7 @@ void DownloadFunction::stop(QString _id)
 {
     if (DownloadFile *job = m_jobs.take(_id)) {
         job->stopDownload();
-        job->deleteLater();
+        job->release();
     }
 }
 

@@ -428,5 +428,5 @@ void MainFunction::onFinished()
         QFile::remove(path);
         return;
     }
-    ProgramStart::downloaded(path, {path}, Deployment::dataDir());
+    ProgramStart::installer(path);
 }

@@ -1,21 +1,44 @@
 #include "download/downloadcontrol.h"
-#include "standinserver.h"
-#include "testdatadir.h"
+#include "downloadtestbed.h"
 
+#include <QElapsedTimer>
 #include <QFile>
-#include <QJsonArray>
+#include <QFileInfo>
 #include <QJsonObject>
 #include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
-QByteArray readFile(const QString &path)
+using Segment = DownloadTestBed::Segment;
+
+QByteArray source(qint64 size)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return StandInServer::generatedBytes(0, size);
+}
+
+QString generated(qint64 size, const QString &name)
+{
+    return StandInServer::generatedFilePath(size, name);
+}
+
+// The first byte a "bytes=a-b" range asks for.
+qint64 rangeStart(const QString &range)
+{
+    return range.mid(6).section(QLatin1Char('-'), 0, 0).toLongLong();
+}
+
+bool finishes(const DownloadControl &control)
+{
+    return QTest::qWaitFor([&control] { return control.state() == DownloadControl::Finished; }, 10000);
+}
+
+QString resumePath(const QString &target)
+{
+    return target + QStringLiteral(".setting");
 }
 
 } // namespace
@@ -24,98 +47,58 @@ class TestDownloadControl : public QObject
 {
     Q_OBJECT
 
-private:
-    // The "range" headers of the GET requests made for `path`, in arrival order.
-    QStringList rangesAsked(const QString &path) const
-    {
-        QStringList ranges;
-        const QJsonArray requests = m_server->requests(path);
-        for (const QJsonValue &value : requests) {
-            const QJsonObject request = value.toObject();
-            if (request.value(QStringLiteral("method")).toString() == QLatin1String("GET"))
-                ranges << request.value(QStringLiteral("headers")).toObject().value(QStringLiteral("range")).toString();
-        }
-        return ranges;
-    }
-
-    QString urlOf(const QString &path) const { return m_server->baseUrl() + path; }
-
-    // Runs a download to its end and checks that it ended well.
-    bool waitForFinish(DownloadControl &control, QSignalSpy &finished)
-    {
-        for (int i = 0; i < 200 && control.state() != DownloadControl::Finished; ++i)
-            finished.wait(50);
-        return control.state() == DownloadControl::Finished;
-    }
-
-    QScopedPointer<StandInServer> m_server;
-    QScopedPointer<TestDataDir> m_dir;
+    DownloadTestBed bed;
 
 private slots:
-    void init()
-    {
-        m_dir.reset(new TestDataDir);
-        m_server.reset(new StandInServer);
-        QVERIFY(m_server->isRunning());
-    }
-
-    void cleanup()
-    {
-        m_server.reset();
-        m_dir.reset();
-    }
+    void init() { QVERIFY(bed.begin()); }
+    void cleanup() { bed.end(); }
 
     void segmentCountsOutsideOneToFifteenAreRefused()
     {
-        const QString path = StandInServer::generatedFilePath(100, QStringLiteral("count.bin"));
+        const QString url = bed.urlOf(generated(100, QStringLiteral("count.bin")));
         DownloadControl control;
         QSignalSpy errors(&control, &DownloadControl::error);
 
-        QVERIFY(!control.downloadFile(urlOf(path), m_dir->filePath(QStringLiteral("a.bin")), 0));
+        QVERIFY(!control.downloadFile(url, bed.filePath(QStringLiteral("a.bin")), 0));
         QCOMPARE(errors.takeFirst(), (QVariantList{0, QStringLiteral("to few threads")}));
-        QVERIFY(!control.downloadFile(urlOf(path), m_dir->filePath(QStringLiteral("a.bin")), 16));
+        QVERIFY(!control.downloadFile(url, bed.filePath(QStringLiteral("a.bin")), 16));
         QCOMPARE(errors.takeFirst(), (QVariantList{0, QStringLiteral("to many threads")}));
         QCOMPARE(control.state(), int(DownloadControl::Idle));
 
         for (int count : {1, 15}) {
-            QSignalSpy finished(&control, &DownloadControl::finished);
-            const QString target = m_dir->filePath(QStringLiteral("ok%1.bin").arg(count));
-            QVERIFY(control.downloadFile(urlOf(path), target, count));
-            QVERIFY(waitForFinish(control, finished));
-            QCOMPARE(readFile(target), StandInServer::generatedBytes(0, 100));
+            const QString target = bed.filePath(QStringLiteral("ok%1.bin").arg(count));
+            QVERIFY(control.downloadFile(url, target, count));
+            QVERIFY(finishes(control));
+            QCOMPARE(DownloadTestBed::readFile(target), source(100));
         }
         QCOMPARE(errors.count(), 0);
     }
 
     void tenBytesInThreeSegmentsAskOverlappingRangesAndReportTwelveBytes()
     {
-        const QString path = StandInServer::generatedFilePath(10, QStringLiteral("ten.bin"));
-        const QString target = m_dir->filePath(QStringLiteral("ten.bin"));
+        const QString path = generated(10, QStringLiteral("ten.bin"));
+        const QString target = bed.filePath(QStringLiteral("ten.bin"));
         DownloadControl control;
         QSignalSpy progress(&control, &DownloadControl::progressChange);
-        QSignalSpy finished(&control, &DownloadControl::finished);
-        QVERIFY(control.downloadFile(urlOf(path), target, 3));
+        QVERIFY(control.downloadFile(bed.urlOf(path), target, 3));
         QCOMPARE(QFileInfo(target).size(), qint64(10)); // allocated before any byte arrives
-        QVERIFY(waitForFinish(control, finished));
+        QVERIFY(finishes(control));
 
-        QStringList ranges = rangesAsked(path);
+        QStringList ranges = bed.headersAsked(path);
         ranges.sort();
         QCOMPARE(ranges, (QStringList{QStringLiteral("bytes=0-3"), QStringLiteral("bytes=3-6"),
                                       QStringLiteral("bytes=6-10")}));
-        const QVariantList last = progress.last();
-        QCOMPARE(last.at(0).toInt(), 0);
-        QCOMPARE(last.at(2).toLongLong(), qint64(10));
-        QCOMPARE(last.at(3).toLongLong(), qint64(12));
-        QCOMPARE(readFile(target), StandInServer::generatedBytes(0, 10));
+        QCOMPARE(progress.last(), (QVariantList{0, qint64(0), qint64(10), qint64(12)}));
+        QCOMPARE(DownloadTestBed::readFile(target), source(10));
     }
 
     void completionReportsTheWholeDownloadThenTheLastSegment()
     {
-        const QString path = StandInServer::generatedFilePath(4096, QStringLiteral("end.bin"));
+        const QString url = bed.urlOf(generated(4096, QStringLiteral("end.bin")));
         DownloadControl control;
         QSignalSpy finished(&control, &DownloadControl::finished);
-        QVERIFY(control.downloadFile(urlOf(path), m_dir->filePath(QStringLiteral("end.bin")), 2));
-        QVERIFY(waitForFinish(control, finished));
+        QVERIFY(control.downloadFile(url, bed.filePath(QStringLiteral("end.bin")), 2));
+        QVERIFY(finishes(control));
         QCOMPARE(finished.count(), 3);
         const int first = finished.at(0).at(0).toInt();
         QVERIFY(first == 1 || first == 2);
@@ -123,8 +106,8 @@ private slots:
         QCOMPARE(finished.at(2).at(0).toInt(), 3 - first);
         QCOMPARE(control.runningCount(), 0);
         // The controller holds no file any more: it can start another download.
-        QVERIFY(control.downloadFile(urlOf(path), m_dir->filePath(QStringLiteral("again.bin")), 1));
-        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("end.bin.setting"))));
+        QVERIFY(control.downloadFile(url, bed.filePath(QStringLiteral("again.bin")), 1));
+        QVERIFY(!QFile::exists(bed.filePath(QStringLiteral("end.bin.setting"))));
     }
 
     void filesOfSeveralMegabytesArriveIntact_data()
@@ -139,25 +122,23 @@ private slots:
     {
         QFETCH(int, segments);
         const qint64 size = 5 * 1024 * 1024 + 7;
-        const QString path = StandInServer::generatedFilePath(size, QStringLiteral("big.bin"));
-        const QString target = m_dir->filePath(QStringLiteral("big.bin"));
+        const QString path = generated(size, QStringLiteral("big.bin"));
+        const QString target = bed.filePath(QStringLiteral("big.bin"));
         DownloadControl control;
-        QSignalSpy finished(&control, &DownloadControl::finished);
         QSignalSpy errors(&control, &DownloadControl::error);
-        QVERIFY(control.downloadFile(urlOf(path), target, segments));
-        QVERIFY(waitForFinish(control, finished));
+        QVERIFY(control.downloadFile(bed.urlOf(path), target, segments));
+        QVERIFY(finishes(control));
         QCOMPARE(errors.count(), 0);
-        QCOMPARE(rangesAsked(path).size(), segments);
-        QVERIFY(readFile(target) == StandInServer::generatedBytes(0, size));
+        QCOMPARE(bed.headersAsked(path).size(), segments);
+        QVERIFY(DownloadTestBed::readFile(target) == source(size));
     }
 
     void pauseAndRestartContinueEverySegmentWhereItStood()
     {
         const qint64 size = 4 * 1024 * 1024;
-        const QString path = StandInServer::generatedFilePath(size, QStringLiteral("pause.bin"));
-        const QString target = m_dir->filePath(QStringLiteral("pause.bin"));
+        const QString path = generated(size, QStringLiteral("pause.bin"));
+        const QString target = bed.filePath(QStringLiteral("pause.bin"));
         DownloadControl control;
-        QSignalSpy finished(&control, &DownloadControl::finished);
         qint64 readyAtPause = -1;
         connect(&control, &DownloadControl::progressChange, this,
                 [&](int, qint64, qint64, qint64 ready) {
@@ -166,35 +147,34 @@ private slots:
                         control.pause();
                     }
                 });
-        QVERIFY(control.downloadFile(urlOf(path), target, 3));
+        QVERIFY(control.downloadFile(bed.urlOf(path), target, 3));
         QTRY_COMPARE(control.state(), int(DownloadControl::Paused));
         QTest::qWait(50); // nothing moves while paused
         QCOMPARE(control.readySize(), readyAtPause);
-        m_server->clearRequests();
+        bed.server().clearRequests();
 
         control.restart();
         QCOMPARE(control.state(), int(DownloadControl::Downloading));
-        QVERIFY(waitForFinish(control, finished));
-        QVERIFY(readFile(target) == StandInServer::generatedBytes(0, size));
+        QVERIFY(finishes(control));
+        QVERIFY(DownloadTestBed::readFile(target) == source(size));
 
         // Each range asked again starts at its segment's start plus what had
         // arrived; together they skip exactly the bytes received before.
-        const QStringList ranges = rangesAsked(path);
+        const QStringList ranges = bed.headersAsked(path);
         QVERIFY(!ranges.isEmpty());
         QVERIFY(ranges.size() <= 3);
         const QList<qint64> starts{0, size / 3, size * 2 / 3};
         bool continued = false;
         for (const QString &range : ranges)
-            continued |= !starts.contains(range.mid(6).section(QLatin1Char('-'), 0, 0).toLongLong());
+            continued |= !starts.contains(rangeStart(range));
         QVERIFY(continued);
     }
 
     void stopWritesTheResumeFileAndResumingContinuesFromIt()
     {
         const qint64 size = 4 * 1024 * 1024;
-        const QString path = StandInServer::generatedFilePath(size, QStringLiteral("stop.bin"));
-        const QString target = m_dir->filePath(QStringLiteral("stop.bin"));
-        const QString settingFile = target + QStringLiteral(".setting");
+        const QString path = generated(size, QStringLiteral("stop.bin"));
+        const QString target = bed.filePath(QStringLiteral("stop.bin"));
         DownloadControl control;
         bool stopped = false;
         connect(&control, &DownloadControl::progressChange, this,
@@ -204,13 +184,13 @@ private slots:
                         control.stop();
                     }
                 });
-        QVERIFY(control.downloadFile(urlOf(path), target, 2));
+        QVERIFY(control.downloadFile(bed.urlOf(path), target, 2));
         QTRY_VERIFY(stopped);
         QCOMPARE(control.state(), int(DownloadControl::Stopped));
 
-        QSettings setting(settingFile, QSettings::IniFormat);
+        const QSettings setting(resumePath(target), QSettings::IniFormat);
         QCOMPARE(setting.childGroups(), QStringList());
-        QCOMPARE(setting.value(QStringLiteral("URL")).toString(), urlOf(path));
+        QCOMPARE(setting.value(QStringLiteral("URL")).toString(), bed.urlOf(path));
         QCOMPARE(setting.value(QStringLiteral("SAVEFILE")).toString(), target);
         QCOMPARE(setting.value(QStringLiteral("COUNT")).toInt(), 2);
         QCOMPARE(setting.value(QStringLiteral("TOTALSIZE")).toLongLong(), size);
@@ -223,51 +203,67 @@ private slots:
         QCOMPARE(setting.value(QStringLiteral("READYSIZE")).toLongLong(), ready1 + ready2);
         QVERIFY(ready1 + ready2 > 0);
 
-        m_server->clearRequests();
-        QSignalSpy finished(&control, &DownloadControl::finished);
-        QVERIFY(control.downloadFile(settingFile));
-        QVERIFY(waitForFinish(control, finished));
-        QStringList ranges = rangesAsked(path);
+        bed.server().clearRequests();
+        QVERIFY(control.downloadFile(setting.fileName()));
+        QVERIFY(finishes(control));
+        QStringList ranges = bed.headersAsked(path);
         ranges.sort();
         QStringList expected{QStringLiteral("bytes=%1-%2").arg(ready1).arg(size / 2),
                              QStringLiteral("bytes=%1-%2").arg(size / 2 + ready2).arg(size)};
         expected.sort();
         QCOMPARE(ranges, expected);
-        QVERIFY(readFile(target) == StandInServer::generatedBytes(0, size));
-        QVERIFY(!QFile::exists(settingFile));
+        QVERIFY(DownloadTestBed::readFile(target) == source(size));
+        QVERIFY(!QFile::exists(setting.fileName()));
+    }
+
+    void theFileVersionIsKeptInTheResumeFileAndAskedForOnResume_data()
+    {
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<QString>("validator");
+        QTest::newRow("ETag") << QStringLiteral("ETag") << QStringLiteral("\"v1\"");
+        QTest::newRow("Last-Modified") << QStringLiteral("Last-Modified")
+                                       << QStringLiteral("Tue, 15 Nov 1994 08:12:31 GMT");
+    }
+
+    void theFileVersionIsKeptInTheResumeFileAndAskedForOnResume()
+    {
+        QFETCH(QString, header);
+        QFETCH(QString, validator);
+        const qint64 size = 100000;
+        const QString path = generated(size, QStringLiteral("version.bin"));
+        const QString target = bed.filePath(QStringLiteral("version.bin"));
+        bed.server().script(path, {{QStringLiteral("headers"), QJsonObject{{header, validator}}},
+                                   {QStringLiteral("times"), 0}});
+        DownloadControl control;
+        QVERIFY(control.downloadFile(bed.urlOf(path), target, 2));
+        control.stop();
+        QCOMPARE(QSettings(resumePath(target), QSettings::IniFormat).value(QStringLiteral("VALIDATOR")).toString(), validator);
+
+        bed.server().clearRequests();
+        QVERIFY(control.downloadFile(resumePath(target)));
+        QVERIFY(finishes(control));
+        QCOMPARE(bed.headersAsked(path, QStringLiteral("if-range")), (QStringList{validator, validator}));
+        QVERIFY(DownloadTestBed::readFile(target) == source(size));
     }
 
     void resumedSegmentsAskFromStartPlusReadySizeAndCompleteOnesAreNotAsked()
     {
-        const QString path = StandInServer::generatedFilePath(10, QStringLiteral("resume.bin"));
-        const QString target = m_dir->filePath(QStringLiteral("resume.bin"));
-        const QByteArray source = StandInServer::generatedBytes(0, 10);
+        const QString path = generated(10, QStringLiteral("resume.bin"));
+        const QString target = bed.filePath(QStringLiteral("resume.bin"));
         // Segment 1 (0-3) complete, segment 2 (3-6) with 2 bytes, segment 3 with none.
         QByteArray partial(10, '\0');
-        partial.replace(0, 5, source.left(5));
-        QVERIFY(m_dir->write(QStringLiteral("resume.bin"), partial));
-        {
-            QSettings setting(target + QStringLiteral(".setting"), QSettings::IniFormat);
-            setting.setValue(QStringLiteral("URL"), urlOf(path));
-            setting.setValue(QStringLiteral("SAVEFILE"), target);
-            setting.setValue(QStringLiteral("COUNT"), 3);
-            setting.setValue(QStringLiteral("TOTALSIZE"), 10);
-            setting.setValue(QStringLiteral("READYSIZE"), 6);
-            const qint64 points[3][3] = {{0, 3, 4}, {3, 6, 2}, {6, 10, 0}};
-            for (int n = 1; n <= 3; ++n) {
-                setting.setValue(QStringLiteral("STARTPOINT%1").arg(n), points[n - 1][0]);
-                setting.setValue(QStringLiteral("ENDPOINT%1").arg(n), points[n - 1][1]);
-                setting.setValue(QStringLiteral("READYSIZE%1").arg(n), points[n - 1][2]);
-            }
-        }
+        partial.replace(0, 5, source(5));
+        QVERIFY(bed.dir().write(QStringLiteral("resume.bin"), partial));
+        DownloadTestBed::writeResumeFile(target, bed.urlOf(path), 10, {{0, 3, 4}, {3, 6, 2}, {6, 10, 0}});
         DownloadControl control;
-        QSignalSpy finished(&control, &DownloadControl::finished);
-        QVERIFY(control.downloadFile(target + QStringLiteral(".setting")));
-        QVERIFY(waitForFinish(control, finished));
-        QStringList ranges = rangesAsked(path);
+        QVERIFY(control.downloadFile(resumePath(target)));
+        QVERIFY(finishes(control));
+        QStringList ranges = bed.headersAsked(path);
         ranges.sort();
         QCOMPARE(ranges, (QStringList{QStringLiteral("bytes=5-6"), QStringLiteral("bytes=6-10")}));
-        QCOMPARE(readFile(target), source);
+        // A resume file without a recorded version asks for the ranges as they are.
+        QCOMPARE(bed.headersAsked(path, QStringLiteral("if-range")), (QStringList{QString(), QString()}));
+        QCOMPARE(DownloadTestBed::readFile(target), source(10));
     }
 
     void damagedResumeFilesAreRefused_data()
@@ -284,21 +280,11 @@ private slots:
     {
         QFETCH(QString, key);
         QFETCH(QVariant, value);
-        const QString path = StandInServer::generatedFilePath(10, QStringLiteral("bad.bin"));
-        const QString target = m_dir->filePath(QStringLiteral("bad.bin"));
-        const QString settingFile = target + QStringLiteral(".setting");
+        const QString path = generated(10, QStringLiteral("bad.bin"));
+        const QString target = bed.filePath(QStringLiteral("bad.bin"));
+        DownloadTestBed::writeResumeFile(target, bed.urlOf(path), 10, {{0, 5, 0}, {5, 10, 0}});
         {
-            QSettings setting(settingFile, QSettings::IniFormat);
-            setting.setValue(QStringLiteral("URL"), urlOf(path));
-            setting.setValue(QStringLiteral("SAVEFILE"), target);
-            setting.setValue(QStringLiteral("COUNT"), 2);
-            setting.setValue(QStringLiteral("TOTALSIZE"), 10);
-            setting.setValue(QStringLiteral("READYSIZE"), 0);
-            for (int n = 1; n <= 2; ++n) {
-                setting.setValue(QStringLiteral("STARTPOINT%1").arg(n), 5 * (n - 1));
-                setting.setValue(QStringLiteral("ENDPOINT%1").arg(n), 5 * n);
-                setting.setValue(QStringLiteral("READYSIZE%1").arg(n), 0);
-            }
+            QSettings setting(resumePath(target), QSettings::IniFormat);
             if (value.isValid())
                 setting.setValue(key, value);
             else
@@ -306,29 +292,28 @@ private slots:
         }
         DownloadControl control;
         QSignalSpy errors(&control, &DownloadControl::error);
-        QVERIFY(!control.downloadFile(settingFile));
+        QVERIFY(!control.downloadFile(resumePath(target)));
         QCOMPARE(errors.count(), 1);
         QCOMPARE(errors.first(), (QVariantList{0, QStringLiteral("wrong setting file")}));
+        QVERIFY(control.resumeFileUnusable());
         QCOMPARE(control.state(), int(DownloadControl::Idle));
-        QVERIFY(rangesAsked(path).isEmpty());
+        QVERIFY(bed.headersAsked(path).isEmpty());
         // The refusal holds no file: a new download goes ahead.
-        QSignalSpy finished(&control, &DownloadControl::finished);
-        QVERIFY(control.downloadFile(urlOf(path), target, 2));
-        QVERIFY(waitForFinish(control, finished));
+        QVERIFY(control.downloadFile(bed.urlOf(path), target, 2));
+        QVERIFY(finishes(control));
     }
 
     void aDroppedConnectionStopsOnlyItsSegmentUntilPauseAndRestart()
     {
         const qint64 size = 2 * 1024 * 1024;
-        const QString path = StandInServer::generatedFilePath(size, QStringLiteral("drop.bin"));
-        const QString target = m_dir->filePath(QStringLiteral("drop.bin"));
-        m_server->script(path, QJsonObject{{QStringLiteral("method"), QStringLiteral("GET")},
-                                           {QStringLiteral("drop_after"), 1000},
-                                           {QStringLiteral("times"), 1}});
+        const QString path = generated(size, QStringLiteral("drop.bin"));
+        const QString target = bed.filePath(QStringLiteral("drop.bin"));
+        bed.server().script(path, {{QStringLiteral("method"), QStringLiteral("GET")},
+                                   {QStringLiteral("drop_after"), 1000}});
         DownloadControl control;
         QSignalSpy errors(&control, &DownloadControl::error);
         QSignalSpy finished(&control, &DownloadControl::finished);
-        QVERIFY(control.downloadFile(urlOf(path), target, 3));
+        QVERIFY(control.downloadFile(bed.urlOf(path), target, 3));
         QTRY_COMPARE(errors.count(), 1);
         QTRY_COMPARE(finished.count(), 2); // the other two segments end
         QTest::qWait(100);
@@ -339,54 +324,152 @@ private slots:
         QCOMPARE(control.state(), int(DownloadControl::Downloading));
         QCOMPARE(control.runningCount(), 1);
 
-        m_server->clearRequests();
-        errors.clear();
+        bed.server().clearRequests();
         control.pause();
         control.restart();
-        QVERIFY(waitForFinish(control, finished));
-        const QStringList ranges = rangesAsked(path);
+        QVERIFY(finishes(control));
+        const QStringList ranges = bed.headersAsked(path);
         QCOMPARE(ranges.size(), 1);
-        const qint64 start = size * (failed - 1) / 3;
-        const qint64 askedFrom = ranges.first().mid(6).section(QLatin1Char('-'), 0, 0).toLongLong();
-        QVERIFY(askedFrom > start);
-        QVERIFY(readFile(target) == StandInServer::generatedBytes(0, size));
+        QVERIFY(rangeStart(ranges.first()) > size * (failed - 1) / 3);
+        QVERIFY(DownloadTestBed::readFile(target) == source(size));
     }
 
-    void aServerThatIgnoresRangeStillGivesTheRightFile()
+    // A range answered in part, or a body that ends before its range does,
+    // must not pass for a finished segment: the file would hold zeros.
+    void aRangeAnsweredInPartIsASegmentErrorUntilAskedAgain_data()
     {
-        const qint64 size = 300000;
-        const QString path = StandInServer::generatedFilePath(size, QStringLiteral("norange.bin"));
-        const QString target = m_dir->filePath(QStringLiteral("norange.bin"));
-        m_server->script(path, QJsonObject{{QStringLiteral("method"), QStringLiteral("GET")},
-                                           {QStringLiteral("ignore_range"), true},
-                                           {QStringLiteral("times"), 10}});
+        QTest::addColumn<QJsonObject>("fault");
+        QTest::newRow("short 206") << QJsonObject{{QStringLiteral("short_range"), 1000}};
+        QTest::newRow("cut without a length") << QJsonObject{{QStringLiteral("no_length"), true},
+                                                             {QStringLiteral("drop_after"), 1000}};
+    }
+
+    void aRangeAnsweredInPartIsASegmentErrorUntilAskedAgain()
+    {
+        QFETCH(QJsonObject, fault);
+        const qint64 size = 200000;
+        const QString path = generated(size, QStringLiteral("part.bin"));
+        const QString target = bed.filePath(QStringLiteral("part.bin"));
+        fault.insert(QStringLiteral("method"), QStringLiteral("GET"));
+        bed.server().script(path, fault);
         DownloadControl control;
         QSignalSpy errors(&control, &DownloadControl::error);
         QSignalSpy finished(&control, &DownloadControl::finished);
-        QVERIFY(control.downloadFile(urlOf(path), target, 3));
-        QVERIFY(waitForFinish(control, finished));
-        QVERIFY(readFile(target) == StandInServer::generatedBytes(0, size));
-        // Only the segments that did not ask from byte 0 complain.
-        for (const QVariantList &error : qAsConst(errors)) {
-            QVERIFY(error.at(0).toInt() > 1);
-            QVERIFY(error.at(1).toString().contains(QStringLiteral("ignored the range")));
+        QVERIFY(control.downloadFile(bed.urlOf(path), target, 2));
+        QTRY_COMPARE(errors.count(), 1);
+        QTRY_COMPARE(finished.count(), 1); // the other segment
+        QCOMPARE(control.state(), int(DownloadControl::Downloading));
+        QVERIFY(!finished.contains(QVariantList{0}));
+
+        control.pause();
+        control.restart();
+        QVERIFY(finishes(control));
+        QVERIFY(DownloadTestBed::readFile(target) == source(size));
+    }
+
+    // A file replaced on the server (or a size probe that lied) is fetched
+    // anew with its new size, never spliced from two versions.
+    void aChangedTotalStartsAgainFromZeroWithTheNewSize_data()
+    {
+        QTest::addColumn<bool>("resumed");
+        QTest::newRow("size probe lied") << false;
+        QTest::newRow("changed between stop and resume") << true;
+    }
+
+    void aChangedTotalStartsAgainFromZeroWithTheNewSize()
+    {
+        QFETCH(bool, resumed);
+        const qint64 before = 100000;
+        const qint64 after = 150000;
+        const QString path = generated(before, QStringLiteral("changed.bin"));
+        const QString target = bed.filePath(QStringLiteral("changed.bin"));
+        bed.server().script(path, {{QStringLiteral("method"), QStringLiteral("GET")},
+                                   {QStringLiteral("size"), after},
+                                   {QStringLiteral("times"), 0}});
+        DownloadControl control;
+        QSignalSpy progress(&control, &DownloadControl::progressChange);
+        QSignalSpy errors(&control, &DownloadControl::error);
+        if (resumed) {
+            QVERIFY(bed.dir().write(QStringLiteral("changed.bin"), QByteArray(before, 'x')));
+            DownloadTestBed::writeResumeFile(target, bed.urlOf(path), before,
+                                             {{0, before / 2, 20000}, {before / 2, before, 20000}});
+            QVERIFY(control.downloadFile(resumePath(target)));
+        } else {
+            QVERIFY(control.downloadFile(bed.urlOf(path), target, 2));
         }
+        QVERIFY(finishes(control));
+        QCOMPARE(errors.count(), 0);
+        QCOMPARE(progress.last().at(2).toLongLong(), after);
+        QVERIFY(DownloadTestBed::readFile(target) == source(after));
+        QVERIFY(bed.headersAsked(path).contains(QStringLiteral("bytes=0-%1").arg(after / 2)));
+        QVERIFY(!QFile::exists(resumePath(target)));
+    }
+
+    // A whole file (200) where a range was asked: a server that ignores
+    // Range, or a new version behind If-Range. That one request becomes the
+    // download, from byte 0.
+    void aWholeFileAnswerBecomesTheOnlyRequest_data()
+    {
+        QTest::addColumn<bool>("resumed");
+        QTest::addColumn<QString>("validator");
+        QTest::addColumn<QJsonObject>("fault");
+        QTest::addColumn<qint64>("size");
+        const QJsonObject ignoresRange{{QStringLiteral("ignore_range"), true}};
+        QTest::newRow("new download, Range ignored") << false << QString() << ignoresRange << qint64(100000);
+        QTest::newRow("resumed, Range ignored") << true << QString() << ignoresRange << qint64(100000);
+        QTest::newRow("resumed, new version behind If-Range")
+                << true << QStringLiteral("\"v1\"")
+                << QJsonObject{{QStringLiteral("headers"), QJsonObject{{QStringLiteral("ETag"), QStringLiteral("\"v2\"")}}},
+                               {QStringLiteral("size"), 150000}}
+                << qint64(150000);
+    }
+
+    void aWholeFileAnswerBecomesTheOnlyRequest()
+    {
+        QFETCH(bool, resumed);
+        QFETCH(QString, validator);
+        QFETCH(QJsonObject, fault);
+        QFETCH(qint64, size);
+        const qint64 before = 100000;
+        const QString path = generated(before, QStringLiteral("whole.bin"));
+        const QString target = bed.filePath(QStringLiteral("whole.bin"));
+        fault.insert(QStringLiteral("method"), QStringLiteral("GET"));
+        fault.insert(QStringLiteral("times"), 0);
+        bed.server().script(path, fault);
+        DownloadControl control;
+        QSignalSpy errors(&control, &DownloadControl::error);
+        if (resumed) {
+            QVERIFY(bed.dir().write(QStringLiteral("whole.bin"), QByteArray(before, 'x')));
+            DownloadTestBed::writeResumeFile(target, bed.urlOf(path), before,
+                                             {{0, before / 3, 3000}, {before / 3, before * 2 / 3, 3000},
+                                              {before * 2 / 3, before, 3000}});
+            if (!validator.isEmpty())
+                QSettings(resumePath(target), QSettings::IniFormat).setValue(QStringLiteral("VALIDATOR"), validator);
+            QVERIFY(control.downloadFile(resumePath(target)));
+        } else {
+            QVERIFY(control.downloadFile(bed.urlOf(path), target, 3));
+        }
+        QVERIFY(finishes(control));
+        QCOMPARE(errors.count(), 0);
+        // No request beyond the first ones (those not yet sent when the
+        // whole file came are not sent at all).
+        QVERIFY(bed.headersAsked(path).size() <= 3);
+        QVERIFY(DownloadTestBed::readFile(target) == source(size));
+        QVERIFY(!QFile::exists(resumePath(target)));
     }
 
     void aServerWithoutLengthGivesTheWholeBodyInOneRequest()
     {
         const qint64 size = 200000;
-        const QString path = StandInServer::generatedFilePath(size, QStringLiteral("nolength.bin"));
-        const QString target = m_dir->filePath(QStringLiteral("nolength.bin"));
-        m_server->script(path, QJsonObject{{QStringLiteral("no_length"), true},
-                                           {QStringLiteral("times"), 10}});
+        const QString path = generated(size, QStringLiteral("nolength.bin"));
+        const QString target = bed.filePath(QStringLiteral("nolength.bin"));
+        bed.server().script(path, {{QStringLiteral("no_length"), true}, {QStringLiteral("times"), 0}});
         DownloadControl control;
         QSignalSpy progress(&control, &DownloadControl::progressChange);
-        QSignalSpy finished(&control, &DownloadControl::finished);
-        QVERIFY(control.downloadFile(urlOf(path), target, 4));
-        QVERIFY(waitForFinish(control, finished));
-        QCOMPARE(rangesAsked(path), QStringList{QString()});
-        QVERIFY(readFile(target) == StandInServer::generatedBytes(0, size));
+        QVERIFY(control.downloadFile(bed.urlOf(path), target, 4));
+        QVERIFY(finishes(control));
+        QCOMPARE(bed.headersAsked(path), QStringList{QString()});
+        QVERIFY(DownloadTestBed::readFile(target) == source(size));
         QCOMPARE(progress.last().at(2).toLongLong(), size);
         QCOMPARE(progress.last().at(3).toLongLong(), size);
     }
@@ -394,40 +477,95 @@ private slots:
     void aServerWithoutLengthAndWithoutBodyIsNoFinishedDownload()
     {
         const QString path = QStringLiteral("/files/empty.bin");
-        m_server->script(path, QJsonObject{{QStringLiteral("body"), QString()},
-                                           {QStringLiteral("no_length"), true},
-                                           {QStringLiteral("times"), 10}});
+        bed.server().script(path, {{QStringLiteral("body"), QString()}, {QStringLiteral("no_length"), true},
+                                   {QStringLiteral("times"), 0}});
         DownloadControl control;
         QSignalSpy errors(&control, &DownloadControl::error);
-        QVERIFY(control.downloadFile(urlOf(path), m_dir->filePath(QStringLiteral("empty.bin")), 1));
+        QVERIFY(control.downloadFile(bed.urlOf(path), bed.filePath(QStringLiteral("empty.bin")), 1));
         QTRY_COMPARE(errors.count(), 1);
         QVERIFY(control.state() != DownloadControl::Finished);
     }
 
-    void aWrongStatusIsASegmentErrorAndNothingIsWritten()
+    void anEmptyRemoteFileGivesAnEmptyFinishedFile()
     {
-        const QString path = StandInServer::generatedFilePath(1000, QStringLiteral("status.bin"));
-        const QString target = m_dir->filePath(QStringLiteral("status.bin"));
-        m_server->script(path, QJsonObject{{QStringLiteral("method"), QStringLiteral("GET")},
-                                           {QStringLiteral("status"), 404},
-                                           {QStringLiteral("body"), QStringLiteral("not here")}});
+        const QString target = bed.filePath(QStringLiteral("zero.bin"));
+        QVERIFY(bed.dir().write(QStringLiteral("zero.bin"), "older content"));
         DownloadControl control;
         QSignalSpy errors(&control, &DownloadControl::error);
-        QVERIFY(control.downloadFile(urlOf(path), target, 1));
+        QSignalSpy progress(&control, &DownloadControl::progressChange);
+        QVERIFY(control.downloadFile(bed.urlOf(generated(0, QStringLiteral("zero.bin"))), target, 3));
+        QVERIFY(finishes(control));
+        QCOMPARE(errors.count(), 0);
+        QVERIFY(QFile::exists(target));
+        QCOMPARE(QFileInfo(target).size(), qint64(0));
+        QCOMPARE(progress.last(), (QVariantList{0, qint64(0), qint64(0), qint64(0)}));
+    }
+
+    void aWrongStatusIsASegmentErrorAndNothingIsWritten()
+    {
+        const QString path = generated(1000, QStringLiteral("status.bin"));
+        const QString target = bed.filePath(QStringLiteral("status.bin"));
+        bed.server().script(path, {{QStringLiteral("method"), QStringLiteral("GET")},
+                                   {QStringLiteral("status"), 404},
+                                   {QStringLiteral("body"), QStringLiteral("not here")}});
+        DownloadControl control;
+        QSignalSpy errors(&control, &DownloadControl::error);
+        QVERIFY(control.downloadFile(bed.urlOf(path), target, 1));
         QTRY_COMPARE(errors.count(), 1);
         QCOMPARE(errors.first().at(0).toInt(), 1);
-        QVERIFY(readFile(target) == QByteArray(1000, '\0'));
+        QVERIFY(DownloadTestBed::readFile(target) == QByteArray(1000, '\0'));
     }
 
     void aFailedSizeProbeRefusesWithoutASignal()
     {
         DownloadControl control;
         QSignalSpy errors(&control, &DownloadControl::error);
-        QVERIFY(!control.downloadFile(urlOf(QStringLiteral("/files/missing.bin")),
-                                      m_dir->filePath(QStringLiteral("missing.bin")), 1));
+        QVERIFY(!control.downloadFile(bed.urlOf(QStringLiteral("/files/missing.bin")),
+                                      bed.filePath(QStringLiteral("missing.bin")), 1));
         QCOMPARE(errors.count(), 0);
         QVERIFY(!control.errorString().isEmpty());
-        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("missing.bin"))));
+        QVERIFY(!QFile::exists(bed.filePath(QStringLiteral("missing.bin"))));
+    }
+
+    void silenceForTheTimeLimitFailsAsATimeOut()
+    {
+        bed.setTimeLimit(300);
+        const QString path = generated(100000, QStringLiteral("stall.bin"));
+        bed.server().script(path, {{QStringLiteral("method"), QStringLiteral("GET")},
+                                   {QStringLiteral("stall_after"), 1000}});
+        DownloadControl control;
+        QSignalSpy errors(&control, &DownloadControl::error);
+        QVERIFY(control.downloadFile(bed.urlOf(path), bed.filePath(QStringLiteral("stall.bin")), 1));
+        QTRY_COMPARE(errors.count(), 1);
+        QCOMPARE(errors.first().at(0).toInt(), 1);
+        QVERIFY2(errors.first().at(1).toString().contains(QStringLiteral("timed out")),
+                 qPrintable(errors.first().at(1).toString()));
+        QCOMPARE(control.readySize(), qint64(1000));
+
+        // A size probe that gets no answer says so too.
+        const QString silent = generated(100, QStringLiteral("silent.bin"));
+        bed.server().script(silent, {{QStringLiteral("hang"), true}, {QStringLiteral("times"), 0}});
+        DownloadControl probing;
+        QVERIFY(!probing.downloadFile(bed.urlOf(silent), bed.filePath(QStringLiteral("silent.bin")), 1));
+        QVERIFY2(probing.errorString().contains(QStringLiteral("timed out")), qPrintable(probing.errorString()));
+    }
+
+    void aStopDuringTheSizeProbeCancelsTheDownload()
+    {
+        const QString path = generated(1000, QStringLiteral("slow.bin"));
+        bed.server().script(path, {{QStringLiteral("method"), QStringLiteral("HEAD")},
+                                   {QStringLiteral("delay_ms"), 3000}});
+        DownloadControl control;
+        QSignalSpy errors(&control, &DownloadControl::error);
+        QTimer::singleShot(100, &control, &DownloadControl::stop);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!control.downloadFile(bed.urlOf(path), bed.filePath(QStringLiteral("slow.bin")), 1));
+        QVERIFY(clock.elapsed() < 2500);
+        QCOMPARE(errors.count(), 0);
+        QCOMPARE(control.state(), int(DownloadControl::Idle));
+        QCOMPARE(bed.requestCount(path, QStringLiteral("GET")), 0);
+        QVERIFY(!QFile::exists(bed.filePath(QStringLiteral("slow.bin"))));
     }
 
     void stateComplaintsCarryTheirTexts()
@@ -445,8 +583,7 @@ private slots:
 
     void stopAfterTheLastBytesCompletesInsteadOfStopping()
     {
-        const QString path = StandInServer::generatedFilePath(5000, QStringLiteral("late.bin"));
-        const QString target = m_dir->filePath(QStringLiteral("late.bin"));
+        const QString target = bed.filePath(QStringLiteral("late.bin"));
         DownloadControl control;
         QSignalSpy finished(&control, &DownloadControl::finished);
         connect(&control, &DownloadControl::progressChange, this,
@@ -454,48 +591,43 @@ private slots:
                     if (ready >= total && control.state() == DownloadControl::Downloading)
                         control.stop();
                 });
-        QVERIFY(control.downloadFile(urlOf(path), target, 1));
+        QVERIFY(control.downloadFile(bed.urlOf(generated(5000, QStringLiteral("late.bin"))), target, 1));
         QTRY_COMPARE(control.state(), int(DownloadControl::Finished));
         QCOMPARE(finished.count(), 1);
         QCOMPARE(finished.first().at(0).toInt(), 0);
-        QVERIFY(!QFile::exists(target + QStringLiteral(".setting")));
-        QCOMPARE(readFile(target), StandInServer::generatedBytes(0, 5000));
+        QVERIFY(!QFile::exists(resumePath(target)));
+        QCOMPARE(DownloadTestBed::readFile(target), source(5000));
     }
 
     void aKilledDownloaderContinuesFromItsLastRefresh()
     {
         const qint64 size = 3 * 1024 * 1024;
-        const QString path = StandInServer::generatedFilePath(size, QStringLiteral("killed.bin"));
-        const QString target = m_dir->filePath(QStringLiteral("killed.bin"));
-        const QString settingFile = target + QStringLiteral(".setting");
+        const QString path = generated(size, QStringLiteral("killed.bin"));
+        const QString target = bed.filePath(QStringLiteral("killed.bin"));
         // The one segment's connection breaks after 1 MiB and the download
         // stands still there until the program is killed.
         const qint64 cut = 1024 * 1024;
-        m_server->script(path, QJsonObject{{QStringLiteral("method"), QStringLiteral("GET")},
-                                           {QStringLiteral("drop_after"), cut},
-                                           {QStringLiteral("times"), 1}});
+        bed.server().script(path, {{QStringLiteral("method"), QStringLiteral("GET")},
+                                   {QStringLiteral("drop_after"), cut}});
         QProcess downloader;
-        downloader.start(QStringLiteral(DOWNLOAD_HELPER), {urlOf(path), QStringLiteral("1"), target});
+        downloader.start(QStringLiteral(DOWNLOAD_HELPER), {bed.urlOf(path), QStringLiteral("1"), target});
         QVERIFY(downloader.waitForStarted());
         // Killed as soon as a refresh of the resume file records bytes.
-        QTRY_VERIFY_WITH_TIMEOUT(
-                QSettings(settingFile, QSettings::IniFormat).value(QStringLiteral("READYSIZE1")).toLongLong() > 0,
-                10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QSettings(resumePath(target), QSettings::IniFormat).value(QStringLiteral("READYSIZE1")).toLongLong() > 0, 10000);
         downloader.kill();
         QVERIFY(downloader.waitForFinished());
-        const qint64 saved = QSettings(settingFile, QSettings::IniFormat).value(QStringLiteral("READYSIZE1")).toLongLong();
+        const qint64 saved = QSettings(resumePath(target), QSettings::IniFormat).value(QStringLiteral("READYSIZE1")).toLongLong();
         QVERIFY(saved > 0);
         QVERIFY(saved <= cut);
         QCOMPARE(downloader.exitStatus(), QProcess::CrashExit);
 
-        m_server->clearRequests();
+        bed.server().clearRequests();
         DownloadControl control;
-        QSignalSpy finished(&control, &DownloadControl::finished);
-        QVERIFY(control.downloadFile(settingFile));
-        QVERIFY(waitForFinish(control, finished));
-        QCOMPARE(rangesAsked(path), QStringList{QStringLiteral("bytes=%1-%2").arg(saved).arg(size)});
-        QVERIFY(readFile(target) == StandInServer::generatedBytes(0, size));
-        QVERIFY(!QFile::exists(settingFile));
+        QVERIFY(control.downloadFile(resumePath(target)));
+        QVERIFY(finishes(control));
+        QCOMPARE(bed.headersAsked(path), QStringList{QStringLiteral("bytes=%1-%2").arg(saved).arg(size)});
+        QVERIFY(DownloadTestBed::readFile(target) == source(size));
+        QVERIFY(!QFile::exists(resumePath(target)));
     }
 };
 

@@ -1,79 +1,24 @@
 #include "download/downloadcontrol.h"
 #include "download/downloadfile.h"
-#include "standinserver.h"
-#include "testdatadir.h"
+#include "downloadtestbed.h"
 
+#include <QDir>
 #include <QFile>
-#include <QJsonArray>
+#include <QFileInfo>
 #include <QJsonObject>
 #include <QPointer>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
-
-namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// A shell script that records the arguments it was started with.
-QByteArray recordingScript(const QString &marker)
-{
-    return "#!/bin/sh\nprintf '%s' \"$*\" > '" + marker.toLocal8Bit() + "'\n";
-}
-
-} // namespace
 
 class TestDownloadFile : public QObject
 {
     Q_OBJECT
 
-private:
-    QStringList rangesAsked(const QString &path) const
-    {
-        QStringList ranges;
-        for (const QJsonValue &value : m_server->requests(path)) {
-            const QJsonObject request = value.toObject();
-            if (request.value(QStringLiteral("method")).toString() == QLatin1String("GET"))
-                ranges << request.value(QStringLiteral("headers")).toObject().value(QStringLiteral("range")).toString();
-        }
-        return ranges;
-    }
-
-    QString urlOf(const QString &path) const { return m_server->baseUrl() + path; }
-
-    QScopedPointer<TestDataDir> m_dir;
-    QScopedPointer<StandInServer> m_server;
-    QByteArray m_path;
+    DownloadTestBed bed;
 
 private slots:
-    void initTestCase()
-    {
-        // Files without execute permission go to the desktop's handler; a
-        // stand-in "xdg-open" early on PATH records what it was handed.
-        m_path = qgetenv("PATH");
-    }
-
-    void init()
-    {
-        m_dir.reset(new TestDataDir);
-        m_server.reset(new StandInServer);
-        QVERIFY(m_server->isRunning());
-        QVERIFY(m_dir->write(QStringLiteral("bin/xdg-open"), recordingScript(m_dir->filePath(QStringLiteral("opened.txt")))));
-        QFile::setPermissions(m_dir->filePath(QStringLiteral("bin/xdg-open")),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        qputenv("PATH", m_dir->filePath(QStringLiteral("bin")).toLocal8Bit() + ':' + m_path);
-    }
-
-    void cleanup()
-    {
-        qputenv("PATH", m_path);
-        m_server.reset();
-        m_dir.reset();
-    }
+    void init() { QVERIFY(bed.begin()); }
+    void cleanup() { bed.end(); }
 
     void formatSizeWritesTwoDecimalsAndTheUnit_data()
     {
@@ -98,8 +43,8 @@ private slots:
 
     void progressPercentageAndSpeedFollowTheReports()
     {
-        DownloadFile job(QStringLiteral("7"), urlOf(QStringLiteral("/files/none.bin")),
-                         m_dir->filePath(QStringLiteral("none.bin")));
+        DownloadFile job(QStringLiteral("7"), bed.urlOf(QStringLiteral("/files/none.bin")),
+                         bed.filePath(QStringLiteral("none.bin")));
         QCOMPARE(job.progress(), 0.0f);
         QCOMPARE(job.speed(), QString());
         QCOMPARE(job.progressPercent(), QStringLiteral("0%"));
@@ -131,88 +76,108 @@ private slots:
     {
         const qint64 size = 3 * 1024 * 1024;
         const QString path = StandInServer::generatedFilePath(size, QStringLiteral("setup.bin"));
-        const QString target = m_dir->filePath(QStringLiteral("setup.bin"));
-        DownloadFile job(QStringLiteral("12"), urlOf(path), target);
+        const QString target = bed.filePath(QStringLiteral("setup.bin"));
+        DownloadFile job(QStringLiteral("12"), bed.urlOf(path), target);
         QVERIFY(!job.isResumed());
         QSignalSpy finished(&job, &DownloadFile::finished);
         job.startDown();
         QTRY_COMPARE(finished.count(), 1);
         QCOMPARE(finished.first().first().toString(), QStringLiteral("12"));
         QCOMPARE(job.progress(), 1.0f);
-        QCOMPARE(rangesAsked(path), QStringList{QStringLiteral("bytes=0-%1").arg(size)});
-        QVERIFY(readFile(target) == StandInServer::generatedBytes(0, size));
+        QCOMPARE(bed.headersAsked(path), QStringList{QStringLiteral("bytes=0-%1").arg(size)});
+        QVERIFY(DownloadTestBed::readFile(target) == StandInServer::generatedBytes(0, size));
         // Not executable here: handed to the desktop's handler with its path.
-        QTRY_COMPARE(readFile(m_dir->filePath(QStringLiteral("opened.txt"))), target.toLocal8Bit());
+        QTRY_COMPARE(bed.openedByDesktop().arguments, target);
         QCOMPARE(job.lastError(), QString());
     }
 
-    void anExecutableDownloadIsStartedWithItsOwnPath()
+    void anInstallerStartsInTheDataDirectoryWithItsOwnPath()
     {
-        const QString marker = m_dir->filePath(QStringLiteral("started.txt"));
         const QString path = QStringLiteral("/files/installer.sh");
-        m_server->script(path, QJsonObject{{QStringLiteral("body"), QString::fromLocal8Bit(recordingScript(marker))},
-                                           {QStringLiteral("times"), 10}});
+        bed.server().script(path, {{QStringLiteral("body"), QString::fromLocal8Bit(bed.recorder(QStringLiteral("started")))},
+                                   {QStringLiteral("times"), 0}});
         // An installer saved over a file that may be executed keeps that permission.
-        const QString target = m_dir->filePath(QStringLiteral("installer.sh"));
-        QVERIFY(m_dir->write(QStringLiteral("installer.sh"), QByteArray()));
+        const QString target = bed.filePath(QStringLiteral("temp/installer.sh"));
+        QVERIFY(bed.dir().write(QStringLiteral("temp/installer.sh"), QByteArray()));
         QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        DownloadFile job(QStringLiteral("13"), urlOf(path), target);
+        DownloadFile job(QStringLiteral("13"), bed.urlOf(path), target);
         QSignalSpy finished(&job, &DownloadFile::finished);
         job.startDown();
         QTRY_COMPARE(finished.count(), 1);
-        QTRY_COMPARE(readFile(marker), target.toLocal8Bit());
-        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("opened.txt"))));
+        QTRY_COMPARE(bed.started(QStringLiteral("started")).arguments, target);
+        // Every program start of the portal runs in its data directory.
+        QCOMPARE(QFileInfo(bed.started(QStringLiteral("started")).directory).canonicalFilePath(),
+                 QFileInfo(bed.dir().path()).canonicalFilePath());
+        QCOMPARE(bed.openedByDesktop().arguments, QString());
     }
 
     void aJobBesideAResumeFileContinuesFromIt()
     {
         const qint64 size = 100000;
         const QString path = StandInServer::generatedFilePath(size, QStringLiteral("resumed.bin"));
-        const QString target = m_dir->filePath(QStringLiteral("resumed.bin"));
-        const QString settingFile = target + QStringLiteral(".setting");
+        const QString target = bed.filePath(QStringLiteral("resumed.bin"));
         QByteArray partial(size, '\0');
         partial.replace(0, 40000, StandInServer::generatedBytes(0, 40000));
-        QVERIFY(m_dir->write(QStringLiteral("resumed.bin"), partial));
-        {
-            QSettings setting(settingFile, QSettings::IniFormat);
-            setting.setValue(QStringLiteral("URL"), urlOf(path));
-            setting.setValue(QStringLiteral("SAVEFILE"), target);
-            setting.setValue(QStringLiteral("COUNT"), 1);
-            setting.setValue(QStringLiteral("TOTALSIZE"), size);
-            setting.setValue(QStringLiteral("READYSIZE"), 40000);
-            setting.setValue(QStringLiteral("STARTPOINT1"), 0);
-            setting.setValue(QStringLiteral("ENDPOINT1"), size);
-            setting.setValue(QStringLiteral("READYSIZE1"), 40000);
-        }
+        QVERIFY(bed.dir().write(QStringLiteral("resumed.bin"), partial));
+        DownloadTestBed::writeResumeFile(target, bed.urlOf(path), size, {{0, size, 40000}});
         DownloadFile job(QStringLiteral("14"), QStringLiteral("http://127.0.0.1:9/unused"), target);
         QVERIFY(job.isResumed());
         QSignalSpy finished(&job, &DownloadFile::finished);
         job.startDown();
         QTRY_COMPARE(finished.count(), 1);
-        QCOMPARE(rangesAsked(path), QStringList{QStringLiteral("bytes=40000-%1").arg(size)});
-        QVERIFY(readFile(target) == StandInServer::generatedBytes(0, size));
-        QVERIFY(!QFile::exists(settingFile));
+        QCOMPARE(bed.headersAsked(path), QStringList{QStringLiteral("bytes=40000-%1").arg(size)});
+        QVERIFY(DownloadTestBed::readFile(target) == StandInServer::generatedBytes(0, size));
+        QVERIFY(!QFile::exists(target + QStringLiteral(".setting")));
     }
 
     void anUnusableResumeFileGivesWayToANewDownload()
     {
         const QString path = StandInServer::generatedFilePath(5000, QStringLiteral("fresh.bin"));
-        const QString target = m_dir->filePath(QStringLiteral("fresh.bin"));
-        QVERIFY(m_dir->write(QStringLiteral("fresh.bin.setting"), "COUNT=0\n"));
-        DownloadFile job(QStringLiteral("15"), urlOf(path), target);
+        const QString target = bed.filePath(QStringLiteral("fresh.bin"));
+        QVERIFY(bed.dir().write(QStringLiteral("fresh.bin.setting"), "COUNT=0\n"));
+        DownloadFile job(QStringLiteral("15"), bed.urlOf(path), target);
         QVERIFY(job.isResumed());
         QSignalSpy finished(&job, &DownloadFile::finished);
         job.startDown();
         QTRY_COMPARE(finished.count(), 1);
-        QCOMPARE(readFile(target), StandInServer::generatedBytes(0, 5000));
+        QCOMPARE(DownloadTestBed::readFile(target), StandInServer::generatedBytes(0, 5000));
+        QCOMPARE(job.lastError(), QString());
+    }
+
+    // A partial file that cannot be opened for a moment (here: a folder in
+    // its place) is no reason to throw away what was downloaded.
+    void aResumeFileOutlivesAPartialFileThatCannotBeOpened()
+    {
+        const qint64 size = 100000;
+        const QString path = StandInServer::generatedFilePath(size, QStringLiteral("held.bin"));
+        const QString target = bed.filePath(QStringLiteral("held.bin"));
+        DownloadTestBed::writeResumeFile(target, bed.urlOf(path), size, {{0, size, 40000}});
+        QVERIFY(QDir().mkpath(target));
+        DownloadFile job(QStringLiteral("16"), bed.urlOf(path), target);
+        job.startDown();
+        QVERIFY2(job.lastError().startsWith(QStringLiteral("can not open file")), qPrintable(job.lastError()));
+        QVERIFY(QFile::exists(target + QStringLiteral(".setting")));
+        QCOMPARE(bed.requestCount(path, QStringLiteral("GET")), 0);
+
+        // Once the file is back, asking again continues where it stood.
+        QVERIFY(QDir(target).removeRecursively());
+        QByteArray partial(size, '\0');
+        partial.replace(0, 40000, StandInServer::generatedBytes(0, 40000));
+        QVERIFY(bed.dir().write(QStringLiteral("held.bin"), partial));
+        QSignalSpy finished(&job, &DownloadFile::finished);
+        job.restartDown();
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(bed.headersAsked(path), QStringList{QStringLiteral("bytes=40000-%1").arg(size)});
+        QVERIFY(DownloadTestBed::readFile(target) == StandInServer::generatedBytes(0, size));
+        QCOMPARE(job.lastError(), QString());
     }
 
     void aReleaseAfterTheLastBytesStillCompletesOnce()
     {
         const qint64 size = 1024 * 1024;
         const QString path = StandInServer::generatedFilePath(size, QStringLiteral("early.bin"));
-        const QString target = m_dir->filePath(QStringLiteral("early.bin"));
-        QPointer<DownloadFile> job = new DownloadFile(QStringLiteral("16"), urlOf(path), target);
+        const QString target = bed.filePath(QStringLiteral("early.bin"));
+        QPointer<DownloadFile> job = new DownloadFile(QStringLiteral("17"), bed.urlOf(path), target);
         QSignalSpy finished(job.data(), &DownloadFile::finished);
         auto *control = job->findChild<DownloadControl *>();
         QVERIFY(control);
@@ -230,16 +195,16 @@ private slots:
         QTRY_VERIFY(job.isNull());
         QVERIFY(released);
         QCOMPARE(finished.count(), 1);
-        QVERIFY(readFile(target) == StandInServer::generatedBytes(0, size));
-        QTRY_COMPARE(readFile(m_dir->filePath(QStringLiteral("opened.txt"))), target.toLocal8Bit());
+        QVERIFY(DownloadTestBed::readFile(target) == StandInServer::generatedBytes(0, size));
+        QTRY_COMPARE(bed.openedByDesktop().arguments, target);
     }
 
     void aStopAfterTheLastBytesCompletesInsteadOfKeepingAResumeFile()
     {
         const qint64 size = 1024 * 1024;
         const QString path = StandInServer::generatedFilePath(size, QStringLiteral("late.bin"));
-        const QString target = m_dir->filePath(QStringLiteral("late.bin"));
-        DownloadFile job(QStringLiteral("17"), urlOf(path), target);
+        const QString target = bed.filePath(QStringLiteral("late.bin"));
+        DownloadFile job(QStringLiteral("18"), bed.urlOf(path), target);
         QSignalSpy finished(&job, &DownloadFile::finished);
         auto *control = job.findChild<DownloadControl *>();
         connect(control, &DownloadControl::progressChange, this, [&](int, qint64, qint64 total, qint64 ready) {
@@ -249,30 +214,28 @@ private slots:
         job.startDown();
         QTRY_COMPARE(finished.count(), 1);
         QVERIFY(!QFile::exists(target + QStringLiteral(".setting")));
-        QVERIFY(readFile(target) == StandInServer::generatedBytes(0, size));
+        QVERIFY(DownloadTestBed::readFile(target) == StandInServer::generatedBytes(0, size));
     }
 
     void aFailedStartLeavesTheJobIdleWithItsReason()
     {
-        const QString target = m_dir->filePath(QStringLiteral("gone.bin"));
-        DownloadFile job(QStringLiteral("18"), urlOf(QStringLiteral("/files/gone.bin")), target);
+        DownloadFile job(QStringLiteral("19"), bed.urlOf(QStringLiteral("/files/gone.bin")),
+                         bed.filePath(QStringLiteral("gone.bin")));
         job.startDown();
         QCOMPARE(job.progress(), 0.0f);
         QCOMPARE(job.speed(), QString());
         QVERIFY(!job.lastError().isEmpty());
     }
 
-    void aStalledSegmentShowsItsError()
+    void aBrokenSegmentShowsItsErrorUntilPausedAndRestarted()
     {
         const QString path = StandInServer::generatedFilePath(500000, QStringLiteral("cut.bin"));
-        m_server->script(path, QJsonObject{{QStringLiteral("method"), QStringLiteral("GET")},
-                                           {QStringLiteral("drop_after"), 1000},
-                                           {QStringLiteral("times"), 1}});
-        DownloadFile job(QStringLiteral("19"), urlOf(path), m_dir->filePath(QStringLiteral("cut.bin")));
+        bed.server().script(path, {{QStringLiteral("method"), QStringLiteral("GET")},
+                                   {QStringLiteral("drop_after"), 1000}});
+        DownloadFile job(QStringLiteral("20"), bed.urlOf(path), bed.filePath(QStringLiteral("cut.bin")));
         job.startDown();
         QTRY_VERIFY(!job.lastError().isEmpty());
         QVERIFY(job.progress() < 1.0f);
-        // Pausing and restarting continues it and clears the error.
         job.pauseDownload();
         job.restartDown();
         QCOMPARE(job.lastError(), QString());

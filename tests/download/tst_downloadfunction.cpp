@@ -1,28 +1,19 @@
-#include "download/downloadcontrol.h"
-#include "download/downloadfile.h"
 #include "download/downloadfilemodel.h"
 #include "download/downloadfunction.h"
 #include "download/softwareinfo.h"
-#include "standinserver.h"
-#include "testdatadir.h"
+#include "downloadtestbed.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSettings>
-#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
 const QString listPath = QStringLiteral("/api/articleapi/getDownload");
 const QString detailPath = QStringLiteral("/api/Articleapi/getDownloadInfo");
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QJsonObject catalogueReply(const QJsonValue &states, const QJsonArray &entries, int pageCount)
 {
@@ -31,59 +22,37 @@ QJsonObject catalogueReply(const QJsonValue &states, const QJsonArray &entries, 
                                                              {QStringLiteral("page_count"), pageCount}}}};
 }
 
+QJsonObject detailReply(const QJsonObject &data)
+{
+    return QJsonObject{{QStringLiteral("states"), true}, {QStringLiteral("data"), data}};
+}
+
 } // namespace
 
 class TestDownloadFunction : public QObject
 {
     Q_OBJECT
 
-private:
-    QStringList rangesAsked(const QString &path) const
+    DownloadTestBed bed;
+
+    void scriptJson(const QString &path, const QJsonObject &json) const
     {
-        QStringList ranges;
-        for (const QJsonValue &value : m_server->requests(path)) {
-            const QJsonObject request = value.toObject();
-            if (request.value(QStringLiteral("method")).toString() == QLatin1String("GET"))
-                ranges << request.value(QStringLiteral("headers")).toObject().value(QStringLiteral("range")).toString();
-        }
-        return ranges;
+        bed.server().script(path, {{QStringLiteral("json"), json}});
     }
 
-    QString urlOf(const QString &path) const { return m_server->baseUrl() + path; }
-
-    void scriptJson(const QString &path, const QJsonObject &json)
+    SoftwareInfo *details(DownloadFunction &function, const QString &id) const
     {
-        m_server->script(path, QJsonObject{{QStringLiteral("json"), json}});
+        return function.getDownloadInfo(id).value<SoftwareInfo *>();
     }
-
-    QScopedPointer<TestDataDir> m_dir;
-    QScopedPointer<StandInServer> m_server;
-    QByteArray m_path;
 
 private slots:
-    void initTestCase() { m_path = qgetenv("PATH"); }
-
     void init()
     {
-        m_dir.reset(new TestDataDir);
-        m_server.reset(new StandInServer);
-        QVERIFY(m_server->isRunning());
-        m_server->useAsPlatform();
-        // Downloaded files go to the desktop's handler; this one only records.
-        QVERIFY(m_dir->write(QStringLiteral("bin/xdg-open"),
-                             "#!/bin/sh\nprintf '%s' \"$*\" > '"
-                                     + m_dir->filePath(QStringLiteral("opened.txt")).toLocal8Bit() + "'\n"));
-        QFile::setPermissions(m_dir->filePath(QStringLiteral("bin/xdg-open")),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        qputenv("PATH", m_dir->filePath(QStringLiteral("bin")).toLocal8Bit() + ':' + m_path);
+        QVERIFY(bed.begin());
+        bed.server().useAsPlatform();
     }
 
-    void cleanup()
-    {
-        qputenv("PATH", m_path);
-        m_server.reset();
-        m_dir.reset();
-    }
+    void cleanup() { bed.end(); }
 
     void theCataloguePageCarriesEveryEntryAndThePageCount()
     {
@@ -121,11 +90,33 @@ private slots:
         QCOMPARE(second->url(), QString());
         QCOMPARE(second->filename(), QString());
         QCOMPARE(list.at(2).value<DownloadFileModel *>()->filename(), QStringLiteral("plain.exe"));
-        qDeleteAll(QList<QObject *>{first, second, list.at(2).value<DownloadFileModel *>()});
+        DownloadTestBed::release(list);
 
-        const QJsonArray requests = m_server->requests(listPath);
+        const QJsonArray requests = bed.server().requests(listPath);
         QCOMPARE(requests.size(), 1);
         QVERIFY(requests.first().toObject().value(QStringLiteral("body")).toString().startsWith(QStringLiteral("page=2&ip=")));
+    }
+
+    void numbersReadAsTextAreWrittenInTheirShortestForm()
+    {
+        scriptJson(listPath, catalogueReply(true, QJsonArray{
+            QJsonObject{{QStringLiteral("id"), 12}, {QStringLiteral("softsize"), 0.1},
+                        {QStringLiteral("shortitle"), 2.5}, {QStringLiteral("title"), 20200101},
+                        {QStringLiteral("summary"), 12345678901.0}}}, 1));
+        DownloadFunction function;
+        const QVariantList list = function.getDownloadInfoList();
+        QCOMPARE(list.size(), 1);
+        const auto *entry = list.first().value<DownloadFileModel *>();
+        QCOMPARE(entry->softsize(), QStringLiteral("0.1"));
+        QCOMPARE(entry->shortitle(), QStringLiteral("2.5"));
+        QCOMPARE(entry->title(), QStringLiteral("20200101"));
+        QCOMPARE(entry->summary(), QStringLiteral("12345678901"));
+        DownloadTestBed::release(list);
+
+        scriptJson(detailPath, detailReply({{QStringLiteral("softsize"), 0.3}, {QStringLiteral("shortitle"), 1.1}}));
+        QScopedPointer<SoftwareInfo> info(details(function, QStringLiteral("12")));
+        QCOMPARE(info->size(), QStringLiteral("0.3"));
+        QCOMPARE(info->version(), QStringLiteral("1.1"));
     }
 
     void aRefusedOrMalformedCatalogueIsAnEmptyList_data()
@@ -141,7 +132,7 @@ private slots:
     void aRefusedOrMalformedCatalogueIsAnEmptyList()
     {
         QFETCH(QString, body);
-        m_server->script(listPath, QJsonObject{{QStringLiteral("body"), body}, {QStringLiteral("times"), 2}});
+        bed.server().script(listPath, {{QStringLiteral("body"), body}, {QStringLiteral("times"), 2}});
         DownloadFunction function;
         QCOMPARE(function.getDownloadInfoList(), QVariantList());
         QCOMPARE(function.getDownloadInfoListFromPage(1), QVariantList());
@@ -154,26 +145,24 @@ private slots:
         const QVariantList list = function.getDownloadInfoList();
         QVERIFY(!list.isEmpty());
         for (const QVariant &value : list) {
-            auto *entry = value.value<DownloadFileModel *>();
+            const auto *entry = value.value<DownloadFileModel *>();
             QVERIFY(entry);
             QVERIFY(!entry->id().isEmpty());
-            delete entry;
         }
+        DownloadTestBed::release(list);
     }
 
     void theDetailsCarryThePictures()
     {
-        scriptJson(detailPath, QJsonObject{
-            {QStringLiteral("states"), true},
-            {QStringLiteral("data"), QJsonObject{
+        scriptJson(detailPath, detailReply({
                 {QStringLiteral("id"), QStringLiteral("12")}, {QStringLiteral("uplodeimg"), QStringLiteral("i.png")},
                 {QStringLiteral("title"), QStringLiteral("名称")}, {QStringLiteral("shortitle"), QStringLiteral("V1")},
                 {QStringLiteral("softsize"), QStringLiteral("3M")}, {QStringLiteral("creat_time"), QStringLiteral("2020-01-02")},
                 {QStringLiteral("summary"), QStringLiteral("s")},
                 {QStringLiteral("imglist"), QJsonArray{QJsonObject{{QStringLiteral("url"), QStringLiteral("a.png")}},
-                                                       QJsonObject{{QStringLiteral("url"), QStringLiteral("b.png")}}}}}}});
+                                                       QJsonObject{{QStringLiteral("url"), QStringLiteral("b.png")}}}}}));
         DownloadFunction function;
-        QScopedPointer<SoftwareInfo> info(function.getDownloadInfo(QStringLiteral("12")).value<SoftwareInfo *>());
+        QScopedPointer<SoftwareInfo> info(details(function, QStringLiteral("12")));
         QVERIFY(info);
         QCOMPARE(info->id(), QStringLiteral("12"));
         QCOMPARE(info->icon(), QStringLiteral("i.png"));
@@ -184,23 +173,22 @@ private slots:
         QCOMPARE(info->summary(), QStringLiteral("s"));
         QCOMPARE(info->piclist(), (QVariantList{QStringLiteral("a.png"), QStringLiteral("b.png")}));
         QVERIFY(info->picexist());
-        const QString body = m_server->requests(detailPath).first().toObject().value(QStringLiteral("body")).toString();
+        const QString body = bed.server().requests(detailPath).first().toObject().value(QStringLiteral("body")).toString();
         QVERIFY(body.startsWith(QStringLiteral("articleid=12&ip=")));
     }
 
     void detailsWithoutPicturesOrRefusedAreEmpty()
     {
-        scriptJson(detailPath, QJsonObject{{QStringLiteral("states"), true},
-                                           {QStringLiteral("data"), QJsonObject{{QStringLiteral("title"), QStringLiteral("t")},
-                                                                                {QStringLiteral("imglist"), QJsonArray()}}}});
+        scriptJson(detailPath, detailReply({{QStringLiteral("title"), QStringLiteral("t")},
+                                            {QStringLiteral("imglist"), QJsonArray()}}));
         DownloadFunction function;
-        QScopedPointer<SoftwareInfo> info(function.getDownloadInfo(QStringLiteral("1")).value<SoftwareInfo *>());
+        QScopedPointer<SoftwareInfo> info(details(function, QStringLiteral("1")));
         QCOMPARE(info->name(), QStringLiteral("t"));
         QVERIFY(!info->picexist());
         QCOMPARE(info->piclist(), QVariantList());
 
-        m_server->script(detailPath, QJsonObject{{QStringLiteral("body"), QStringLiteral(R"({"states":"true","data":{"title":"t"}})")}});
-        QScopedPointer<SoftwareInfo> refused(function.getDownloadInfo(QStringLiteral("1")).value<SoftwareInfo *>());
+        bed.server().script(detailPath, {{QStringLiteral("body"), QStringLiteral(R"({"states":"true","data":{"title":"t"}})")}});
+        QScopedPointer<SoftwareInfo> refused(details(function, QStringLiteral("1")));
         QVERIFY(refused);
         QCOMPARE(refused->name(), QString());
     }
@@ -224,16 +212,16 @@ private slots:
         const qint64 size = 2 * 1024 * 1024 + 3;
         const QString path = StandInServer::generatedFilePath(size, QStringLiteral("setup.exe"));
         DownloadFunction function;
-        function.downloadFile(QStringLiteral("12"), urlOf(path), QStringLiteral("setup.exe"));
+        function.downloadFile(QStringLiteral("12"), bed.urlOf(path), QStringLiteral("setup.exe"));
         QVERIFY(function.getDownloadStatus(QStringLiteral("12")));
         QTRY_COMPARE(function.getProgress(QStringLiteral("12")), 1.0f);
         QCOMPARE(function.getProgressPecent(QStringLiteral("12")), QStringLiteral("100%"));
         function.downloadFinish(QStringLiteral("12"));
         QVERIFY(!function.getDownloadStatus(QStringLiteral("12")));
 
-        const QString target = m_dir->filePath(QStringLiteral("temp/setup.exe"));
-        QTRY_COMPARE(readFile(m_dir->filePath(QStringLiteral("opened.txt"))), target.toLocal8Bit());
-        QVERIFY(readFile(target) == StandInServer::generatedBytes(0, size));
+        const QString target = bed.filePath(QStringLiteral("temp/setup.exe"));
+        QTRY_COMPARE(bed.openedByDesktop().arguments, target);
+        QVERIFY(DownloadTestBed::readFile(target) == StandInServer::generatedBytes(0, size));
         QVERIFY(!QFile::exists(target + QStringLiteral(".setting")));
     }
 
@@ -242,15 +230,11 @@ private slots:
         const qint64 size = 2 * 1024 * 1024;
         const QString path = StandInServer::generatedFilePath(size, QStringLiteral("twice.exe"));
         DownloadFunction function;
-        function.downloadFile(QStringLiteral("3"), urlOf(path), QStringLiteral("twice.exe"));
+        function.downloadFile(QStringLiteral("3"), bed.urlOf(path), QStringLiteral("twice.exe"));
         function.pause(QStringLiteral("3"));
-        function.downloadFile(QStringLiteral("3"), urlOf(path), QStringLiteral("twice.exe"));
+        function.downloadFile(QStringLiteral("3"), bed.urlOf(path), QStringLiteral("twice.exe"));
         QTRY_COMPARE(function.getProgress(QStringLiteral("3")), 1.0f);
-        // One job: one size probe.
-        int heads = 0;
-        for (const QJsonValue &request : m_server->requests(path))
-            heads += request.toObject().value(QStringLiteral("method")).toString() == QLatin1String("HEAD");
-        QCOMPARE(heads, 1);
+        QCOMPARE(bed.requestCount(path, QStringLiteral("HEAD")), 1); // one job: one size probe
         QCOMPARE(function.findChildren<QObject *>().size(), 0); // jobs have no parent
     }
 
@@ -262,42 +246,98 @@ private slots:
         const QString path = StandInServer::generatedFilePath(size, QStringLiteral("half.exe"));
         const QString target = DownloadFunction::savePath(QStringLiteral("half.exe"));
         // The connection breaks at half and the page stops the download there.
-        m_server->script(path, QJsonObject{{QStringLiteral("method"), QStringLiteral("GET")},
-                                           {QStringLiteral("drop_after"), size / 2},
-                                           {QStringLiteral("times"), 1}});
+        bed.server().script(path, {{QStringLiteral("method"), QStringLiteral("GET")},
+                                   {QStringLiteral("drop_after"), size / 2}});
         DownloadFunction function;
-        function.downloadFile(QStringLiteral("5"), urlOf(path), QStringLiteral("half.exe"));
+        function.downloadFile(QStringLiteral("5"), bed.urlOf(path), QStringLiteral("half.exe"));
         QTRY_VERIFY_WITH_TIMEOUT(!function.getDownloadError(QStringLiteral("5")).isEmpty(), 20000);
         function.stop(QStringLiteral("5"));
         QVERIFY(!function.getDownloadStatus(QStringLiteral("5")));
-        QSettings setting(target + QStringLiteral(".setting"), QSettings::IniFormat);
-        const qint64 ready = setting.value(QStringLiteral("READYSIZE1")).toLongLong();
+        const qint64 ready = QSettings(target + QStringLiteral(".setting"), QSettings::IniFormat)
+                                     .value(QStringLiteral("READYSIZE1")).toLongLong();
         QVERIFY(ready > 0);
         QVERIFY(ready <= size / 2);
 
-        m_server->clearRequests();
-        function.downloadFile(QStringLiteral("5"), urlOf(path), QStringLiteral("half.exe"));
+        bed.server().clearRequests();
+        function.downloadFile(QStringLiteral("5"), bed.urlOf(path), QStringLiteral("half.exe"));
         QTRY_COMPARE_WITH_TIMEOUT(function.getProgress(QStringLiteral("5")), 1.0f, 20000);
-        QCOMPARE(rangesAsked(path), QStringList{QStringLiteral("bytes=%1-%2").arg(ready).arg(size)});
+        QCOMPARE(bed.headersAsked(path), QStringList{QStringLiteral("bytes=%1-%2").arg(ready).arg(size)});
         QTRY_VERIFY(!QFile::exists(target + QStringLiteral(".setting")));
-        QVERIFY(readFile(target) == StandInServer::generatedBytes(0, size));
+        QVERIFY(DownloadTestBed::readFile(target) == StandInServer::generatedBytes(0, size));
         qInfo("resumed %lld of %lld bytes from byte %lld", size - ready, size, ready);
+    }
+
+    // The page shows the stop and pause buttons while the size is still
+    // being asked for; either must leave the entry in a state it can go on from.
+    void stopOrPauseWhileTheSizeIsAskedFor_data()
+    {
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("stop") << true;
+        QTest::newRow("pause") << false;
+    }
+
+    void stopOrPauseWhileTheSizeIsAskedFor()
+    {
+        QFETCH(bool, stop);
+        const QString id = QStringLiteral("21");
+        const QString path = StandInServer::generatedFilePath(1000, QStringLiteral("probe.exe"));
+        bed.server().script(path, {{QStringLiteral("method"), QStringLiteral("HEAD")},
+                                   {QStringLiteral("delay_ms"), 1500}});
+        DownloadFunction function;
+        QTimer::singleShot(100, &function, [&] {
+            if (stop)
+                function.stop(id);
+            else
+                function.pause(id);
+        });
+        function.downloadFile(id, bed.urlOf(path), QStringLiteral("probe.exe"));
+        QTest::qWait(300); // releases what was let go, and time for a wrong download to run
+        QCOMPARE(function.getDownloadStatus(id), !stop);
+        QCOMPARE(function.getProgress(id), 0.0f);
+        QCOMPARE(function.getDownloadError(id), QString());
+
+        // The entry goes on from there: resumed, or started anew.
+        function.downloadFile(id, bed.urlOf(path), QStringLiteral("probe.exe"));
+        QTRY_COMPARE(function.getProgress(id), 1.0f);
+        QCOMPARE(DownloadTestBed::readFile(DownloadFunction::savePath(QStringLiteral("probe.exe"))),
+                 StandInServer::generatedBytes(0, 1000));
+    }
+
+    void aStallIsReportedAndTheNextDownloadTakesItUp()
+    {
+        bed.setTimeLimit(300);
+        const QString id = QStringLiteral("22");
+        const QString path = StandInServer::generatedFilePath(100000, QStringLiteral("stall.exe"));
+        bed.server().script(path, {{QStringLiteral("method"), QStringLiteral("GET")},
+                                   {QStringLiteral("stall_after"), 1000}});
+        DownloadFunction function;
+        function.downloadFile(id, bed.urlOf(path), QStringLiteral("stall.exe"));
+        QTRY_VERIFY(!function.getDownloadError(id).isEmpty());
+        QVERIFY2(function.getDownloadError(id).contains(QStringLiteral("timed out")),
+                 qPrintable(function.getDownloadError(id)));
+        QVERIFY(function.getDownloadStatus(id));
+
+        function.downloadFile(id, bed.urlOf(path), QStringLiteral("stall.exe"));
+        QCOMPARE(function.getDownloadError(id), QString());
+        QTRY_COMPARE(function.getProgress(id), 1.0f);
+        QCOMPARE(bed.headersAsked(path).last(), QStringLiteral("bytes=1000-100000"));
     }
 
     void aFileNameThatLeavesTempIsRefused()
     {
         const QString path = StandInServer::generatedFilePath(100, QStringLiteral("x.exe"));
         DownloadFunction function;
-        function.downloadFile(QStringLiteral("6"), urlOf(path), QStringLiteral("../x.exe"));
+        function.downloadFile(QStringLiteral("6"), bed.urlOf(path), QStringLiteral("../x.exe"));
         QVERIFY(!function.getDownloadStatus(QStringLiteral("6")));
         QVERIFY(!function.getDownloadError(QStringLiteral("6")).isEmpty());
-        QVERIFY(m_server->requests(path).isEmpty());
+        QVERIFY(bed.server().requests(path).isEmpty());
     }
 
     void aDownloadThatCannotStartKeepsItsJobAndSaysWhy()
     {
         DownloadFunction function;
-        function.downloadFile(QStringLiteral("8"), urlOf(QStringLiteral("/files/nothing.exe")), QStringLiteral("nothing.exe"));
+        function.downloadFile(QStringLiteral("8"), bed.urlOf(QStringLiteral("/files/nothing.exe")),
+                              QStringLiteral("nothing.exe"));
         QVERIFY(function.getDownloadStatus(QStringLiteral("8")));
         QCOMPARE(function.getProgress(QStringLiteral("8")), 0.0f);
         QCOMPARE(function.getDownloadSpeed(QStringLiteral("8")), QString());

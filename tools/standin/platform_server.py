@@ -499,13 +499,13 @@ class Handler(BaseHTTPRequestHandler):
                 reply = Reply(body=str(script["body"]).encode("utf-8"),
                               content_type="text/plain; charset=utf-8")
         else:
-            reply = self.route(method, path, form, bool(script.get("ignore_range")))
+            reply = self.route(method, path, form, script)
         if "status" in script:
             reply.status = int(script["status"])
         for name, value in (script.get("headers") or {}).items():
             reply.headers[str(name)] = str(value)
         self.send(reply, method, drop_after=script.get("drop_after"),
-                  no_length=bool(script.get("no_length")))
+                  no_length=bool(script.get("no_length")), stall_after=script.get("stall_after"))
 
     def hang(self):
         """Never answer: wait until the client closes the connection or the
@@ -522,7 +522,7 @@ class Handler(BaseHTTPRequestHandler):
                 except OSError:
                     return
 
-    def send(self, reply, method, drop_after=None, no_length=False):
+    def send(self, reply, method, drop_after=None, no_length=False, stall_after=None):
         self.send_response(reply.status)
         for name, value in reply.headers.items():
             self.send_header(name, value)
@@ -538,8 +538,15 @@ class Handler(BaseHTTPRequestHandler):
         if drop_after is not None:
             limit = max(int(drop_after), 0)
             self.close_connection = True
+        if stall_after is not None:
+            limit = max(int(stall_after), 0)
         for chunk in reply.chunks(limit):
             self.wfile.write(chunk)
+        if stall_after is not None:
+            # The connection stays open and silent until the client gives up.
+            self.wfile.flush()
+            self.hang()
+            return
         if drop_after is not None:
             self.wfile.flush()
             try:
@@ -547,8 +554,10 @@ class Handler(BaseHTTPRequestHandler):
             except OSError:
                 pass
 
-    def route(self, method, path, form, ignore_range):
+    def route(self, method, path, form, script):
         world = self.state.world
+        ignore_range = bool(script.get("ignore_range")) or not self.if_range_holds(script)
+        short_range = script.get("short_range")
         base = self.base_url()
         api = {
             "/api/platApi/mesSend": lambda: world.send_code(form.get("phone", "")),
@@ -572,13 +581,14 @@ class Handler(BaseHTTPRequestHandler):
         if path in api:
             return api[path]()
         if path == "/prnhelp.exe":
-            return self.file_reply(PRNHELP_SIZE, ignore_range)
+            return self.file_reply(PRNHELP_SIZE, ignore_range, short_range)
         m = re.fullmatch(r"/files/gen/(\d{1,12})/[^/]+", path)
         if m:
-            size = int(m.group(1))
+            # A scripted size stands for the file replaced by another version.
+            size = int(script.get("size", m.group(1)))
             if size > MAX_GENERATED:
                 return text_reply("file too large", 404)
-            return self.file_reply(size, ignore_range)
+            return self.file_reply(size, ignore_range, short_range)
         m = re.fullmatch(r"/images/(soft|shot)/(\d+)(?:-(\d+))?\.png", path)
         if m:
             n = int(m.group(2)) * 7 + int(m.group(3) or 0) * 53
@@ -618,7 +628,18 @@ class Handler(BaseHTTPRequestHandler):
                         for a in self.state.world.articles)
         return html_reply("财税资讯", "<ul>%s</ul>" % items)
 
-    def file_reply(self, size, ignore_range):
+    def if_range_holds(self, script):
+        """If-Range names the version the client holds: the range is served
+        only while it matches the answer's ETag or Last-Modified (scripted
+        headers), otherwise the whole file goes out."""
+        wanted = self.headers.get("If-Range")
+        if wanted is None:
+            return True
+        validators = [str(value) for name, value in (script.get("headers") or {}).items()
+                      if str(name).lower() in ("etag", "last-modified")]
+        return wanted.strip() in validators
+
+    def file_reply(self, size, ignore_range, short_range=None):
         reply = Reply(content_type="application/octet-stream")
         reply.headers["Accept-Ranges"] = "bytes"
         start, end = 0, size - 1
@@ -638,6 +659,8 @@ class Handler(BaseHTTPRequestHandler):
                     return bad
                 if b >= a:
                     start, end = a, min(b, size - 1)
+                    if short_range:
+                        end = min(end, start + max(int(short_range), 1) - 1)
                     reply.status = 206
                     reply.headers["Content-Range"] = "bytes %d-%d/%d" % (start, end, size)
         reply.generated = (start, end)
@@ -733,6 +756,19 @@ def main():
         threading.Thread(target=server.stop, daemon=True).start()
     signal.signal(signal.SIGTERM, on_signal)
     signal.signal(signal.SIGINT, on_signal)
+
+    # A test program that crashes cannot stop its server: the server goes
+    # with the process that started it instead of holding that process's
+    # output open for ever.
+    parent = os.getppid()
+
+    def watch_parent():
+        while not state.stopping.wait(0.5):
+            if os.getppid() != parent:
+                log("the process that started the server is gone")
+                server.stop()
+                return
+    threading.Thread(target=watch_parent, daemon=True).start()
 
     print("listening on %s:%d" % (host, port), flush=True)
     log("serving world %s" % args.world)
