@@ -10,7 +10,6 @@
 
 BrowserWindow::BrowserWindow(BrowserHost *host, QWebEngineProfile *profile)
     : m_browser(host)
-    , m_profile(profile)
     , m_tabWidget(new TabWidget(profile, this))
 {
     setAttribute(Qt::WA_DeleteOnClose);

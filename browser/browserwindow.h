@@ -29,6 +29,5 @@ private slots:
 
 private:
     BrowserHost *m_browser;
-    QWebEngineProfile *m_profile;
     TabWidget *m_tabWidget;
 };

@@ -37,7 +37,5 @@ BrowserHost *WebBrowerFunction::browserHost()
 void WebBrowerFunction::openBrower(const QString &_rul)
 {
     const QUrl url(_rul, QUrl::TolerantMode);
-    BrowserWindow *window = browserHost()->createWindow();
-    window->tabWidget()->setUrl(url);
-    window->show();
+    browserHost()->createWindow()->tabWidget()->setUrl(url);
 }

@@ -15,11 +15,12 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 
 #include <memory>
+
+#include <signal.h>
 
 // Web views, their pages' questions and popup windows, with real pages from
 // the stand-in server.
@@ -262,25 +263,24 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("web+plit:hello"), WebTimeoutMs);
     }
 
-    void contextMenuOffersTheInspector()
+    void endedRenderProcessAsksToReload()
     {
-        view()->setUrl(address(QStringLiteral("/browser/page?title=Menu")));
-        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Menu"), WebTimeoutMs);
-        QVERIFY(QTest::qWaitForWindowExposed(m_window));
-        QSignalSpy devTools(m_window->tabWidget(), &TabWidget::devToolsRequested);
-        QStringList texts;
-        ModalAnswerer::onNextMenu([&texts](QMenu *menu) {
-            for (const QAction *action : menu->actions())
-                texts.append(action->text());
-            QAction *inspector = menu->actions().last();
-            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(inspector).center());
-        });
-        QTest::mouseClick(view()->focusProxy(), Qt::RightButton, {}, QPoint(200, 200));
-        QTRY_COMPARE_WITH_TIMEOUT(devTools.count(), 1, WebTimeoutMs);
-        QCOMPARE(devTools.first().first().value<QWebEnginePage *>(), view()->page());
-        QVERIFY2(texts.last() == QStringLiteral("Open inspector in new window")
-                     || texts.contains(QStringLiteral("Inspect element")),
-                 qPrintable(texts.join(", ")));
+        view()->setUrl(address(QStringLiteral("/browser/page?title=Reborn")));
+        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Reborn"), WebTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(view()->page()->renderProcessPid() > 0, WebTimeoutMs);
+        m_server.clearRequests();
+
+        QString question;
+        answerQuestion(&question, QDialogButtonBox::Yes);
+        QVERIFY(::kill(pid_t(view()->page()->renderProcessPid()), SIGKILL) == 0);
+        QTRY_COMPARE_WITH_TIMEOUT(m_answerer->answered(), 1, WebTimeoutMs);
+        QVERIFY2(question.startsWith(QStringLiteral("Render process killed|Render process exited with code: ")),
+                 qPrintable(question));
+        QVERIFY(question.endsWith(QStringLiteral("\nDo you want to reload the page ?")));
+        // Yes loads the page again, from the server.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_server.requests(QStringLiteral("/browser/page")).isEmpty(), WebTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(view()->loadProgress(), 100, WebTimeoutMs);
+        QCOMPARE(view()->title(), QStringLiteral("Reborn"));
     }
 };
 
