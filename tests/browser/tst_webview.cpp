@@ -92,16 +92,33 @@ private slots:
         m_host.reset();
     }
 
-    void linkWithTargetBlankOpensANewCurrentTab()
+    void linksOpenTabsBackgroundTabsAndWindows()
     {
         view()->setUrl(address(QStringLiteral("/browser/links?title=Opened")));
         QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Links"), WebTimeoutMs);
         QVERIFY(QTest::qWaitForWindowExposed(m_window));
         QTRY_VERIFY(view()->focusProxy());
-        // The whole page is the link.
-        QTest::mouseClick(view()->focusProxy(), Qt::LeftButton, {}, QPoint(40, 40));
-        QTRY_COMPARE_WITH_TIMEOUT(m_window->tabWidget()->count(), 2, WebTimeoutMs);
-        QCOMPARE(m_window->tabWidget()->currentIndex(), 1);
+        WebView *links = view();
+        TabWidget *tabs = m_window->tabWidget();
+        // The whole page is a link with target=_blank.
+        const auto click = [links](Qt::KeyboardModifiers modifiers) {
+            QTest::mouseClick(links->focusProxy(), Qt::LeftButton, modifiers, QPoint(40, 40));
+        };
+
+        click(Qt::ControlModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(tabs->count(), 2, WebTimeoutMs);
+        QCOMPARE(tabs->currentIndex(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(tabs->tabText(1), QStringLiteral("Opened"), WebTimeoutMs);
+
+        click(Qt::ShiftModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(m_host->windows().size(), 2, WebTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_host->windows().last()->windowTitle(),
+                                  QStringLiteral("Opened - Plit Browser"), WebTimeoutMs);
+        QCOMPARE(tabs->count(), 2);
+
+        click(Qt::NoModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(tabs->count(), 3, WebTimeoutMs);
+        QCOMPARE(tabs->currentIndex(), 2);
         QTRY_COMPARE_WITH_TIMEOUT(m_window->windowTitle(), QStringLiteral("Opened - Plit Browser"),
                                   WebTimeoutMs);
     }
