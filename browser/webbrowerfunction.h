@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+class BrowserHost;
+
 // Opens the embedded browser from the interface.
 class WebBrowerFunction : public QObject
 {
@@ -12,4 +14,8 @@ public:
 
     // Opens a browser window whose first tab loads `_rul`.
     Q_INVOKABLE void openBrower(const QString &_rul);
+
+    // The browser of the whole program, made on first use and kept until the
+    // program ends.
+    static BrowserHost *browserHost();
 };

@@ -28,6 +28,8 @@ import urllib.parse
 import zlib
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
+import browser_pages
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 # Generated files: 4096-byte blocks, each the block index as 8 big-endian
@@ -464,6 +466,8 @@ class Handler(BaseHTTPRequestHandler):
                 form_source = body
                 entry["form"] = parse_form(body)
             self.state.record(entry)
+            if browser_pages.serve(self, method, path, query):
+                return
             if form_source is None:
                 form = parse_form(query.encode("latin-1", errors="replace"))
             else:

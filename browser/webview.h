@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QIcon>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+class WebPage;
+
+// A tab's web view: tracks the load to choose the tab icon, offers the page's
+// context menu, asks to reload after the render process ends, and decides
+// where pages that open new windows go.
+class WebView : public QWebEngineView
+{
+    Q_OBJECT
+
+public:
+    explicit WebView(QWidget *parent = nullptr);
+
+    void setPage(WebPage *page);
+
+    // The page's own icon, else one for the load state: failed, loading, loaded.
+    QIcon favIcon() const;
+    // 0 … 99 while loading, 100 when loaded, -1 after a failed load.
+    int loadProgress() const;
+    bool isWebActionEnabled(QWebEnginePage::WebAction webAction) const;
+
+signals:
+    void webActionEnabledChanged(QWebEnginePage::WebAction webAction, bool enabled);
+    void favIconChanged(const QIcon &icon);
+    void devToolsRequested(QWebEnginePage *source);
+
+protected:
+    QWebEngineView *createWindow(QWebEnginePage::WebWindowType type) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    void setLoadProgress(int progress);
+    void handleRenderProcessTerminated(QWebEnginePage::RenderProcessTerminationStatus status,
+                                       int exitCode);
+
+    int m_loadProgress = 100;
+};

@@ -1,0 +1,306 @@
+#include "browsertest.h"
+#include "modalanswerer.h"
+#include "standinserver.h"
+
+#include "browser/browserhost.h"
+#include "browser/browsericons.h"
+#include "browser/browserwindow.h"
+#include "browser/certificateerrordialog.h"
+#include "browser/passworddialog.h"
+#include "browser/tabwidget.h"
+#include "browser/webpage.h"
+#include "browser/webpopupwindow.h"
+#include "browser/webview.h"
+#include "core/tool.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+
+#include <memory>
+
+#include <signal.h>
+
+// Web views, their pages' questions and popup windows, with real pages from
+// the stand-in server.
+class TestWebView : public QObject
+{
+    Q_OBJECT
+
+private:
+    StandInServer m_server;
+    std::unique_ptr<BrowserHost> m_host;
+    BrowserWindow *m_window = nullptr;
+    ModalAnswerer *m_answerer = nullptr;
+
+    QUrl address(const QString &pathAndQuery, const QString &host = QStringLiteral("127.0.0.1")) const
+    {
+        return QUrl(QStringLiteral("http://%1:%2%3").arg(host).arg(m_server.port()).arg(pathAndQuery));
+    }
+
+    WebView *view() const { return m_window->currentTab(); }
+
+    // Answers the next question box with `button`, keeping its text.
+    void answerQuestion(QString *text, QDialogButtonBox::StandardButton button)
+    {
+        m_answerer->expect([text, button](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            QVERIFY(box);
+            *text = box->windowTitle() + QLatin1Char('|') + box->text();
+            ModalAnswerer::press(modal, button);
+        });
+    }
+
+    void answerCertificate(QDialogButtonBox::StandardButton button)
+    {
+        m_answerer->expect([button](QWidget *modal) {
+            QVERIFY(qobject_cast<CertificateErrorDialog *>(modal));
+            QCOMPARE(modal->windowTitle(), QStringLiteral("Certificate Error"));
+            QVERIFY(!modal->findChild<QLabel *>(QStringLiteral("m_errorLabel"))->text().isEmpty());
+            ModalAnswerer::press(modal, button);
+        });
+    }
+
+    static WebPopupWindow *popupWindow()
+    {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *popup = qobject_cast<WebPopupWindow *>(widget))
+                return popup;
+        }
+        return nullptr;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_server.isRunning());
+    }
+
+    void init()
+    {
+        m_host = std::make_unique<BrowserHost>();
+        m_window = m_host->createWindow();
+        m_answerer = new ModalAnswerer;
+    }
+
+    void cleanup()
+    {
+        QVERIFY2(m_answerer->unexpected().isEmpty(), qPrintable(m_answerer->unexpected().join(", ")));
+        QCOMPARE(m_answerer->pending(), 0);
+        delete m_answerer;
+        m_host.reset();
+    }
+
+    void linksOpenTabsBackgroundTabsAndWindows()
+    {
+        view()->setUrl(address(QStringLiteral("/browser/links?title=Opened")));
+        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Links"), WebTimeoutMs);
+        QVERIFY(QTest::qWaitForWindowExposed(m_window));
+        QTRY_VERIFY(view()->focusProxy());
+        WebView *links = view();
+        TabWidget *tabs = m_window->tabWidget();
+        // The whole page is a link with target=_blank.
+        const auto click = [links](Qt::KeyboardModifiers modifiers) {
+            QTest::mouseClick(links->focusProxy(), Qt::LeftButton, modifiers, QPoint(40, 40));
+        };
+
+        click(Qt::ControlModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(tabs->count(), 2, WebTimeoutMs);
+        QCOMPARE(tabs->currentIndex(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(tabs->tabText(1), QStringLiteral("Opened"), WebTimeoutMs);
+
+        click(Qt::ShiftModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(m_host->windows().size(), 2, WebTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_host->windows().last()->windowTitle(),
+                                  QStringLiteral("Opened - Plit Browser"), WebTimeoutMs);
+        QCOMPARE(tabs->count(), 2);
+
+        click(Qt::NoModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(tabs->count(), 3, WebTimeoutMs);
+        QCOMPARE(tabs->currentIndex(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->windowTitle(), QStringLiteral("Opened - Plit Browser"),
+                                  WebTimeoutMs);
+    }
+
+    void popupWindowClosesOnItsPagesRequest()
+    {
+        view()->setUrl(address(QStringLiteral("/browser/opener?close_ms=1500")));
+        QTRY_VERIFY_WITH_TIMEOUT(popupWindow(), WebTimeoutMs);
+        QPointer<WebPopupWindow> popup = popupWindow();
+        QVERIFY(popup->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(popup->windowTitle(), QStringLiteral("Popup"), WebTimeoutMs);
+        const auto *addressField = popup->findChild<QLineEdit *>();
+        QVERIFY(addressField->isReadOnly());
+        QVERIFY2(addressField->text().contains(QStringLiteral("/browser/popup")),
+                 qPrintable(addressField->text()));
+        QCOMPARE(m_window->tabWidget()->count(), 1);
+
+        QTRY_VERIFY_WITH_TIMEOUT(!popup, WebTimeoutMs);
+        QCOMPARE(m_window->tabWidget()->count(), 1);
+    }
+
+    void tabIconTellsTheLoadState()
+    {
+        TabWidget *tabs = m_window->tabWidget();
+        const QImage failed = iconPicture(browserIcon(QStringLiteral(":dialog-error.png")));
+        const QImage loading = iconPicture(browserIcon(QStringLiteral(":view-refresh.png")));
+        const QImage loaded = iconPicture(browserIcon(QStringLiteral(":text-html.png")));
+        QVERIFY(!failed.isNull() && failed != loading && loading != loaded);
+        QCOMPARE(iconPicture(tabs->tabIcon(0)), loaded);
+
+        // Nothing listens on port 1.
+        view()->setUrl(QUrl(QStringLiteral("http://127.0.0.1:1/")));
+        QTRY_COMPARE_WITH_TIMEOUT(view()->loadProgress(), -1, WebTimeoutMs);
+        QCOMPARE(iconPicture(tabs->tabIcon(0)), failed);
+
+        // The stand-in answers this one after three seconds.
+        view()->setUrl(address(QStringLiteral("/browser/page?title=Slow&delay=3000")));
+        QTRY_COMPARE_WITH_TIMEOUT(iconPicture(tabs->tabIcon(0)), loading, WebTimeoutMs);
+        QVERIFY(view()->loadProgress() >= 0 && view()->loadProgress() < 100);
+        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Slow"), WebTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(view()->loadProgress(), 100, WebTimeoutMs);
+        QCOMPARE(iconPicture(tabs->tabIcon(0)), loaded);
+
+        // A page's own icon wins over the state icons.
+        view()->setUrl(address(QStringLiteral("/browser/page?title=Red&icon=ff0000")));
+        QTRY_COMPARE_WITH_TIMEOUT(iconPicture(tabs->tabIcon(0)).pixelColor(8, 8), QColor(Qt::red),
+                                  WebTimeoutMs);
+        QCOMPARE(iconPicture(view()->favIcon()).pixelColor(8, 8), QColor(Qt::red));
+    }
+
+    void basicAuthenticationCancelledFailsAndAcceptedLoads()
+    {
+        // A realm is the server's text: it shows as text, never as markup.
+        QString info;
+        m_answerer->expect([&info](QWidget *modal) {
+            QVERIFY(qobject_cast<PasswordDialog *>(modal));
+            QCOMPARE(modal->windowTitle(), QStringLiteral("Authentication Required"));
+            info = modal->findChild<QLabel *>(QStringLiteral("m_infoLabel"))->text();
+            ModalAnswerer::press(modal, QDialogButtonBox::Cancel);
+        });
+        const QUrl cancelled = address(QStringLiteral("/browser/private?realm=%3Cb%3EPlit%3C/b%3E"));
+        view()->setUrl(cancelled);
+        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Denied"), WebTimeoutMs);
+        QCOMPARE(info, QStringLiteral("Enter username and password for \"&lt;b&gt;Plit&lt;/b&gt;\" at ")
+                           + cancelled.toString().toHtmlEscaped());
+        QCOMPARE(m_answerer->answered(), 1);
+
+        m_answerer->expect([](QWidget *modal) {
+            QTest::keyClicks(modal->findChild<QLineEdit *>(QStringLiteral("m_userNameLineEdit")),
+                             QStringLiteral("plit"));
+            auto *password = modal->findChild<QLineEdit *>(QStringLiteral("m_passwordLineEdit"));
+            QCOMPARE(password->echoMode(), QLineEdit::Password);
+            QTest::keyClicks(password, QStringLiteral("s3cret"));
+            ModalAnswerer::press(modal, QDialogButtonBox::Ok);
+        });
+        view()->setUrl(address(QStringLiteral("/browser/private")));
+        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Private"), WebTimeoutMs);
+        QCOMPARE(m_answerer->answered(), 2);
+    }
+
+    void certificateDialogRefusesOrGoesOn()
+    {
+        const QString secure = Tool().httpGet(m_server.baseUrl() + QStringLiteral("/browser/tls"));
+        QVERIFY2(secure.startsWith(QStringLiteral("https://127.0.0.1:")), qPrintable(secure));
+        const QUrl url(secure + QStringLiteral("/browser/page?title=Secure"));
+
+        answerCertificate(QDialogButtonBox::No);
+        view()->setUrl(url);
+        QTRY_COMPARE_WITH_TIMEOUT(view()->loadProgress(), -1, WebTimeoutMs);
+        QVERIFY(view()->title() != QStringLiteral("Secure"));
+
+        answerCertificate(QDialogButtonBox::Yes);
+        view()->setUrl(url);
+        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Secure"), WebTimeoutMs);
+        QCOMPARE(m_answerer->answered(), 2);
+    }
+
+    void answersForAClosedTabAreDropped()
+    {
+        // A question stays open while its page closes the tab (here the
+        // user does): the answer then has nothing to act on. The
+        // certificate is valid for no host, and "localhost" has not been
+        // let through before.
+        QString secure = Tool().httpGet(m_server.baseUrl() + QStringLiteral("/browser/tls"));
+        secure.replace(QStringLiteral("127.0.0.1"), QStringLiteral("localhost"));
+        const QList<QUrl> pages{QUrl(secure + QStringLiteral("/browser/page?title=Gone")),
+                                address(QStringLiteral("/browser/notify"))};
+        for (const QUrl &url : pages) {
+            WebView *doomed = m_window->tabWidget()->createTab();
+            const int answered = m_answerer->answered();
+            m_answerer->expect([this, doomed](QWidget *modal) {
+                QPointer<WebView> tab = doomed;
+                m_window->tabWidget()->closeTab(m_window->tabWidget()->indexOf(doomed));
+                QTRY_VERIFY(!tab);
+                ModalAnswerer::press(modal, QDialogButtonBox::Yes);
+            });
+            doomed->setUrl(url);
+            QTRY_COMPARE_WITH_TIMEOUT(m_answerer->answered(), answered + 1, WebTimeoutMs);
+            QCOMPARE(m_window->tabWidget()->count(), 1);
+        }
+
+        // The window goes on working.
+        view()->setUrl(address(QStringLiteral("/browser/page?title=After")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->windowTitle(), QStringLiteral("After - Plit Browser"),
+                                  WebTimeoutMs);
+    }
+
+    void permissionQuestionsGrantOrDeny()
+    {
+        QString question;
+        answerQuestion(&question, QDialogButtonBox::Yes);
+        view()->setUrl(address(QStringLiteral("/browser/notify")));
+        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("notifications granted"), WebTimeoutMs);
+        QCOMPARE(question, QStringLiteral("Permission Request|"
+                                          "Allow 127.0.0.1 to show notification on your desktop?"));
+
+        // Another origin, asked anew.
+        answerQuestion(&question, QDialogButtonBox::No);
+        view()->setUrl(address(QStringLiteral("/browser/notify"), QStringLiteral("localhost")));
+        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("notifications denied"), WebTimeoutMs);
+        QCOMPARE(question, QStringLiteral("Permission Request|"
+                                          "Allow localhost to show notification on your desktop?"));
+
+        // A feature the browser does not know is refused without a question.
+        const int asked = m_answerer->answered();
+        emit view()->page()->featurePermissionRequested(address(QStringLiteral("/")),
+                                                       static_cast<QWebEnginePage::Feature>(100));
+        QCOMPARE(m_answerer->answered(), asked);
+    }
+
+    void protocolHandlerQuestionAccepted()
+    {
+        QString question;
+        answerQuestion(&question, QDialogButtonBox::Yes);
+        view()->setUrl(address(QStringLiteral("/browser/protocol")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_answerer->answered(), 1, WebTimeoutMs);
+        QCOMPARE(question, QStringLiteral("Permission Request|Allow 127.0.0.1 to open all web+plit links?"));
+        view()->setUrl(QUrl(QStringLiteral("web+plit:hello")));
+        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("web+plit:hello"), WebTimeoutMs);
+    }
+
+    void endedRenderProcessAsksToReload()
+    {
+        view()->setUrl(address(QStringLiteral("/browser/page?title=Reborn")));
+        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Reborn"), WebTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(view()->page()->renderProcessPid() > 0, WebTimeoutMs);
+        m_server.clearRequests();
+
+        QString question;
+        answerQuestion(&question, QDialogButtonBox::Yes);
+        QVERIFY(::kill(pid_t(view()->page()->renderProcessPid()), SIGKILL) == 0);
+        QTRY_COMPARE_WITH_TIMEOUT(m_answerer->answered(), 1, WebTimeoutMs);
+        QVERIFY2(question.startsWith(QStringLiteral("Render process killed|Render process exited with code: ")),
+                 qPrintable(question));
+        QVERIFY(question.endsWith(QStringLiteral("\nDo you want to reload the page ?")));
+        // Yes loads the page again, from the server.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_server.requests(QStringLiteral("/browser/page")).isEmpty(), WebTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(view()->loadProgress(), 100, WebTimeoutMs);
+        QCOMPARE(view()->title(), QStringLiteral("Reborn"));
+    }
+};
+
+PLIT_BROWSER_TEST_MAIN(TestWebView)
+
+#include "tst_webview.moc"
