@@ -194,8 +194,11 @@ QString DatebaseFunction::getVersion()
 
 bool DatebaseFunction::setVersion(QString _ver)
 {
+    // Without its row the table records nothing: that is no success.
+    int changed = 0;
     return m_connection.execSqlMap(QStringLiteral("UPDATE version SET version = :version"),
-                                   {{QStringLiteral(":version"), _ver}});
+                                   {{QStringLiteral(":version"), _ver}}, &changed)
+        && changed > 0;
 }
 
 bool DatebaseFunction::updateDatabaseDate(QString _date)

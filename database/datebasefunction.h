@@ -38,6 +38,7 @@ public:
 
     // Version, date and stored users.
     Q_INVOKABLE QString getVersion();
+    // False unless the version row now holds `_ver`.
     Q_INVOKABLE bool setVersion(QString _ver);
     Q_INVOKABLE bool updateDatabaseDate(QString _date);
     Q_INVOKABLE QString getdateDatabaseDate();

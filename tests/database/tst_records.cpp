@@ -12,6 +12,7 @@ class RecordsTest : public QObject
 private slots:
     void versionAndDateAreWrittenAndRead();
     void missingDateRowReadsAsToday();
+    void versionWithoutItsRowIsNotRecorded();
     void insertingTheSameUserTwiceKeepsTheFirstAndClearsFlags();
     void newUserWithFlagIsTheOnlyAutoLogin();
     void updatingTheFlagOfAnUnknownUserClearsAll();
@@ -46,6 +47,14 @@ void RecordsTest::missingDateRowReadsAsToday()
     QVERIFY(fresh.exec("DELETE FROM time"));
     QCOMPARE(fresh.db().getdateDatabaseDate(), databaseDateText(QDate::currentDate()));
     QVERIFY(fresh.db().connection().querySql("SELECT * FROM time").isEmpty());
+}
+
+void RecordsTest::versionWithoutItsRowIsNotRecorded()
+{
+    FreshDatabase fresh;
+    QVERIFY(fresh.exec("DELETE FROM version"));
+    QVERIFY(!fresh.db().setVersion("2.0.0.3"));
+    QCOMPARE(fresh.db().getVersion(), QString());
 }
 
 void RecordsTest::insertingTheSameUserTwiceKeepsTheFirstAndClearsFlags()
