@@ -312,7 +312,7 @@ void MainFunction::initDbInfo()
         if (fileExist(model->path()))
             launchPaths.insert(model->name(), model->path());
         else if (model->type() != 1)
-            m_db.updateConfigInfo(model->name(), QString(), 0);
+            m_db.unconfigureApp(model->name());
     }
     Trace::end(label);
 }
