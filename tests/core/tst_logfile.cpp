@@ -163,6 +163,11 @@ void LogFileTest::makeDirIfMissingMakesOneLevel()
     QVERIFY(QFileInfo(one).isDir());
     QVERIFY(makeDirIfMissing(one));
     QVERIFY(!makeDirIfMissing(m_dir.filePath(QStringLiteral("a/b/c"))));
+    // Relative to the working directory, which is m_dir here.
+    QVERIFY(makeDirIfMissing(QStringLiteral("relative")));
+    QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("relative"))).isDir());
+    QVERIFY(makeDirIfMissing(QStringLiteral("temp/inner")));
+    QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("temp/inner"))).isDir());
     QVERIFY(lines().isEmpty());
 }
 
