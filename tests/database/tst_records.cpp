@@ -61,11 +61,11 @@ void RecordsTest::insertingTheSameUserTwiceKeepsTheFirstAndClearsFlags()
 {
     FreshDatabase fresh;
     QVERIFY(fresh.db().InsertUserInfo("13800000001", "first", 1));
-    QCOMPARE(fresh.db().getUserInfoAutoLogin().size(), 1);
+    QCOMPARE(takeCount(fresh.db().getUserInfoAutoLogin()), 1);
     QVERIFY(!fresh.db().InsertUserInfo("13800000001", "second", 1));
     QCOMPARE(fresh.db().getUserNameCount(), 1);
     QCOMPARE(fresh.db().getPwdFromUserName("13800000001"), QStringLiteral("first"));
-    QVERIFY(fresh.db().getUserInfoAutoLogin().isEmpty());
+    QCOMPARE(takeCount(fresh.db().getUserInfoAutoLogin()), 0);
 }
 
 void RecordsTest::newUserWithFlagIsTheOnlyAutoLogin()
@@ -98,7 +98,7 @@ void RecordsTest::updatingTheFlagOfAnUnknownUserClearsAll()
     FreshDatabase fresh;
     QVERIFY(fresh.db().InsertUserInfo("1", "p1", 1));
     QVERIFY(fresh.db().UpdateUserInfoAutoLoginFlag("nobody", 1));
-    QVERIFY(fresh.db().getUserInfoAutoLogin().isEmpty());
+    QCOMPARE(takeCount(fresh.db().getUserInfoAutoLogin()), 0);
 }
 
 void RecordsTest::usersAreListedInTableOrder()

@@ -151,9 +151,9 @@ void SchemaTest::unopenableDatabaseFailsQuietly()
         DatebaseFunction db;
         db.createSqlite();
         db.createUserInfoTable();
-        QCOMPARE(db.getTopConfigList().size(), 0);
-        QCOMPARE(db.getCurrentConfigList().size(), 0);
-        QCOMPARE(db.getNotConfigList().size(), 0);
+        QCOMPARE(takeCount(db.getTopConfigList()), 0);
+        QCOMPARE(takeCount(db.getCurrentConfigList()), 0);
+        QCOMPARE(takeCount(db.getNotConfigList()), 0);
         QCOMPARE(db.getConfigCurrent(), 0);
         QCOMPARE(db.getNotConfig(), -1);
         QCOMPARE(db.getConfigMax(), -1);

@@ -57,10 +57,7 @@ void LauncherTest::cleanup()
 
 QString LauncherTest::makeProgram(const QString &relativePath)
 {
-    const QString path = m_database->dir().filePath(relativePath);
-    m_database->dir().write(relativePath, kScript.toUtf8());
-    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
-    return path;
+    return m_database->dir().writeProgram(relativePath, kScript.toUtf8());
 }
 
 QString LauncherTest::startedMarker(const QString &relativePath) const

@@ -1,5 +1,6 @@
 #include "services/posterfunction.h"
 #include "services/postermodel.h"
+#include "elements.h"
 #include "standinserver.h"
 #include "testdatadir.h"
 
@@ -47,13 +48,7 @@ QJsonObject news(const QString &title)
 
 QStringList takeTitles(const QVariantList &list)
 {
-    QStringList titles;
-    for (const QVariant &value : list) {
-        auto *model = value.value<PosterModel *>();
-        titles << model->title();
-        delete model;
-    }
-    return titles;
+    return takeValues(list, "title");
 }
 
 } // namespace
