@@ -64,8 +64,7 @@ void ProtobufHttpTest::cleanupTestCase()
 void ProtobufHttpTest::init()
 {
     m_fresh = new FreshDatabase;
-    m_server->unscript();
-    m_server->clearRequests();
+    m_server->reset();
     qputenv("PLIT_REQUEST_TIMEOUT_MS", "10000");
 }
 

@@ -60,9 +60,7 @@ void UpdateCheckTest::cleanupTestCase()
 
 void UpdateCheckTest::init()
 {
-    m_server->unscript();
-    m_server->clearRequests();
-    m_server->setUpdateVersion(QStringLiteral("2.0.0.2"));
+    m_server->reset();
     qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
 }
 

@@ -77,8 +77,7 @@ private slots:
     void init()
     {
         QVERIFY(m_server->isRunning());
-        m_server->unscript();
-        m_server->clearRequests();
+        m_server->reset();
     }
     void cleanupTestCase() { m_server.reset(); }
 
