@@ -89,6 +89,7 @@ void AccountTest::initTestCase()
 
 void AccountTest::cleanupTestCase()
 {
+    VantaFunction::setTaxCodeFromPhoneNo({});
     m_server.reset();
 }
 

@@ -25,7 +25,8 @@ private slots:
     void cacheThatIsNotASuccessGivesNoArticles();
     void emptyCacheIsRebuiltButALineEndIsServed();
     void failureIsNeverCachedAndTheLastGoodCacheStands();
-    void successWithoutDataIsNotCached();
+    void unusableReplyIsNotCached_data();
+    void unusableReplyIsNotCached();
     void silentPlatformCostsTheTimeLimitOnce();
     void articleFieldsAndDefaults();
     void chineseTitlesSurviveTheCache();
@@ -166,9 +167,20 @@ void PosterTest::failureIsNeverCachedAndTheLastGoodCacheStands()
     QVERIFY(!QFile::exists(m_dir->filePath("buffpolicy.json")));
 }
 
-void PosterTest::successWithoutDataIsNotCached()
+void PosterTest::unusableReplyIsNotCached_data()
 {
-    m_server->script("/api/ArticleApi/getArticle", {{"json", QJsonObject{{"states", true}}}, {"times", 0}});
+    QTest::addColumn<QJsonObject>("fault");
+    QTest::newRow("success without data") << QJsonObject{{"json", QJsonObject{{"states", true}}}};
+    QJsonObject cut = news("半截");
+    cut.insert("short_by", 100);
+    QTest::newRow("whole list, cut short after it") << cut;
+}
+
+void PosterTest::unusableReplyIsNotCached()
+{
+    QFETCH(QJsonObject, fault);
+    fault.insert("times", 0);
+    m_server->script("/api/ArticleApi/getArticle", fault);
     PosterFunction poster;
     QVERIFY(poster.getNotice().isEmpty());
     poster.buffPolicy();

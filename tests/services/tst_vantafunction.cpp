@@ -64,6 +64,7 @@ void VantaFunctionTest::initTestCase()
 
 void VantaFunctionTest::cleanupTestCase()
 {
+    VantaFunction::setTaxCodeFromPhoneNo({});
     m_server.reset();
 }
 
