@@ -66,8 +66,6 @@ bool fileExist(const QString &path)
 
 bool makeDirIfMissing(const QString &path)
 {
-    QDir dir(path);
-    if (dir.exists())
-        return true;
-    return dir.mkdir(path);
+    // A relative path is taken from the working directory, not from itself.
+    return QDir(path).exists() || QDir().mkdir(path);
 }

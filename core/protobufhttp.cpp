@@ -1,11 +1,11 @@
 #include "core/protobufhttp.h"
 
 #include "core/deployment.h"
+#include "core/replyreader.h"
 #include "core/tool.h"
 #include "core/trace.h"
 
 #include <QDebug>
-#include <QEventLoop>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
@@ -40,26 +40,18 @@ void protobufHttp(const QString &url, const QString &body, QString &result, Body
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       QStringLiteral("application/x-www-form-urlencoded"));
     QNetworkReply *reply = manager->post(request, encodeBody(body, encoding));
-    // A server that never answers must not hold the request, or the caller, for good.
-    QTimer::singleShot(Deployment::requestTimeoutMs(), reply, &QNetworkReply::abort);
 
     if (body.contains(QLatin1String("types=1000"))) {
         // The usage report: nobody reads its reply, so start-up does not wait for it.
+        QTimer::singleShot(Deployment::requestTimeoutMs(), reply, &QNetworkReply::abort);
         QObject::connect(reply, &QNetworkReply::finished, manager, &QObject::deleteLater);
         qDebug().noquote() << QStringLiteral("types=1000 Time: ") + Trace::now();
         return;
     }
     const std::unique_ptr<QNetworkAccessManager> owner(manager);
 
-    // Keep what arrives as it arrives: an aborted reply drops its unread data.
     QByteArray received;
-    QObject::connect(reply, &QNetworkReply::readyRead, reply,
-                     [reply, &received] { received += reply->readAll(); });
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
-        loop.exec();
-
+    const bool whole = ReplyReader::readWhole(reply, &received);
     if (reply->error() != QNetworkReply::NoError) {
         qDebug().noquote() << QStringLiteral("request protobufHttp handle errors here");
         const int statusCode = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -69,7 +61,9 @@ void protobufHttp(const QString &url, const QString &body, QString &result, Body
     } else {
         qDebug().noquote() << QStringLiteral("request protobufHttp NoError");
     }
-    received += reply->readAll();
+    // Bytes of a reply that broke off are no answer, even when they parse.
+    if (!whole)
+        qDebug().noquote() << QStringLiteral("request protobufHttp reply incomplete or too large");
     qDebug().noquote() << QStringLiteral("Time: ") + Trace::now();
     result = QString::fromUtf8(received);
 }

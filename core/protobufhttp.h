@@ -8,10 +8,11 @@
 enum class BodyEncoding { Locale, Utf8 };
 
 // Blocking form POST of `body` to `url`; the reply body, decoded as UTF-8,
-// goes to `result`, also after a failure (then it is whatever arrived). A body
-// that contains "types=1000" is sent without waiting and leaves `result` as
-// it was. No request outlives Deployment::requestTimeoutMs(): one that runs
-// past it is aborted and handled like any network failure.
+// goes to `result`, whatever the HTTP status. A reply that did not arrive
+// whole (refused, broken off, past Deployment::requestTimeoutMs(), larger
+// than ReplyReader::MaxReplyBytes) leaves `result` empty, the callers' sign
+// of failure. A body that contains "types=1000" is sent without waiting and
+// leaves `result` as it was.
 void protobufHttp(const QString &url, const QString &body, QString &result,
                   BodyEncoding encoding = BodyEncoding::Locale);
 

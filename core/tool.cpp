@@ -1,11 +1,10 @@
 #include "core/tool.h"
 
 #include "core/aescipher.h"
-#include "core/deployment.h"
+#include "core/replyreader.h"
 #include "database/datebasefunction.h"
 
 #include <QDebug>
-#include <QEventLoop>
 #include <QHostAddress>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,7 +12,6 @@
 #include <QNetworkInterface>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -26,17 +24,9 @@ QString Tool::httpGet(const QString &url) const
 {
     QNetworkAccessManager manager;
     QNetworkReply *reply = manager.get(QNetworkRequest(QUrl(url)));
-    QTimer::singleShot(Deployment::requestTimeoutMs(), reply, &QNetworkReply::abort);
-
-    QByteArray received;
-    QObject::connect(reply, &QNetworkReply::readyRead, reply,
-                     [reply, &received] { received += reply->readAll(); });
-    QEventLoop loop;
-    QObject::connect(&manager, &QNetworkAccessManager::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
-        loop.exec();
-    received += reply->readAll();
-    return QString::fromUtf8(received);
+    QByteArray body;
+    ReplyReader::readWhole(reply, &body);
+    return QString::fromUtf8(body);
 }
 
 QString Tool::getIp() const

@@ -19,8 +19,8 @@ struct InterfaceSummary
 class Tool : public QObject
 {
 public:
-    // The reply body of a GET, decoded as UTF-8; after a failure or past the
-    // request time limit, whatever arrived (usually nothing).
+    // The reply body of a GET, decoded as UTF-8; empty when the reply did not
+    // arrive whole (see ReplyReader::readWhole).
     QString httpGet(const QString &url) const;
     // The first IPv4 address of any interface, loopback included; empty if none.
     QString getIp() const;

@@ -17,6 +17,49 @@ namespace {
 
 QString g_databaseVersion;
 
+void warn(const QString &text)
+{
+    qWarning().noquote() << QStringLiteral("GetUpdateFileAndCheckVersion: ") + text;
+}
+
+bool handOverToNewerVersion()
+{
+    // Without a recorded version every announced one looks newer, and a
+    // hand-over that cannot be recorded would repeat at every start.
+    if (g_databaseVersion.isEmpty()) {
+        warn(QStringLiteral("the recorded version is unknown, no update"));
+        return false;
+    }
+
+    const QString reply = Tool().httpGet(Deployment::updateUrl() + QStringLiteral("/updatefile.json"));
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(reply.toUtf8(), &error);
+    const QJsonValue version = document.object().value(QLatin1String("version"));
+    if (error.error != QJsonParseError::NoError || !document.isObject() || !version.isString()
+        || compareVersion(version.toString(), g_databaseVersion) <= 0)
+        return false;
+
+    // The new version is recorded before the updater starts, so that a
+    // database which cannot record it never leads to a hand-over; and it is
+    // taken back when the updater cannot start, or this installation would
+    // stay on the old files for good.
+    DatebaseFunction db;
+    if (!db.setVersion(version.toString())) {
+        warn(QStringLiteral("cannot record version ") + version.toString() + QStringLiteral(", no update"));
+        return false;
+    }
+    const QString dir = QCoreApplication::applicationDirPath();
+    const QString updater = dir + QStringLiteral("/AutoUpdate.exe");
+    if (!QProcess::startDetached(updater, {updater}, dir)) {
+        db.setVersion(g_databaseVersion);
+        warn(QStringLiteral("cannot start ") + updater);
+        return false;
+    }
+    db.updateDatabaseDate(databaseDateText());
+    g_databaseVersion = db.getVersion();
+    return true;
+}
+
 } // namespace
 
 int compareVersion(const QString &a, const QString &b)
@@ -54,8 +97,7 @@ void reconcileVersionOnOpen(DatebaseFunction &db)
 void reconcileVersionWithProgram(DatebaseFunction &db)
 {
     const QString programVersion = QCoreApplication::applicationVersion();
-    if (compareVersion(programVersion, g_databaseVersion) > 0) {
-        db.setVersion(programVersion);
+    if (compareVersion(programVersion, g_databaseVersion) > 0 && db.setVersion(programVersion)) {
         g_databaseVersion = db.getVersion();
         db.updateDatabaseDate(databaseDateText());
     }
@@ -70,37 +112,7 @@ bool GetUpdateFileAndCheckVersion()
 {
     const QString label = QStringLiteral("GetUpdateFileAndCheckVersion");
     Trace::begin(label);
-
-    const QString reply = Tool().httpGet(Deployment::updateUrl() + QStringLiteral("/updatefile.json"));
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(reply.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError) {
-        Trace::end(label);
-        return false;
-    }
-
-    const QJsonValue version = document.object().value(QLatin1String("version"));
-    if (!document.isObject() || !version.isString()
-        || compareVersion(version.toString(), g_databaseVersion) <= 0) {
-        Trace::end(label);
-        return false;
-    }
-
-    const QString dir = QCoreApplication::applicationDirPath();
-    const QString updater = dir + QStringLiteral("/AutoUpdate.exe");
-    if (!QProcess::startDetached(updater, {updater}, dir)) {
-        // Recording the new version without an updater having run would keep
-        // this installation on the old files for good: the next start would
-        // see no newer version.
-        qWarning().noquote() << QStringLiteral("GetUpdateFileAndCheckVersion: cannot start ") + updater;
-        Trace::end(label);
-        return false;
-    }
-
-    DatebaseFunction db;
-    db.setVersion(version.toString());
-    db.updateDatabaseDate(databaseDateText());
-    g_databaseVersion = db.getVersion();
+    const bool handedOver = handOverToNewerVersion();
     Trace::end(label);
-    return true;
+    return handedOver;
 }

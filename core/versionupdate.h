@@ -20,7 +20,7 @@ QString databaseVersion();
 void reconcileVersionOnOpen(DatebaseFunction &db);
 
 // When the program is newer than the database record, record the program's
-// version and today's date.
+// version and, once it is recorded, today's date.
 void reconcileVersionWithProgram(DatebaseFunction &db);
 
 class LogFunction;
@@ -30,9 +30,10 @@ class LogFunction;
 void sendStartupUsageReport(LogFunction &logFunction);
 
 // Asks the update server for "/updatefile.json". When it announces a version
-// newer than the database's, starts "AutoUpdate.exe" from the application
-// directory, records the new version and today's date and returns true: the
+// newer than the database's, records the new version, starts "AutoUpdate.exe"
+// from the application directory, records today's date and returns true: the
 // caller then ends the process with exit code 0. Returns false when start-up
-// should go on, also when the updater could not be started (then nothing is
-// recorded and a warning is logged).
+// should go on, with a warning logged and nothing recorded when the recorded
+// version is unknown, the new one cannot be recorded or the updater cannot be
+// started.
 bool GetUpdateFileAndCheckVersion();

@@ -20,6 +20,13 @@ const QString kUnconfiguredRows = QStringLiteral("SELECT * FROM config WHERE pat
 const QString kInvoicing = QStringLiteral("我要开票");
 const QString kMore = QStringLiteral("更多");
 
+// A JavaScript "" reaches C++ as a null QString, which the driver binds as
+// NULL. Text handed in by a caller is text, so an empty one is stored as ''.
+QString text(const QString &value)
+{
+    return value.isNull() ? QString(QLatin1String("")) : value;
+}
+
 enum class Fields { WithoutType, All };
 
 ConfigModel *newConfigModel(const QVariantMap &row, Fields fields)
@@ -88,17 +95,27 @@ void DatebaseFunction::createUserInfoTable()
 QList<QVariantMap> DatebaseFunction::rowsNamed(const QString &name)
 {
     // The name is bound, not inlined, so a quote in it cannot alter the statement.
-    return m_connection.querySql(QStringLiteral("SELECT * FROM config WHERE name = ?"), {name});
+    return m_connection.querySql(QStringLiteral("SELECT * FROM config WHERE name = ?"), {text(name)});
 }
 
 bool DatebaseFunction::insertPathInfo(QString appName, QString appPath, QString icon, int order,
                                       QString type, QString state)
 {
     return m_connection.execSqlList(QStringLiteral("insert into config values (?, ?, ?, ?, ?, ?)"),
-                                    {appName, appPath, icon, order, type, state});
+                                    {text(appName), text(appPath), text(icon), order, text(type), text(state)});
 }
 
 bool DatebaseFunction::updateConfigInfo(QString appName, QString appPath, int order)
+{
+    return setConfigPath(text(appName), text(appPath), order);
+}
+
+bool DatebaseFunction::unconfigureApp(const QString &appName)
+{
+    return setConfigPath(text(appName), QVariant(QVariant::String), 0);
+}
+
+bool DatebaseFunction::setConfigPath(const QString &appName, const QVariant &appPath, int order)
 {
     return m_connection.execSqlMap(
         QStringLiteral("UPDATE config SET path = :appPath, orderNumber = :order WHERE name = :appName"),
@@ -194,14 +211,17 @@ QString DatebaseFunction::getVersion()
 
 bool DatebaseFunction::setVersion(QString _ver)
 {
+    // Without its row the table records nothing: that is no success.
+    int changed = 0;
     return m_connection.execSqlMap(QStringLiteral("UPDATE version SET version = :version"),
-                                   {{QStringLiteral(":version"), _ver}});
+                                   {{QStringLiteral(":version"), text(_ver)}}, &changed)
+        && changed > 0;
 }
 
 bool DatebaseFunction::updateDatabaseDate(QString _date)
 {
     return m_connection.execSqlMap(QStringLiteral("UPDATE time SET time = :date"),
-                                   {{QStringLiteral(":date"), _date}});
+                                   {{QStringLiteral(":date"), text(_date)}});
 }
 
 QString DatebaseFunction::getdateDatabaseDate()
@@ -226,7 +246,7 @@ int DatebaseFunction::getUserNameCount()
 QString DatebaseFunction::getPwdFromUserName(QString _username)
 {
     const QList<QVariantMap> rows = m_connection.querySql(
-        QStringLiteral("SELECT pwd FROM UserInfo WHERE username = ?"), {_username});
+        QStringLiteral("SELECT pwd FROM UserInfo WHERE username = ?"), {text(_username)});
     return rows.isEmpty() ? QString() : rows.first().value(QStringLiteral("pwd")).toString();
 }
 
@@ -252,11 +272,11 @@ bool DatebaseFunction::InsertUserInfo(QString _username, QString _pwd, int _auto
 {
     m_connection.execSql(QStringLiteral("UPDATE UserInfo SET autologin = 0"));
     const QList<QVariantMap> existing = m_connection.querySql(
-        QStringLiteral("SELECT username FROM UserInfo WHERE username = ?"), {_username});
+        QStringLiteral("SELECT username FROM UserInfo WHERE username = ?"), {text(_username)});
     if (!existing.isEmpty())
         return false;
     return m_connection.execSqlList(QStringLiteral("insert into UserInfo values (?, ?, ?)"),
-                                    {_username, _pwd, _autologin});
+                                    {text(_username), text(_pwd), _autologin});
 }
 
 bool DatebaseFunction::UpdateUserInfoAutoLoginFlag(QString _username, int _autologin)
@@ -264,5 +284,5 @@ bool DatebaseFunction::UpdateUserInfoAutoLoginFlag(QString _username, int _autol
     m_connection.execSql(QStringLiteral("UPDATE UserInfo SET autologin = 0"));
     return m_connection.execSqlMap(
         QStringLiteral("UPDATE UserInfo SET autologin = :autologin WHERE username = :username"),
-        {{QStringLiteral(":autologin"), _autologin}, {QStringLiteral(":username"), _username}});
+        {{QStringLiteral(":autologin"), _autologin}, {QStringLiteral(":username"), text(_username)}});
 }

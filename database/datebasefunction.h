@@ -22,10 +22,13 @@ public:
     Q_INVOKABLE void checkDb();
     void createUserInfoTable();
 
-    // Application catalogue.
+    // Application catalogue. Text arguments are stored as given, an empty
+    // text as '' (never as NULL), also when it comes from QML as a null string.
     Q_INVOKABLE bool insertPathInfo(QString appName, QString appPath, QString icon, int order,
                                     QString type, QString state);
     Q_INVOKABLE bool updateConfigInfo(QString appName, QString appPath, int order);
+    // Takes a program out of the configured set: its path becomes NULL, its order 0.
+    bool unconfigureApp(const QString &appName);
     Q_INVOKABLE bool appIsExist(QString appName);
     Q_INVOKABLE int getNewOrder();
     Q_INVOKABLE QVariantList getConfigList();
@@ -38,6 +41,7 @@ public:
 
     // Version, date and stored users.
     Q_INVOKABLE QString getVersion();
+    // False unless the version row now holds `_ver`.
     Q_INVOKABLE bool setVersion(QString _ver);
     Q_INVOKABLE bool updateDatabaseDate(QString _date);
     Q_INVOKABLE QString getdateDatabaseDate();
@@ -53,6 +57,7 @@ public:
 
 private:
     QList<QVariantMap> rowsNamed(const QString &name);
+    bool setConfigPath(const QString &appName, const QVariant &appPath, int order);
 
     SqlConnection m_connection;
 };

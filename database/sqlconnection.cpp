@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStringList>
 
 namespace {
 
@@ -74,21 +75,36 @@ bool SqlConnection::openDatabase()
 
 void SqlConnection::createTables()
 {
-    execSql(QStringLiteral("CREATE TABLE \"config\" ( \"name\" TEXT, \"path\" TEXT, \"icon\" TEXT, "
-                           "\"orderNumber\" integer, \"type\" TEXT, \"state\" TEXT )"));
-    execSql(QStringLiteral("CREATE TABLE \"version\" ( \"version\" TEXT )"));
-    execSql(seedRowStatement(QStringLiteral("开票软件"), QStringLiteral("qrc:/images/appIcon/app01.png")));
-    execSql(seedRowStatement(QStringLiteral("我要开票"), QStringLiteral("qrc:/images/appIcon/app02.png")));
-    execSql(seedRowStatement(QStringLiteral("Ressa"), QStringLiteral("qrc:/images/appIcon/app03.png")));
-    execSql(seedRowStatement(QStringLiteral("UKEY开票"), QStringLiteral("qrc:/images/appIcon/app04.png")));
-    execSql(seedRowStatement(QStringLiteral("财税助手"), QStringLiteral("qrc:/images/appIcon/app05.png")));
-    execSql(seedRowStatement(QStringLiteral("打印助手"), QStringLiteral("qrc:/images/appIcon/app06.png")));
-    execSql(chatRowStatement());
-    execSql(seedRowStatement(QStringLiteral("更多"), QStringLiteral("qrc:/images/appIcon/moreIcon.png")));
-    execSql(QStringLiteral("CREATE TABLE \"time\" ( \"time\" TEXT )"));
-    execSql(QStringLiteral("INSERT INTO time VALUES ('1900-01-01');"));
-    execSql(QStringLiteral("insert into version values ('")
-            + QCoreApplication::applicationVersion() + QStringLiteral("')"));
+    const QStringList statements = {
+        QStringLiteral("CREATE TABLE \"config\" ( \"name\" TEXT, \"path\" TEXT, \"icon\" TEXT, "
+                       "\"orderNumber\" integer, \"type\" TEXT, \"state\" TEXT )"),
+        QStringLiteral("CREATE TABLE \"version\" ( \"version\" TEXT )"),
+        seedRowStatement(QStringLiteral("开票软件"), QStringLiteral("qrc:/images/appIcon/app01.png")),
+        seedRowStatement(QStringLiteral("我要开票"), QStringLiteral("qrc:/images/appIcon/app02.png")),
+        seedRowStatement(QStringLiteral("Ressa"), QStringLiteral("qrc:/images/appIcon/app03.png")),
+        seedRowStatement(QStringLiteral("UKEY开票"), QStringLiteral("qrc:/images/appIcon/app04.png")),
+        seedRowStatement(QStringLiteral("财税助手"), QStringLiteral("qrc:/images/appIcon/app05.png")),
+        seedRowStatement(QStringLiteral("打印助手"), QStringLiteral("qrc:/images/appIcon/app06.png")),
+        chatRowStatement(),
+        seedRowStatement(QStringLiteral("更多"), QStringLiteral("qrc:/images/appIcon/moreIcon.png")),
+        QStringLiteral("CREATE TABLE \"time\" ( \"time\" TEXT )"),
+        QStringLiteral("INSERT INTO time VALUES ('1900-01-01');"),
+        QStringLiteral("insert into version values ('") + QCoreApplication::applicationVersion()
+            + QStringLiteral("')"),
+    };
+    // All or nothing: a first run that stops half-way would leave a catalogue
+    // without its version row, which no later start repairs.
+    db.transaction();
+    for (const QString &statement : statements) {
+        if (!execSql(statement)) {
+            db.rollback();
+            return;
+        }
+    }
+    if (!db.commit()) {
+        qDebug().noquote() << db.lastError().text();
+        db.rollback();
+    }
 }
 
 bool SqlConnection::isTableExist(const QString &name)
@@ -115,14 +131,18 @@ bool SqlConnection::execSqlList(const QString &sql, const QVariantList &values)
     return run(query);
 }
 
-bool SqlConnection::execSqlMap(const QString &sql, const QVariantMap &values)
+bool SqlConnection::execSqlMap(const QString &sql, const QVariantMap &values, int *rowsAffected)
 {
     QSqlQuery query = newQuery(db);
     if (!prepare(query, sql))
         return false;
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         query.bindValue(it.key(), it.value());
-    return run(query);
+    if (!run(query))
+        return false;
+    if (rowsAffected)
+        *rowsAffected = query.numRowsAffected();
+    return true;
 }
 
 QList<QVariantMap> SqlConnection::querySql(const QString &sql)

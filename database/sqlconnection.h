@@ -19,12 +19,14 @@ public:
 
     void connectDatabase(const QString &path);
     bool openDatabase();
+    // The first run's tables and rows, in one transaction.
     void createTables();
     bool isTableExist(const QString &name);
 
     bool execSql(const QString &sql);
     bool execSqlList(const QString &sql, const QVariantList &values);
-    bool execSqlMap(const QString &sql, const QVariantMap &values);
+    // `rowsAffected`, when given, receives the number of rows the statement changed.
+    bool execSqlMap(const QString &sql, const QVariantMap &values, int *rowsAffected = nullptr);
     QList<QVariantMap> querySql(const QString &sql);
     // Like querySql(sql), with each value bound to the next "?" placeholder.
     QList<QVariantMap> querySql(const QString &sql, const QVariantList &values);

@@ -1,32 +1,18 @@
 #pragma once
 
+#include "core/elementproperty.h"
+
 #include <QObject>
+#include <QString>
 
 // A stored sign-in user, handed to QML.
 class UserInfo : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QString username READ username WRITE setUsername NOTIFY usernameChanged)
-    Q_PROPERTY(QString pwd READ pwd WRITE setPwd NOTIFY pwdChanged)
-    Q_PROPERTY(QString autologin READ autologin WRITE setAutologin NOTIFY autologinChanged)
+    PLIT_ELEMENT_PROPERTY(QString, username, setUsername, usernameChanged, Emits)
+    PLIT_ELEMENT_PROPERTY(QString, pwd, setPwd, pwdChanged, Emits)
+    PLIT_ELEMENT_PROPERTY(QString, autologin, setAutologin, autologinChanged, Emits)
+
 public:
     explicit UserInfo(QObject *parent = nullptr);
-
-    QString username() const { return m_username; }
-    QString pwd() const { return m_pwd; }
-    QString autologin() const { return m_autologin; }
-
-    void setUsername(const QString &username);
-    void setPwd(const QString &pwd);
-    void setAutologin(const QString &autologin);
-
-signals:
-    void usernameChanged();
-    void pwdChanged();
-    void autologinChanged();
-
-private:
-    QString m_username;
-    QString m_pwd;
-    QString m_autologin;
 };

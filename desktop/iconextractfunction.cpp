@@ -1,10 +1,13 @@
 #include "desktop/iconextractfunction.h"
 
 #include "core/deployment.h"
+#include "core/qmlelement.h"
 #include "desktop/iconmodel.h"
 #include "desktop/peiconreader.h"
+#include "desktop/programicon.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -14,11 +17,6 @@
 
 namespace {
 
-QString platformFileDialog(const QString &title, const QString &filter)
-{
-    return QFileDialog::getOpenFileName(nullptr, title, QString(), filter);
-}
-
 // The large icon size of the shell, which is what the launcher shows.
 constexpr QSize LargeIcon(32, 32);
 
@@ -26,21 +24,49 @@ constexpr QSize LargeIcon(32, 32);
 
 IconExtractFunction::IconExtractFunction(QObject *parent)
     : QObject(parent)
-    , m_fileDialog(platformFileDialog)
 {
 }
 
-void IconExtractFunction::setFileDialog(FileDialog dialog)
+QVariant IconExtractFunction::Extract()
 {
-    m_fileDialog = dialog ? std::move(dialog) : FileDialog(platformFileDialog);
+    const QString fileName = QFileDialog::getOpenFileName(
+        nullptr, QStringLiteral("Open File"), QString(),
+        QStringLiteral("All files (*.*);;DLL files (*.exe *.dll);;Images (*.png *.xpm *.jpg)"));
+    if (fileName.isEmpty())
+        return 0;
+    return extractFrom(fileName);
 }
 
-QList<QPixmap> IconExtractFunction::iconsOf(const QString &fileName)
+QVariant IconExtractFunction::extractFrom(const QString &fileName)
 {
-    QList<QPixmap> icons;
+    const QString path = iconPath(fileName);
+    // On a fresh installation nothing has made temp/ yet.
+    QDir().mkpath(QFileInfo(path).path());
+    bool saved = false;
+    const int offered = offerIcons(fileName, [&](const QImage &icon) {
+        saved = !icon.isNull() && icon.save(path, "PNG");
+        return saved;
+    });
+    if (offered == 0)
+        qDebug().noquote() << QStringLiteral("%1 does not appear to contain icons.").arg(fileName);
+    if (!saved)
+        return 0;
+    auto *model = new IconModel;
+    model->setIcon(path);
+    model->setApppath(fileName);
+    return qmlElement(model);
+}
+
+int IconExtractFunction::offerIcons(const QString &fileName, const std::function<bool(const QImage &)> &take)
+{
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        return icons;
+        return 0;
+
+    if (ProgramIcon::isProgram(file.peek(4))) {
+        take(ProgramIcon::find(fileName).pixmap(LargeIcon).toImage());
+        return 1;
+    }
 
     // Mapped, not read: executables can be large and only a few pages matter.
     const qint64 size = file.size();
@@ -49,55 +75,25 @@ QList<QPixmap> IconExtractFunction::iconsOf(const QString &fileName)
         const QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), int(size));
         const PeIconReader reader(data);
         if (reader.isPe()) {
-            for (int i = 0; i < reader.iconCount(); ++i)
-                icons.append(QPixmap::fromImage(reader.icon(i, LargeIcon)));
-            return icons;
+            // Decoded one by one: the first icon taken ends the work.
+            int offered = 0;
+            while (offered < reader.iconCount()) {
+                if (take(reader.icon(offered++)))
+                    break;
+            }
+            return offered;
         }
     }
 
-    file.seek(0);
     QImageReader image(&file);
-    if (image.canRead()) {
-        const QImage picture = image.read();
-        if (!picture.isNull())
-            icons.append(QPixmap::fromImage(picture));
-    }
-    return icons;
+    if (!image.canRead())
+        return 0;
+    take(image.read());
+    return 1;
 }
 
 QString IconExtractFunction::iconPath(const QString &fileName)
 {
     return QStringLiteral("%1%2.png")
         .arg(Deployment::dataDir() + QLatin1Char('/') + QStringLiteral("temp/"), QFileInfo(fileName).baseName());
-}
-
-QVariant IconExtractFunction::Extract()
-{
-    auto *model = new IconModel;
-    const QString fileName = m_fileDialog(QStringLiteral("Open File"),
-                                          QStringLiteral("All files (*.*);;DLL files (*.exe *.dll);;Images (*.png *.xpm *.jpg)"));
-    if (fileName.isEmpty()) {
-        delete model;
-        return 0;
-    }
-
-    const QList<QPixmap> icons = iconsOf(fileName);
-    if (icons.isEmpty()) {
-        qDebug().noquote() << QStringLiteral("%1 does not appear to contain icons.").arg(fileName);
-        delete model;
-        return 0;
-    }
-
-    // The first icon that converts and saves is the one; the temp directory
-    // is not made here, so without it nothing saves.
-    const QString path = iconPath(fileName);
-    for (const QPixmap &icon : icons) {
-        if (icon.isNull() || !icon.save(path, "PNG"))
-            continue;
-        model->setIcon(path);
-        model->setApppath(fileName);
-        return QVariant::fromValue<QObject *>(model);
-    }
-    delete model;
-    return 0;
 }

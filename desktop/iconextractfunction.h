@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QList>
+#include <QImage>
 #include <QObject>
-#include <QPixmap>
 #include <QString>
 #include <QVariant>
 
@@ -15,25 +14,23 @@ class IconExtractFunction : public QObject
     Q_OBJECT
 
 public:
-    // Shows a modal open-file dialog with the given title and filter list and
-    // answers the chosen file, or an empty string.
-    using FileDialog = std::function<QString(const QString &title, const QString &filter)>;
-
     explicit IconExtractFunction(QObject *parent = nullptr);
 
-    // Replaces the platform's open-file dialog, for tests.
-    void setFileDialog(FileDialog dialog);
-
-    // An IconModel with the saved icon and the chosen file, or 0.
+    // Shows the open-file dialog and extracts from the chosen file: an
+    // IconModel with the saved icon and the chosen file, or 0.
     Q_INVOKABLE QVariant Extract();
 
-    // The icons a file holds, in order: those of a Windows executable's or
-    // DLL's icon resources, else the picture of an image file, else none.
-    static QList<QPixmap> iconsOf(const QString &fileName);
+    // What Extract does with the chosen file: saves its first icon that
+    // converts and saves (creating the temp directory when it is missing) and
+    // answers the IconModel, or 0.
+    QVariant extractFrom(const QString &fileName);
+
+    // Offers the icons of a file to `take`, in order, one at a time, until it
+    // accepts one; answers how many were offered. A Windows executable's or
+    // DLL's icon resources, the desktop's icon of a program of this platform
+    // (ProgramIcon), or the picture of an image file.
+    static int offerIcons(const QString &fileName, const std::function<bool(const QImage &)> &take);
     // Where the icon of `fileName` is saved: temp/ of the data directory and
     // the file's name up to its first ".", with ".png".
     static QString iconPath(const QString &fileName);
-
-private:
-    FileDialog m_fileDialog;
 };

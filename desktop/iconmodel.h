@@ -1,29 +1,18 @@
 #pragma once
 
+#include "core/elementproperty.h"
+
 #include <QObject>
 #include <QString>
 
 // An icon taken from a program the user chose: the saved PNG and the program.
+// Filled once before QML sees it, so the setters do not notify; QML only reads.
 class IconModel : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QString icon READ icon NOTIFY iconChanged)
-    Q_PROPERTY(QString apppath READ apppath NOTIFY apppathChanged)
+    PLIT_ELEMENT_READONLY_PROPERTY(QString, icon, setIcon, iconChanged, Silent)
+    PLIT_ELEMENT_READONLY_PROPERTY(QString, apppath, setApppath, apppathChanged, Silent)
 
 public:
     explicit IconModel(QObject *parent = nullptr);
-
-    QString icon() const { return m_icon; }
-    QString apppath() const { return m_apppath; }
-    // Filled once before QML sees the object, so the setters do not notify.
-    void setIcon(const QString &icon) { m_icon = icon; }
-    void setApppath(const QString &apppath) { m_apppath = apppath; }
-
-signals:
-    void iconChanged();
-    void apppathChanged();
-
-private:
-    QString m_icon;
-    QString m_apppath;
 };

@@ -12,9 +12,6 @@ namespace {
 constexpr quint32 ResourceTypeIcon = 3;       // RT_ICON
 constexpr quint32 ResourceTypeGroupIcon = 14; // RT_GROUP_ICON
 constexpr quint32 HighBit = 0x80000000u;
-// A resource directory never holds more entries than this in a sane file;
-// the cap keeps a hostile count from making us walk gigabytes.
-constexpr int MaxDirectoryEntries = 4096;
 constexpr int GroupHeaderSize = 6;
 constexpr int GroupEntrySize = 14;
 constexpr int IconDirEntrySize = 16;
@@ -92,6 +89,12 @@ bool PeIconReader::readHeaders()
     return true;
 }
 
+QByteArray PeIconReader::bytes(const Range &range) const
+{
+    // The ranges were checked against the data when they were read.
+    return QByteArray(m_data.constData() + range.offset, int(range.size));
+}
+
 bool PeIconReader::rvaToOffset(quint32 rva, quint32 size, quint32 *offset) const
 {
     for (const Section &section : m_sections) {
@@ -109,17 +112,19 @@ bool PeIconReader::rvaToOffset(quint32 rva, quint32 size, quint32 *offset) const
     return false;
 }
 
-QList<PeIconReader::Entry> PeIconReader::directoryEntries(quint32 offset) const
+QList<PeIconReader::Entry> PeIconReader::directoryEntries(quint32 offset)
 {
     QList<Entry> entries;
-    if (quint64(offset) + 16 > m_resourceSize)
+    // A directory is read once however many entries point at it, and holds
+    // no more entries than the bytes after it: a crafted tree of entries that
+    // point back at each other cannot multiply into millions of resources.
+    if (quint64(offset) + 16 > m_resourceSize || m_visitedDirectories.contains(offset))
         return entries;
+    m_visitedDirectories.insert(offset);
     const quint64 at = quint64(m_resourceOffset) + offset;
-    const int named = u16(at + 12);
-    const int ids = u16(at + 14);
-    const int count = qMin(named + ids, MaxDirectoryEntries);
-    for (int i = 0; i < count; ++i) {
-        const quint64 entryAt = quint64(offset) + 16 + quint64(i) * 8;
+    const quint64 count = quint64(u16(at + 12)) + u16(at + 14);
+    for (quint64 i = 0; i < count; ++i) {
+        const quint64 entryAt = quint64(offset) + 16 + i * 8;
         if (entryAt + 8 > m_resourceSize)
             break;
         const quint32 name = u32(m_resourceOffset + entryAt);
@@ -129,7 +134,7 @@ QList<PeIconReader::Entry> PeIconReader::directoryEntries(quint32 offset) const
     return entries;
 }
 
-bool PeIconReader::firstLanguageData(const Entry &entry, QByteArray *out) const
+bool PeIconReader::firstLanguageData(const Entry &entry, Range *out)
 {
     if (!entry.isDirectory)
         return false;
@@ -137,14 +142,14 @@ bool PeIconReader::firstLanguageData(const Entry &entry, QByteArray *out) const
     if (languages.isEmpty() || languages.first().isDirectory)
         return false;
     const quint32 dataEntry = languages.first().offset;
-    if (quint64(dataEntry) + 16 > m_resourceSize)
+    if (quint64(dataEntry) + 16 > m_resourceSize || m_seenDataEntries.contains(dataEntry))
         return false;
+    m_seenDataEntries.insert(dataEntry);
     const quint32 rva = u32(quint64(m_resourceOffset) + dataEntry);
     const quint32 size = u32(quint64(m_resourceOffset) + dataEntry + 4);
-    quint32 offset = 0;
-    if (!rvaToOffset(rva, size, &offset))
+    if (!rvaToOffset(rva, size, &out->offset))
         return false;
-    *out = m_data.mid(int(offset), int(size));
+    out->size = size;
     return true;
 }
 
@@ -168,13 +173,13 @@ void PeIconReader::readResources(quint32 rva, quint32 size)
         // Named resources come before numbered ones, each in ascending order,
         // which is the order the shell numbers a file's icons in.
         for (const Entry &name : directoryEntries(type.offset)) {
-            QByteArray data;
+            Range data;
             if (!firstLanguageData(name, &data))
                 continue;
             if (type.id == ResourceTypeGroupIcon)
                 m_groups.append(data);
-            else if (!name.named)
-                m_icons.append({name.id, data});
+            else if (!name.named && !m_icons.contains(name.id))
+                m_icons.insert(name.id, data);
         }
     }
 }
@@ -183,7 +188,7 @@ QImage PeIconReader::icon(int index, const QSize &size) const
 {
     if (index < 0 || index >= m_groups.size())
         return QImage();
-    const QByteArray &group = m_groups.at(index);
+    const QByteArray group = bytes(m_groups.at(index));
     if (group.size() < GroupHeaderSize)
         return QImage();
     const auto at16 = [&group](int offset) { return qFromLittleEndian<quint16>(group.constData() + offset); };
@@ -211,16 +216,10 @@ QImage PeIconReader::icon(int index, const QSize &size) const
         return QImage();
 
     const int entryAt = GroupHeaderSize + best * GroupEntrySize;
-    const quint16 iconId = at16(entryAt + 12);
-    QByteArray image;
-    for (const auto &icon : m_icons) {
-        if (icon.first == iconId) {
-            image = icon.second;
-            break;
-        }
-    }
-    if (image.isEmpty())
+    const auto icon = m_icons.constFind(at16(entryAt + 12));
+    if (icon == m_icons.cend() || icon->size == 0)
         return QImage();
+    const QByteArray image = bytes(*icon);
 
     // An RT_ICON holds what an .ico file holds after its directory, so one
     // directory entry in front of it makes a one-image .ico for Qt to decode

@@ -22,10 +22,14 @@
 #include <QNetworkReply>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 const QString kLoginFailed = QStringLiteral("登录失败");
 const QString kLocked = QStringLiteral("此用户已锁定");
+const QString kResetFailed = QStringLiteral("重置失败");
+const QString kFeedbackFailed = QStringLiteral("提交失败");
 
 // The reply as a JSON object with a boolean "states", or false.
 bool statesReply(const QString &reply, QJsonObject *object)
@@ -38,11 +42,40 @@ bool statesReply(const QString &reply, QJsonObject *object)
     return object->value(QLatin1String("states")).isBool();
 }
 
-QString refusal(const QJsonObject &object)
+// The results that tell the interface an operation succeeded.
+bool isSuccessWord(const QString &text)
+{
+    return text == QLatin1String("OK") || text == QLatin1String("Improve");
+}
+
+// The reason of a refusal for the user. A reason that reads like a success
+// ("OK") must not make the interface take the refusal for one: then the
+// operation's own failure text stands in for it.
+QString refusal(const QJsonObject &object, const QString &failure)
 {
     const QString msg = object.value(QLatin1String("msg")).toString();
     qDebug().noquote() << QStringLiteral("message: ") + msg;
-    return msg;
+    return isSuccessWord(msg) ? failure : msg;
+}
+
+// At most `length` UTF-16 units of `text`, never half of a surrogate pair:
+// a character at the limit is left out whole.
+QString leftWhole(const QString &text, int length)
+{
+    if (text.size() <= length)
+        return text;
+    return text.left(text.at(length).isLowSurrogate() ? length - 1 : length);
+}
+
+// The server time that goes into the phone token: a plain decimal number
+// (seconds or milliseconds), nothing else and nothing longer.
+bool isServerTime(const QString &text)
+{
+    constexpr int MaxDigits = 20;
+    if (text.isEmpty() || text.size() > MaxDigits)
+        return false;
+    return std::all_of(text.cbegin(), text.cend(),
+                       [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
 }
 
 // The entry text with everything after its last separator replaced by
@@ -119,7 +152,7 @@ QString MainFunction::parseLoginReply(const QString &reply, const QString &phone
     if (!statesReply(reply, &object))
         return kLoginFailed;
     if (!object.value(QLatin1String("states")).toBool())
-        return refusal(object);
+        return refusal(object, kLoginFailed);
 
     const QJsonValue status = object.value(QLatin1String("status"));
     if (!status.isDouble())
@@ -155,7 +188,7 @@ void MainFunction::btnDynamic(QString phoneNum)
             if (key.isString())
                 m_key = key.toString();
         } else {
-            refusal(object);
+            refusal(object, QString());
         }
     }
     Trace::end(label);
@@ -234,27 +267,29 @@ QString MainFunction::btnResetPassword(QString phoneNum, QString code, QString p
     QJsonObject object;
     if (statesReply(reply, &object)) {
         if (!object.value(QLatin1String("states")).toBool())
-            return refusal(object);
+            return refusal(object, kResetFailed);
         const QJsonValue status = object.value(QLatin1String("status"));
         if (status.isDouble())
             return status.toDouble() >= 1 ? QStringLiteral("OK") : kLocked;
     }
     Trace::end(label);
-    return QStringLiteral("重置失败");
+    return kResetFailed;
 }
 
 QString MainFunction::btnSuggestionInfo(QString msgtypes, QString summary, QString phoneNum)
 {
     const QString reply = post("/api/platApi/messageSave",
                                QStringLiteral("msgtypes=") + RequestSender::formValue(msgtypes) + QStringLiteral("&summary=")
-                                   + RequestSender::formValue(summary.left(200)) + QStringLiteral("&phone=")
+                                   + RequestSender::formValue(leftWhole(summary, 200)) + QStringLiteral("&phone=")
                                    + RequestSender::formValue(phoneNum) + QStringLiteral("&types=1016"),
                                BodyEncoding::Utf8);
     bool states = false;
     QString msg;
     if (!parseStatesReply(reply, states, msg))
         return QStringLiteral("返回json解析失败");
-    return states ? QStringLiteral("OK") : msg;
+    if (states)
+        return QStringLiteral("OK");
+    return isSuccessWord(msg) ? kFeedbackFailed : msg;
 }
 
 bool MainFunction::getLoginStatus()
@@ -273,7 +308,11 @@ QString MainFunction::getEncodeUrl()
     qDebug().noquote() << QStringLiteral("MainFunction::getEncodeUrl()");
     const QString base = Deployment::platformUrl();
     Tool tool;
-    const QString serverTime = tool.httpGet(base + QStringLiteral("/api/platApi/getServtime"));
+    const QString serverTime = tool.httpGet(base + QStringLiteral("/api/platApi/getServtime")).trimmed();
+    if (!isServerTime(serverTime)) {
+        qDebug().noquote() << QStringLiteral("getEncodeUrl: no usable server time");
+        return QString();
+    }
     const QString url = base + QStringLiteral("/api/platApi/ckUser?phone=")
         + tool.getEncodeText(serverTime, m_userNum);
     qDebug().noquote() << QStringLiteral("getEncodeUrl: ") + url;
@@ -312,7 +351,7 @@ void MainFunction::initDbInfo()
         if (fileExist(model->path()))
             launchPaths.insert(model->name(), model->path());
         else if (model->type() != 1)
-            m_db.updateConfigInfo(model->name(), QString(), 0);
+            m_db.unconfigureApp(model->name());
     }
     Trace::end(label);
 }

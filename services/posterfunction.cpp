@@ -37,9 +37,17 @@ bool successData(const QString &reply, QJsonArray *data)
     const QJsonObject object = document.object();
     if (!document.isObject() || object.value(QLatin1String("states")) != QJsonValue(true))
         return false;
-    if (data)
-        *data = object.value(QLatin1String("data")).toArray();
+    *data = object.value(QLatin1String("data")).toArray();
     return true;
+}
+
+// A success that carries the article list the reader needs; anything else is
+// a failed fetch, however it is worded.
+bool usableArticles(const QString &reply)
+{
+    const QJsonObject object = QJsonDocument::fromJson(reply.toUtf8()).object();
+    return object.value(QLatin1String("states")) == QJsonValue(true)
+        && object.value(QLatin1String("data")).isArray();
 }
 
 QVariantList articles(const QString &reply)
@@ -72,12 +80,30 @@ QString PosterFunction::request(const char *path, const QString &body)
     return reply;
 }
 
-void PosterFunction::buff(const Source &source)
+QString PosterFunction::fetch(const Source &source)
 {
     const QString reply = request(source);
+    if (usableArticles(reply))
+        m_retryAt.remove(source.cacheFile);
+    else
+        m_retryAt.insert(source.cacheFile, QDeadlineTimer(retryAfterFailureMs));
+    return reply;
+}
+
+bool PosterFunction::mayFetch(const Source &source) const
+{
+    const auto retry = m_retryAt.constFind(source.cacheFile);
+    return retry == m_retryAt.cend() || retry->hasExpired();
+}
+
+void PosterFunction::buff(const Source &source)
+{
+    if (!mayFetch(source))
+        return;
+    const QString reply = fetch(source);
     // A failure is not news: it is never cached, so an outage neither replaces
-    // a good cache nor blanks the home page for an hour; the next call asks again.
-    if (!successData(reply, nullptr))
+    // a good cache nor blanks the home page.
+    if (!usableArticles(reply))
         return;
     QSaveFile file(cachePath(source.cacheFile));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -104,25 +130,33 @@ void PosterFunction::buffNoticePolicy()
 QVariantList PosterFunction::cachedList(const Source &source)
 {
     const QFileInfo info(cachePath(source.cacheFile));
-    QString data;
-    bool fresh = info.exists()
+    const QString cached = info.exists() ? readCache(info.filePath()) : QString();
+    const bool fresh = !cached.isEmpty()
         && info.lastModified().msecsTo(QDateTime::currentDateTime()) <= cacheLifetimeMs;
-    if (fresh) {
-        QFile file(info.filePath());
-        if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            QTextCodec *codec = cacheCodec();
-            while (!file.atEnd())
-                data += codec->toUnicode(file.readLine());
-        } else {
-            qDebug().noquote() << QStringLiteral("Can't open the file!");
-        }
-        fresh = !data.isEmpty();
+    // After a failed fetch the last good cache stands in, whatever its age,
+    // until the list may be asked for again: a platform that never answers
+    // costs the time limit once, not on every visit of the home page.
+    if (fresh || !mayFetch(source))
+        return articles(cached);
+    const QString reply = fetch(source);
+    if (!usableArticles(reply))
+        return articles(cached);
+    buff(source);
+    return articles(reply);
+}
+
+QString PosterFunction::readCache(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        qDebug().noquote() << QStringLiteral("Can't open the file!");
+        return QString();
     }
-    if (!fresh) {
-        data = request(source);
-        buff(source);
-    }
-    return articles(data);
+    QString data;
+    QTextCodec *codec = cacheCodec();
+    while (!file.atEnd())
+        data += codec->toUnicode(file.readLine());
+    return data;
 }
 
 QVariantList PosterFunction::getNotice()

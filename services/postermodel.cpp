@@ -15,33 +15,3 @@ PosterModel *PosterModel::fromJson(const QJsonObject &article)
     model->m_content = article.value(QLatin1String("content")).toString(model->m_content);
     return model;
 }
-
-void PosterModel::setId(int id)
-{
-    m_id = id;
-    emit idChanged();
-}
-
-void PosterModel::setTitle(const QString &title)
-{
-    m_title = title;
-    emit titleChanged();
-}
-
-void PosterModel::setUrl(const QString &url)
-{
-    m_url = url;
-    emit urlChanged();
-}
-
-void PosterModel::setSummary(const QString &summary)
-{
-    m_summary = summary;
-    emit summaryChanged();
-}
-
-void PosterModel::setContent(const QString &content)
-{
-    m_content = content;
-    emit contentChanged();
-}

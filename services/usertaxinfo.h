@@ -1,16 +1,21 @@
 #pragma once
 
+#include "core/elementproperty.h"
+
 #include <QJsonObject>
 #include <QObject>
+#include <QString>
 
-// One company of the signed-in phone number, handed to QML.
+// One company of the signed-in phone number, handed to QML. The setters do
+// not emit: records are filled once and then only read.
 class UserTaxInfo : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QString taxcode READ taxcode WRITE setTaxcode NOTIFY taxcodeChanged)
-    Q_PROPERTY(QString taxname READ taxname WRITE setTaxname NOTIFY taxnameChanged)
-    Q_PROPERTY(QString phone READ phone WRITE setPhone NOTIFY phoneChanged)
-    Q_PROPERTY(QString url READ url WRITE setUrl NOTIFY urlChanged)
+    PLIT_ELEMENT_PROPERTY(QString, taxcode, setTaxcode, taxcodeChanged, Silent)
+    PLIT_ELEMENT_PROPERTY(QString, taxname, setTaxname, taxnameChanged, Silent)
+    PLIT_ELEMENT_PROPERTY(QString, phone, setPhone, phoneChanged, Silent)
+    PLIT_ELEMENT_PROPERTY(QString, url, setUrl, urlChanged, Silent)
+
 public:
     explicit UserTaxInfo(QObject *parent = nullptr);
 
@@ -18,28 +23,4 @@ public:
     // each copied only when present.
     static UserTaxInfo *fromJson(const QJsonObject &company);
     UserTaxInfo *copy() const;
-
-    QString taxcode() const { return m_taxcode; }
-    QString taxname() const { return m_taxname; }
-    QString phone() const { return m_phone; }
-    QString url() const { return m_url; }
-
-    // The setters do not emit: records are filled once and then only read.
-    void setTaxcode(const QString &taxcode) { m_taxcode = taxcode; }
-    void setTaxname(const QString &taxname) { m_taxname = taxname; }
-    void setPhone(const QString &phone) { m_phone = phone; }
-    void setUrl(const QString &url) { m_url = url; }
-
-signals:
-    void taxcodeChanged();
-    void taxnameChanged();
-    void phoneChanged();
-    void urlChanged();
-
-private:
-    QString m_taxcode;
-    QString m_taxname;
-    QString m_phone;
-    QString m_url;
 };
-

@@ -137,10 +137,18 @@ void VantaFunction::setTaxCodeFromPhoneNo(const QVariantList &list)
     const QString label = QStringLiteral("VantaFunction::setTaxCodeFromPhoneNo");
     Trace::begin(label);
     // The list owns its records; QML only ever gets copies of them, so a
-    // record released here is referred to by nobody.
+    // record released here is referred to by nobody. A set keeps this linear
+    // for sign-ins with tens of thousands of companies.
+    QSet<UserTaxInfo *> kept;
+    kept.reserve(list.size());
+    for (const QVariant &entry : list)
+        kept.insert(entry.value<UserTaxInfo *>());
     for (const QVariant &old : qAsConst(m_TaxCode)) {
-        if (!list.contains(old))
-            delete old.value<UserTaxInfo *>();
+        UserTaxInfo *info = old.value<UserTaxInfo *>();
+        if (!kept.contains(info)) {
+            kept.insert(info); // a record listed twice is released once
+            delete info;
+        }
     }
     m_TaxCode = list;
     qDebug().noquote() << QStringLiteral("m_TaxCode : ") + QString::number(m_TaxCode.size());

@@ -1,7 +1,5 @@
 #include "freshdatabase.h"
 
-#include "database/configmodel.h"
-
 #include <QCoreApplication>
 
 FreshDatabase::FreshDatabase()
@@ -16,16 +14,4 @@ FreshDatabase::~FreshDatabase()
     m_db.connection().db.close();
     m_db.connection().db = QSqlDatabase();
     resetDefaultDatabase();
-}
-
-QStringList takeNames(const QVariantList &models)
-{
-    QStringList names;
-    for (const QVariant &value : models) {
-        QObject *object = value.value<QObject *>();
-        auto *model = qobject_cast<ConfigModel *>(object);
-        names << (model ? model->name() : QStringLiteral("<not a ConfigModel>"));
-        delete object;
-    }
-    return names;
 }

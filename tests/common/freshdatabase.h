@@ -1,10 +1,8 @@
 #pragma once
 
 #include "database/datebasefunction.h"
+#include "elements.h"
 #include "testdatadir.h"
-
-#include <QStringList>
-#include <QVariantList>
 
 // A database as a first start leaves it, in a data directory of its own:
 // corvane.db with the seed rows and the table of stored users.
@@ -22,6 +20,3 @@ private:
     TestDataDir m_dir;
     DatebaseFunction m_db;
 };
-
-// The "name" of each ConfigModel of a list, in order; the elements are released.
-QStringList takeNames(const QVariantList &models);

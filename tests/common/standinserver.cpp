@@ -114,6 +114,14 @@ void StandInServer::script(const QString &path, const QJsonObject &reply) const
             QJsonDocument(body).toJson(QJsonDocument::Compact));
 }
 
+void StandInServer::reset() const
+{
+    unscript();
+    clearRequests();
+    setUpdateVersion(QStringLiteral("2.0.0.2"));
+    useAsPlatform();
+}
+
 void StandInServer::unscript() const
 {
     control("POST", QStringLiteral("/__control/unscript"));

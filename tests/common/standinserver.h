@@ -26,6 +26,11 @@ public:
     QJsonArray requests(const QString &path) const;
     void clearRequests() const;
 
+    // Back to how the server started: no scripts, an empty request record and
+    // the update file announcing 2.0.0.2; the platform points at it again.
+    // One server serves a whole test program, each test starting from here.
+    void reset() const;
+
     // Queues a scripted reply (or fault) for the next requests to `path`.
     void script(const QString &path, const QJsonObject &reply) const;
     void unscript() const;

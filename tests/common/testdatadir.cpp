@@ -14,6 +14,8 @@ TestDataDir::TestDataDir()
 
 TestDataDir::~TestDataDir()
 {
+    if (!m_previousCurrent.isEmpty())
+        QDir::setCurrent(m_previousCurrent);
     if (m_hadPrevious)
         qputenv("PLIT_DATA_DIR", m_previous);
     else
@@ -26,6 +28,22 @@ bool TestDataDir::write(const QString &name, const QByteArray &content) const
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+}
+
+QString TestDataDir::writeProgram(const QString &name, const QByteArray &script) const
+{
+    if (!write(name, script))
+        return QString();
+    const QString path = filePath(name);
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
+    return path;
+}
+
+void TestDataDir::makeCurrent()
+{
+    if (m_previousCurrent.isEmpty())
+        m_previousCurrent = QDir::currentPath();
+    QDir::setCurrent(path());
 }
 
 QByteArray TestDataDir::read(const QString &name) const

@@ -17,12 +17,18 @@ public:
 
     // Writes `content` to the file `name` in the directory, creating folders.
     bool write(const QString &name, const QByteArray &content) const;
+    // Writes a program (a "#!" script) that its owner may run; its path.
+    QString writeProgram(const QString &name, const QByteArray &script) const;
+    // Makes the directory the working directory (where log.txt goes) until
+    // the object goes.
+    void makeCurrent();
     QByteArray read(const QString &name) const;
 
 private:
     QTemporaryDir m_dir;
     QByteArray m_previous;
     bool m_hadPrevious;
+    QString m_previousCurrent;
 };
 
 // Closes and removes the process's default database connection, so that the

@@ -1,9 +1,9 @@
 #include "core/logmessagehandler.h"
+#include "testdatadir.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
@@ -29,28 +29,27 @@ private slots:
 private:
     QStringList lines() const;
 
-    QTemporaryDir m_dir;
-    QString m_previousDir;
+    // The working directory of each test, where log.txt goes.
+    QScopedPointer<TestDataDir> m_dir;
 };
 
 void LogFileTest::init()
 {
-    QVERIFY(m_dir.isValid());
-    m_previousDir = QDir::currentPath();
-    QDir::setCurrent(m_dir.path());
-    QFile::remove(QStringLiteral("log.txt"));
+    m_dir.reset(new TestDataDir);
+    QVERIFY(m_dir->isValid());
+    m_dir->makeCurrent();
     qInstallMessageHandler(logMessageHandler);
 }
 
 void LogFileTest::cleanup()
 {
     qInstallMessageHandler(nullptr);
-    QDir::setCurrent(m_previousDir);
+    m_dir.reset();
 }
 
 QStringList LogFileTest::lines() const
 {
-    QFile file(m_dir.filePath(QStringLiteral("log.txt")));
+    QFile file(m_dir->filePath(QStringLiteral("log.txt")));
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QString text = QString::fromLocal8Bit(file.readAll());
@@ -108,7 +107,7 @@ void LogFileTest::qmlMessageCarriesItsLocation()
 void LogFileTest::deletedFileIsCreatedAgain()
 {
     qDebug("one");
-    QVERIFY(QFile::remove(m_dir.filePath(QStringLiteral("log.txt"))));
+    QVERIFY(QFile::remove(m_dir->filePath(QStringLiteral("log.txt"))));
     qDebug("two");
     const QStringList written = lines();
     QCOMPARE(written.size(), 1);
@@ -147,22 +146,27 @@ void LogFileTest::twoThreadsNeverInterleaveWithinALine()
 
 void LogFileTest::fileExistLeavesATraceLine()
 {
-    const QString missing = m_dir.filePath(QStringLiteral("nothing-here"));
+    const QString missing = m_dir->filePath(QStringLiteral("nothing-here"));
     QVERIFY(!fileExist(missing));
-    QVERIFY(fileExist(m_dir.path()));
+    QVERIFY(fileExist(m_dir->path()));
     const QStringList written = lines();
     QCOMPARE(written.size(), 2);
     QVERIFY(written.at(0).contains(QLatin1String(" file ") + missing + QLatin1String(" no exist (")));
-    QVERIFY(written.at(1).contains(QLatin1String(" file ") + m_dir.path() + QLatin1String(" exist (")));
+    QVERIFY(written.at(1).contains(QLatin1String(" file ") + m_dir->path() + QLatin1String(" exist (")));
 }
 
 void LogFileTest::makeDirIfMissingMakesOneLevel()
 {
-    const QString one = m_dir.filePath(QStringLiteral("temp"));
+    const QString one = m_dir->filePath(QStringLiteral("temp"));
     QVERIFY(makeDirIfMissing(one));
     QVERIFY(QFileInfo(one).isDir());
     QVERIFY(makeDirIfMissing(one));
-    QVERIFY(!makeDirIfMissing(m_dir.filePath(QStringLiteral("a/b/c"))));
+    QVERIFY(!makeDirIfMissing(m_dir->filePath(QStringLiteral("a/b/c"))));
+    // Relative to the working directory, which is m_dir here.
+    QVERIFY(makeDirIfMissing(QStringLiteral("relative")));
+    QVERIFY(QFileInfo(m_dir->filePath(QStringLiteral("relative"))).isDir());
+    QVERIFY(makeDirIfMissing(QStringLiteral("temp/inner")));
+    QVERIFY(QFileInfo(m_dir->filePath(QStringLiteral("temp/inner"))).isDir());
     QVERIFY(lines().isEmpty());
 }
 

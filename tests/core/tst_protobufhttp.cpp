@@ -1,5 +1,6 @@
 #include "core/logfunction.h"
 #include "core/protobufhttp.h"
+#include "core/replyreader.h"
 #include "core/tool.h"
 #include "freshdatabase.h"
 #include "standinserver.h"
@@ -25,6 +26,8 @@ private slots:
     void clientFieldsFollowTheCallersBody_data();
     void clientFieldsFollowTheCallersBody();
     void replyBodyIsReturnedWhateverTheStatus();
+    void replyThatDidNotArriveWholeIsNoAnswer_data();
+    void replyThatDidNotArriveWholeIsNoAnswer();
     void usageReportIsSentWithoutWaiting();
     void requestToASilentServerEndsAtTheTimeLimit();
     void refusedConnectionGivesAnEmptyResult();
@@ -61,8 +64,7 @@ void ProtobufHttpTest::cleanupTestCase()
 void ProtobufHttpTest::init()
 {
     m_fresh = new FreshDatabase;
-    m_server->unscript();
-    m_server->clearRequests();
+    m_server->reset();
     qputenv("PLIT_REQUEST_TIMEOUT_MS", "10000");
 }
 
@@ -116,6 +118,29 @@ void ProtobufHttpTest::replyBodyIsReturnedWhateverTheStatus()
     QString result = QStringLiteral("stale");
     protobufHttp(m_server->baseUrl() + path, QStringLiteral("phone=1"), result);
     QCOMPARE(result, QStringLiteral("服务器错误"));
+}
+
+void ProtobufHttpTest::replyThatDidNotArriveWholeIsNoAnswer_data()
+{
+    QTest::addColumn<QJsonObject>("fault");
+    const QJsonObject accepted{{"states", true}, {"msg", "OK"}};
+    const int beyondTheBound = int(ReplyReader::MaxReplyBytes);
+    QTest::newRow("cut short after a whole JSON object") << QJsonObject{{"json", accepted}, {"short_by", 100}};
+    QTest::newRow("larger than the bound") << QJsonObject{{"json", accepted}, {"pad", beyondTheBound}};
+    QTest::newRow("larger than the bound, no length")
+        << QJsonObject{{"json", accepted}, {"pad", beyondTheBound}, {"no_length", true}};
+}
+
+void ProtobufHttpTest::replyThatDidNotArriveWholeIsNoAnswer()
+{
+    QFETCH(QJsonObject, fault);
+    fault.insert("times", 2);
+    const QString path = QStringLiteral("/api/platApi/messageSave");
+    m_server->script(path, fault);
+    QString result = QStringLiteral("stale");
+    protobufHttp(m_server->baseUrl() + path, QStringLiteral("summary=x"), result);
+    QCOMPARE(result, QString());
+    QCOMPARE(Tool().httpGet(m_server->baseUrl() + path), QString());
 }
 
 void ProtobufHttpTest::usageReportIsSentWithoutWaiting()

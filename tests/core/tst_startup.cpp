@@ -1,8 +1,7 @@
+#include "databasefile.h"
 #include "plitprocess.h"
 
 #include <QRegularExpression>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -25,25 +24,16 @@ void StartupTest::firstStartCreatesDatabaseAndLog()
     plit.start();
     QVERIFY2(plit.waitUntilUp(), qPrintable(plit.output()));
 
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-        db.setDatabaseName(dir.filePath(QStringLiteral("corvane.db")));
-        QVERIFY(db.open());
-        QSqlQuery query(db);
-        QVERIFY(query.exec(QStringLiteral("SELECT name FROM config")));
-        QStringList names;
-        while (query.next())
-            names << query.value(0).toString();
-        QCOMPARE(names, QStringList({QStringLiteral("开票软件"), QStringLiteral("我要开票"),
-                                     QStringLiteral("Ressa"), QStringLiteral("UKEY开票"),
-                                     QStringLiteral("财税助手"), QStringLiteral("打印助手"),
-                                     QStringLiteral("智能客服"), QStringLiteral("更多")}));
-        QVERIFY(query.exec(QStringLiteral("SELECT version FROM version")) && query.next());
-        QCOMPARE(query.value(0).toString(), QStringLiteral("2.0.0.2"));
-        QVERIFY(query.exec(QStringLiteral("SELECT count(*) FROM UserInfo")) && query.next());
-        QCOMPARE(query.value(0).toInt(), 0);
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    const QString database = dir.filePath(QStringLiteral("corvane.db"));
+    QStringList names;
+    for (const QVariantMap &row : queryDatabaseFile(database, QStringLiteral("SELECT name FROM config")))
+        names << row.value(QStringLiteral("name")).toString();
+    QCOMPARE(names, QStringList({QStringLiteral("开票软件"), QStringLiteral("我要开票"),
+                                 QStringLiteral("Ressa"), QStringLiteral("UKEY开票"),
+                                 QStringLiteral("财税助手"), QStringLiteral("打印助手"),
+                                 QStringLiteral("智能客服"), QStringLiteral("更多")}));
+    QCOMPARE(valueInDatabaseFile(database, QStringLiteral("SELECT version FROM version")), QStringLiteral("2.0.0.2"));
+    QCOMPARE(valueInDatabaseFile(database, QStringLiteral("SELECT count(*) FROM UserInfo")), QStringLiteral("0"));
 
     // A backend trace: level, empty location, label, marker, time; then the
     // handler's own time in parentheses, and CR LF.

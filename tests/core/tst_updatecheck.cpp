@@ -1,5 +1,7 @@
+#include "core/replyreader.h"
 #include "core/tool.h"
 #include "core/versionupdate.h"
+#include "databasefile.h"
 #include "freshdatabase.h"
 #include "plitprocess.h"
 #include "standinserver.h"
@@ -8,8 +10,6 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -34,12 +34,13 @@ private slots:
     void newerVersionHandsOverToTheUpdaterAndExits();
     void runningProgramReportsItsStartAndKeepsItsVersion();
     void programComesUpWhenTheUpdateServerNeverAnswers();
+    void noHandOverWithoutAKnownVersionOrAWholeReply_data();
+    void noHandOverWithoutAKnownVersionOrAWholeReply();
 
 private:
     // A copy of the built program in a directory of its own, so that an
     // updater can sit beside it without meeting another test's.
     QString installProgram(const QTemporaryDir &dir, bool withUpdater) const;
-    static QString recorded(const QString &databasePath, const QString &sql);
 
     StandInServer *m_server = nullptr;
 };
@@ -59,9 +60,7 @@ void UpdateCheckTest::cleanupTestCase()
 
 void UpdateCheckTest::init()
 {
-    m_server->unscript();
-    m_server->clearRequests();
-    m_server->setUpdateVersion(QStringLiteral("2.0.0.2"));
+    m_server->reset();
     qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
 }
 
@@ -87,22 +86,6 @@ QString UpdateCheckTest::installProgram(const QTemporaryDir &dir, bool withUpdat
         script.setPermissions(script.permissions() | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
     }
     return program;
-}
-
-QString UpdateCheckTest::recorded(const QString &databasePath, const QString &sql)
-{
-    QString value;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-        db.setDatabaseName(databasePath);
-        if (db.open()) {
-            QSqlQuery query(db);
-            if (query.exec(sql) && query.next())
-                value = query.value(0).toString();
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("check"));
-    return value;
 }
 
 void UpdateCheckTest::startUpGoesOnWithoutANewerVersion_data()
@@ -177,8 +160,8 @@ void UpdateCheckTest::newerVersionHandsOverToTheUpdaterAndExits()
     QCOMPARE(QString::fromLocal8Bit(file.readAll()), install.filePath(QStringLiteral("AutoUpdate.exe")) + "\n");
 
     const QString db = data.filePath(QStringLiteral("corvane.db"));
-    QCOMPARE(recorded(db, QStringLiteral("SELECT version FROM version")), QStringLiteral("2.0.0.3"));
-    QCOMPARE(recorded(db, QStringLiteral("SELECT time FROM time")), databaseDateText(QDate::currentDate()));
+    QCOMPARE(valueInDatabaseFile(db, QStringLiteral("SELECT version FROM version")), QStringLiteral("2.0.0.3"));
+    QCOMPARE(valueInDatabaseFile(db, QStringLiteral("SELECT time FROM time")), databaseDateText(QDate::currentDate()));
     // Start-up stopped before the log file and the interface.
     QVERIFY(!plit.logText().contains(QLatin1String(" main End ")));
 }
@@ -207,7 +190,7 @@ void UpdateCheckTest::runningProgramReportsItsStartAndKeepsItsVersion()
              QStringLiteral("types=1000&summary=user open software&mac=%1&ip=%2&edition=2.0.0.2")
                  .arg(tool.getMac(), tool.getIp()));
 
-    QCOMPARE(recorded(data.filePath(QStringLiteral("corvane.db")), QStringLiteral("SELECT version FROM version")),
+    QCOMPARE(valueInDatabaseFile(data.filePath(QStringLiteral("corvane.db")), QStringLiteral("SELECT version FROM version")),
              QStringLiteral("2.0.0.2"));
 }
 
@@ -221,6 +204,43 @@ void UpdateCheckTest::programComesUpWhenTheUpdateServerNeverAnswers()
     QVERIFY2(plit.waitUntilUp(), qPrintable(plit.output()));
     QCOMPARE(m_server->requests(QStringLiteral("/updatefile.json")).size(), 1);
     QCOMPARE(plit.process().state(), QProcess::Running);
+}
+
+void UpdateCheckTest::noHandOverWithoutAKnownVersionOrAWholeReply_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QJsonObject>("fault");
+    const QJsonObject newer{{"version", "2.0.0.3"}};
+    // A hand-over from a database that cannot record the new version would
+    // repeat at every start, and the window would never appear.
+    QTest::newRow("empty version table") << "empty version table" << QJsonObject();
+    QTest::newRow("unopenable database") << "unopenable database" << QJsonObject();
+    QTest::newRow("reply cut short after the object") << "" << QJsonObject{{"json", newer}, {"short_by", 64}};
+    QTest::newRow("oversized reply") << "" << QJsonObject{{"json", newer}, {"pad", int(ReplyReader::MaxReplyBytes)}};
+}
+
+void UpdateCheckTest::noHandOverWithoutAKnownVersionOrAWholeReply()
+{
+    QFETCH(QString, damage);
+    QFETCH(QJsonObject, fault);
+    QTemporaryDir install(QCoreApplication::applicationDirPath() + QStringLiteral("/install-XXXXXX"));
+    const QString program = installProgram(install, true);
+    QVERIFY(!program.isEmpty());
+    FreshDatabase data;
+    const QString database = data.dir().filePath(QStringLiteral("corvane.db"));
+    if (damage == QLatin1String("empty version table"))
+        QVERIFY(data.exec(QStringLiteral("DELETE FROM version")));
+    if (damage == QLatin1String("unopenable database"))
+        QVERIFY(QFile::remove(database) && QDir().mkpath(database));
+    m_server->setUpdateVersion(QStringLiteral("2.0.0.3"));
+    if (!fault.isEmpty())
+        m_server->script(QStringLiteral("/updatefile.json"), fault);
+
+    PlitProcess plit(data.dir().path(), program);
+    plit.start();
+    QVERIFY2(plit.waitUntilUp(), qPrintable(plit.output()));
+    QCOMPARE(plit.process().state(), QProcess::Running);
+    QVERIFY(!QFile::exists(install.filePath(QStringLiteral("updater-ran"))));
 }
 
 QTEST_GUILESS_MAIN(UpdateCheckTest)

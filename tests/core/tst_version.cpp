@@ -1,5 +1,6 @@
 #include "core/versionupdate.h"
 #include "database/datebasefunction.h"
+#include "freshdatabase.h"
 #include "testdatadir.h"
 
 #include <QCoreApplication>
@@ -20,6 +21,7 @@ private slots:
     void dateTextHasNoLeadingZeros();
     void olderRecordIsBroughtUpToTheProgram();
     void newerRecordIsLeftAlone();
+    void unknownRecordStaysUnknown();
 };
 
 void VersionTest::initTestCase()
@@ -95,6 +97,17 @@ void VersionTest::newerRecordIsLeftAlone()
     QCOMPARE(db.getVersion(), QStringLiteral("2.0.0.3"));
     QCOMPARE(databaseVersion(), QStringLiteral("2.0.0.3"));
     QCOMPARE(db.getdateDatabaseDate(), QStringLiteral("1900-01-01"));
+}
+
+void VersionTest::unknownRecordStaysUnknown()
+{
+    FreshDatabase fresh;
+    QVERIFY(fresh.exec(QStringLiteral("DELETE FROM version")));
+    reconcileVersionOnOpen(fresh.db());
+    reconcileVersionWithProgram(fresh.db());
+    QCOMPARE(databaseVersion(), QString());
+    // Nothing was recorded, so nothing is dated either.
+    QCOMPARE(fresh.db().getdateDatabaseDate(), QStringLiteral("1900-01-01"));
 }
 
 QTEST_GUILESS_MAIN(VersionTest)

@@ -1,5 +1,6 @@
 #include "database/configmodel.h"
 #include "freshdatabase.h"
+#include "qmlcall.h"
 
 #include <QtTest>
 
@@ -44,7 +45,7 @@ void CatalogueTest::homePageDropsPrintHelperAndRessaAfterTheLimit()
     QVERIFY(db.updateConfigInfo("UKEY开票", "/opt/b", 1));
     QVERIFY(db.updateConfigInfo("打印助手", "/opt/c", 2));
     QVERIFY(db.updateConfigInfo("财税助手", "/opt/d", 3));
-    QVERIFY(db.insertPathInfo("自己的", "/opt/e", "file:///e.png", 4, QString(), QString()));
+    QVERIFY(fresh.exec("insert into config values ('自己的', '/opt/e', 'file:///e.png', 4, NULL, NULL)"));
     QVERIFY(db.updateConfigInfo("Ressa", "/opt/f", 5));
 
     const QStringList top = takeNames(db.getTopConfigList());
@@ -88,15 +89,24 @@ void CatalogueTest::sameProgramAddedTwiceIsListedTwice()
 void CatalogueTest::programAddedByTheUserIsNeverOnTheHomePage()
 {
     FreshDatabase fresh;
-    QVERIFY(fresh.db().insertPathInfo("工具", "/opt/t", "file:///t.png", 0, "", ""));
+    // As the dialog "添加自定义软件" adds it: a JavaScript "" reaches C++ as a null string.
+    const QVariant added = evaluateInQml(
+        "datebaseFunction", &fresh.db(),
+        "datebaseFunction.insertPathInfo('工具', '/opt/t', 'file:///t.png', 0, '', '')");
+    QCOMPARE(added, QVariant(true));
     QVERIFY(takeNames(fresh.db().getCurrentConfigList()).contains("工具"));
     QVERIFY(!takeNames(fresh.db().getTopConfigList()).contains("工具"));
+    const QVariantMap row = fresh.db().connection().querySql("SELECT type, state FROM config WHERE name = '工具'").value(0);
+    QCOMPARE(row.value("type"), QVariant(QString("")));
+    QCOMPARE(row.value("state"), QVariant(QString("")));
 }
 
 void CatalogueTest::emptyPathIsNeitherConfiguredNorUnconfigured()
 {
     FreshDatabase fresh;
-    QVERIFY(fresh.db().updateConfigInfo("Ressa", "", 0));
+    const QVariant updated =
+        evaluateInQml("datebaseFunction", &fresh.db(), "datebaseFunction.updateConfigInfo('Ressa', '', 0)");
+    QCOMPARE(updated, QVariant(true));
     QVERIFY(!takeNames(fresh.db().getCurrentConfigList()).contains("Ressa"));
     QVERIFY(!takeNames(fresh.db().getNotConfigList()).contains("Ressa"));
 }
@@ -114,8 +124,7 @@ void CatalogueTest::clearedPathMovesBackToUnconfigured()
     FreshDatabase fresh;
     QVERIFY(fresh.db().updateConfigInfo("开票软件", "/opt/a", 0));
     QVERIFY(!takeNames(fresh.db().getNotConfigList()).contains("开票软件"));
-    // A null path is stored as NULL, not as ''.
-    QVERIFY(fresh.db().updateConfigInfo("开票软件", QString(), 0));
+    QVERIFY(fresh.db().unconfigureApp("开票软件"));
     QVERIFY(takeNames(fresh.db().getNotConfigList()).contains("开票软件"));
     QVERIFY(!takeNames(fresh.db().getCurrentConfigList()).contains("开票软件"));
 }

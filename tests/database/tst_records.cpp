@@ -12,6 +12,7 @@ class RecordsTest : public QObject
 private slots:
     void versionAndDateAreWrittenAndRead();
     void missingDateRowReadsAsToday();
+    void versionWithoutItsRowIsNotRecorded();
     void insertingTheSameUserTwiceKeepsTheFirstAndClearsFlags();
     void newUserWithFlagIsTheOnlyAutoLogin();
     void updatingTheFlagOfAnUnknownUserClearsAll();
@@ -48,15 +49,23 @@ void RecordsTest::missingDateRowReadsAsToday()
     QVERIFY(fresh.db().connection().querySql("SELECT * FROM time").isEmpty());
 }
 
+void RecordsTest::versionWithoutItsRowIsNotRecorded()
+{
+    FreshDatabase fresh;
+    QVERIFY(fresh.exec("DELETE FROM version"));
+    QVERIFY(!fresh.db().setVersion("2.0.0.3"));
+    QCOMPARE(fresh.db().getVersion(), QString());
+}
+
 void RecordsTest::insertingTheSameUserTwiceKeepsTheFirstAndClearsFlags()
 {
     FreshDatabase fresh;
     QVERIFY(fresh.db().InsertUserInfo("13800000001", "first", 1));
-    QCOMPARE(fresh.db().getUserInfoAutoLogin().size(), 1);
+    QCOMPARE(takeCount(fresh.db().getUserInfoAutoLogin()), 1);
     QVERIFY(!fresh.db().InsertUserInfo("13800000001", "second", 1));
     QCOMPARE(fresh.db().getUserNameCount(), 1);
     QCOMPARE(fresh.db().getPwdFromUserName("13800000001"), QStringLiteral("first"));
-    QVERIFY(fresh.db().getUserInfoAutoLogin().isEmpty());
+    QCOMPARE(takeCount(fresh.db().getUserInfoAutoLogin()), 0);
 }
 
 void RecordsTest::newUserWithFlagIsTheOnlyAutoLogin()
@@ -89,7 +98,7 @@ void RecordsTest::updatingTheFlagOfAnUnknownUserClearsAll()
     FreshDatabase fresh;
     QVERIFY(fresh.db().InsertUserInfo("1", "p1", 1));
     QVERIFY(fresh.db().UpdateUserInfoAutoLoginFlag("nobody", 1));
-    QVERIFY(fresh.db().getUserInfoAutoLogin().isEmpty());
+    QCOMPARE(takeCount(fresh.db().getUserInfoAutoLogin()), 0);
 }
 
 void RecordsTest::usersAreListedInTableOrder()

@@ -1,4 +1,5 @@
 #include "database/configmodel.h"
+#include "databasefile.h"
 #include "freshdatabase.h"
 
 #include <QFile>
@@ -14,6 +15,7 @@ class SchemaTest : public QObject
 private slots:
     void firstRunWritesExactlyTheSeedRows();
     void existingDatabaseIsLeftAsItIs();
+    void firstRunIsAllOrNothing();
     void olderDatabaseGetsTheUserTable();
     void checkDbRestoresALostChatRowOnce();
     void isTableExistOnlyForTables();
@@ -62,6 +64,21 @@ void SchemaTest::existingDatabaseIsLeftAsItIs()
     again.createSqlite();
     QCOMPARE(again.getConfigMax(), 6); // seven rows: nothing seeded twice
     QVERIFY(!again.connection().openDatabase());
+}
+
+void SchemaTest::firstRunIsAllOrNothing()
+{
+    TestDataDir dir;
+    // A table left behind makes one statement of the first run fail.
+    QVERIFY(execOnDatabaseFile(dir.filePath(QStringLiteral("corvane.db")),
+                               QStringLiteral("CREATE TABLE \"time\" ( \"time\" TEXT )")));
+    {
+        DatebaseFunction db;
+        db.createSqlite();
+    }
+    resetDefaultDatabase();
+    const QString file = dir.filePath(QStringLiteral("corvane.db"));
+    QVERIFY(queryDatabaseFile(file, QStringLiteral("SELECT name FROM sqlite_master WHERE name <> 'time'")).isEmpty());
 }
 
 void SchemaTest::olderDatabaseGetsTheUserTable()
@@ -134,9 +151,9 @@ void SchemaTest::unopenableDatabaseFailsQuietly()
         DatebaseFunction db;
         db.createSqlite();
         db.createUserInfoTable();
-        QCOMPARE(db.getTopConfigList().size(), 0);
-        QCOMPARE(db.getCurrentConfigList().size(), 0);
-        QCOMPARE(db.getNotConfigList().size(), 0);
+        QCOMPARE(takeCount(db.getTopConfigList()), 0);
+        QCOMPARE(takeCount(db.getCurrentConfigList()), 0);
+        QCOMPARE(takeCount(db.getNotConfigList()), 0);
         QCOMPARE(db.getConfigCurrent(), 0);
         QCOMPARE(db.getNotConfig(), -1);
         QCOMPARE(db.getConfigMax(), -1);

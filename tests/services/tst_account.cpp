@@ -3,6 +3,7 @@
 #include "services/mainfunction.h"
 #include "services/usertaxinfo.h"
 #include "services/vantafunction.h"
+#include "elements.h"
 #include "freshdatabase.h"
 #include "standinserver.h"
 
@@ -15,12 +16,15 @@ class AccountTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void cleanupTestCase();
     void init();
     void cleanup();
 
     void signInResults_data();
     void signInResults();
     void passwordSignInFillsTheCompanyList();
+    void signInWithTensOfThousandsOfCompanies();
     void improveSignsInWithoutTouchingTheCompanies();
     void emptyCompanyListAndMissingPageCount();
     void failedSignInLeavesTheUserSignedIn();
@@ -35,14 +39,17 @@ private slots:
     void feedbackResults_data();
     void feedbackResults();
     void feedbackIsCutTo200Characters();
+    void feedbackIsNeverCutInsideACharacter_data();
+    void feedbackIsNeverCutInsideACharacter();
     void networkFailureGivesTheFailureTexts();
     void signOutKeepsKeyAndCompanies();
     void encodedUrlCarriesTheTokenOfTheServerTime();
+    void encodedUrlNeedsAPlainServerTime_data();
+    void encodedUrlNeedsAPlainServerTime();
 
 private:
     QScopedPointer<StandInServer> m_server;
     QScopedPointer<FreshDatabase> m_database;
-    QString m_previousDir;
 };
 
 namespace {
@@ -69,25 +76,28 @@ QJsonObject companies(int count, int pageCount)
 
 QStringList takeCodes(const QVariantList &list)
 {
-    QStringList codes;
-    for (const QVariant &value : list) {
-        auto *info = value.value<UserTaxInfo *>();
-        codes << info->taxcode();
-        delete info;
-    }
-    return codes;
+    return takeValues(list, "taxcode");
 }
 
 } // namespace
 
+void AccountTest::initTestCase()
+{
+    m_server.reset(new StandInServer);
+    QVERIFY(m_server->isRunning());
+}
+
+void AccountTest::cleanupTestCase()
+{
+    VantaFunction::setTaxCodeFromPhoneNo({});
+    m_server.reset();
+}
+
 void AccountTest::init()
 {
+    m_server->reset();
     m_database.reset(new FreshDatabase);
-    m_server.reset(new StandInServer);
-    m_server->useAsPlatform();
-    QVERIFY(m_server->isRunning());
-    m_previousDir = QDir::currentPath();
-    QDir::setCurrent(m_database->dir().path());
+    m_database->dir().makeCurrent();
     VantaFunction::setTaxCodeFromPhoneNo({});
     VantaFunction::setTaxCodePageCount(0);
 }
@@ -95,8 +105,6 @@ void AccountTest::init()
 void AccountTest::cleanup()
 {
     qInstallMessageHandler(nullptr);
-    QDir::setCurrent(m_previousDir);
-    m_server.reset();
     m_database.reset();
 }
 
@@ -107,6 +115,9 @@ void AccountTest::signInResults_data()
     QTest::addColumn<bool>("signedIn");
     QTest::newRow("refused") << reply({{"states", false}, {"msg", "密码错误"}}) << "密码错误" << false;
     QTest::newRow("refused without msg") << reply({{"states", false}}) << "" << false;
+    // A reason that reads like a success is no success.
+    QTest::newRow("refused with msg OK") << reply({{"states", false}, {"msg", "OK"}}) << "登录失败" << false;
+    QTest::newRow("refused with msg Improve") << reply({{"states", false}, {"msg", "Improve"}}) << "登录失败" << false;
     QTest::newRow("locked") << reply({{"states", true}, {"status", 0}}) << "此用户已锁定" << false;
     QTest::newRow("status as string") << reply({{"states", true}, {"status", "2"}}) << "登录失败" << false;
     QTest::newRow("no status") << reply({{"states", true}}) << "登录失败" << false;
@@ -124,9 +135,11 @@ void AccountTest::signInResults()
     QFETCH(bool, signedIn);
     m_server->script("/api/platApi/passlog_on", answer);
     MainFunction account;
-    QCOMPARE(account.btnLoginPassword("13800000002", "pw"), result);
+    QCOMPARE(account.btnLoginPassword("13800000002", "pw", true), result);
     QCOMPARE(account.getLoginStatus(), signedIn);
     QCOMPARE(account.getUserNum(), signedIn ? QStringLiteral("13800000002") : QString(""));
+    // Only a real success is remembered for the silent sign-in.
+    QCOMPARE(ConfigFunction::readCredentials().autoLogon, result == QLatin1String("OK"));
 }
 
 void AccountTest::passwordSignInFillsTheCompanyList()
@@ -144,6 +157,21 @@ void AccountTest::passwordSignInFillsTheCompanyList()
     const QRegularExpression shape(QStringLiteral("^phone=%1&password=%2&types=1010&ip=[0-9.]*&edition=2\\.0\\.0\\.2$")
                                        .arg(kDemoPhone, QRegularExpression::escape(kDemoPassword)));
     QVERIFY2(shape.match(sent.first()["body"].toString()).hasMatch(), qPrintable(sent.first()["body"].toString()));
+}
+
+void AccountTest::signInWithTensOfThousandsOfCompanies()
+{
+    // Each sign-in replaces the companies of the one before; keeping the list
+    // takes time in proportion to the companies (bench/signin_bench).
+    m_server->script("/api/platApi/passlog_on", {{"companies", 20000}, {"times", 2}});
+    MainFunction account;
+    VantaFunction vanta;
+    for (int signIn = 0; signIn < 2; ++signIn) {
+        QCOMPARE(account.btnLoginPassword(kDemoPhone, kDemoPassword), QStringLiteral("OK"));
+        QCOMPARE(vanta.getTaxCodeMaxCount(""), 20000);
+        QCOMPARE(vanta.getTaxCodeTotalCount(), 4000);
+    }
+    QCOMPARE(takeCodes(vanta.getTaxCodeFromSearchText("测试公司19999")), QStringList({"9100000000019999"}));
 }
 
 void AccountTest::improveSignsInWithoutTouchingTheCompanies()
@@ -282,6 +310,7 @@ void AccountTest::resetResults_data()
     QTest::newRow("ok") << reply({{"states", true}, {"status", 1}}) << "OK";
     QTest::newRow("locked") << reply({{"states", true}, {"status", 0}}) << "此用户已锁定";
     QTest::newRow("refused") << reply({{"states", false}, {"msg", "两次密码不一致"}}) << "两次密码不一致";
+    QTest::newRow("refused with msg OK") << reply({{"states", false}, {"msg", "OK"}}) << "重置失败";
     QTest::newRow("no status") << reply({{"states", true}}) << "重置失败";
     QTest::newRow("not json") << QJsonObject{{"body", "oops"}} << "重置失败";
 }
@@ -301,6 +330,7 @@ void AccountTest::feedbackResults_data()
     QTest::addColumn<QString>("result");
     QTest::newRow("ok") << reply({{"states", true}}) << "OK";
     QTest::newRow("refused") << reply({{"states", false}, {"msg", "内容为空"}}) << "内容为空";
+    QTest::newRow("refused with msg OK") << reply({{"states", false}, {"msg", "OK"}}) << "提交失败";
     QTest::newRow("no states") << reply({{"msg", "x"}}) << "";
     QTest::newRow("not json") << QJsonObject{{"body", "oops"}} << "返回json解析失败";
 }
@@ -324,9 +354,29 @@ void AccountTest::feedbackIsCutTo200Characters()
     QVERIFY(sent["body"].toString().startsWith("msgtypes=2&summary=" + text.left(200) + "&phone=13800000002&types=1016&ip="));
 }
 
+void AccountTest::feedbackIsNeverCutInsideACharacter_data()
+{
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QString>("sent");
+    const QString emoji = QStringLiteral("\U0001F600"); // two UTF-16 units
+    QTest::newRow("emoji across the limit is left out")
+        << QString(199, QLatin1Char('x')) + emoji + QStringLiteral("tail") << QString(199, QLatin1Char('x'));
+    QTest::newRow("emoji ending at the limit is kept")
+        << QString(198, QLatin1Char('x')) + emoji + QStringLiteral("tail") << QString(198, QLatin1Char('x')) + emoji;
+}
+
+void AccountTest::feedbackIsNeverCutInsideACharacter()
+{
+    QFETCH(QString, summary);
+    QFETCH(QString, sent);
+    MainFunction account;
+    account.btnSuggestionInfo("2", summary, "13800000002");
+    QCOMPARE(m_server->requests("/api/platApi/messageSave").first()["form"]["summary"].toString(), sent);
+}
+
 void AccountTest::networkFailureGivesTheFailureTexts()
 {
-    m_server.reset();
+    // Nothing listens on port 9 of loopback.
     qputenv("PLIT_PLATFORM_URL", "http://127.0.0.1:9");
     MainFunction account;
     QCOMPARE(account.btnLoginPassword("1", "2"), QStringLiteral("登录失败"));
@@ -368,6 +418,25 @@ void AccountTest::encodedUrlCarriesTheTokenOfTheServerTime()
     // The token is Base64 of Base64 of the cipher text: it decodes twice.
     QVERIFY(!QByteArray::fromBase64(QByteArray::fromBase64(token.toLatin1())).isEmpty());
     QCOMPARE(m_server->requests("/api/platApi/getServtime").size(), 1);
+}
+
+void AccountTest::encodedUrlNeedsAPlainServerTime_data()
+{
+    QTest::addColumn<QJsonObject>("serverTime");
+    QTest::newRow("not a number") << QJsonObject{{"body", "2026-12-05 10:53"}};
+    QTest::newRow("too long a number") << QJsonObject{{"body", QString(21, QLatin1Char('7'))}};
+    QTest::newRow("empty") << QJsonObject{{"body", ""}};
+    QTest::newRow("oversized") << QJsonObject{{"body", "1"}, {"pad", 9 << 20}};
+}
+
+void AccountTest::encodedUrlNeedsAPlainServerTime()
+{
+    QFETCH(QJsonObject, serverTime);
+    m_server->script("/api/platApi/passlog_on", reply({{"states", true}, {"status", 1}}));
+    m_server->script("/api/platApi/getServtime", serverTime);
+    MainFunction account;
+    account.btnLoginPassword("13800000002", "pw");
+    QCOMPARE(account.getEncodeUrl(), QString());
 }
 
 QTEST_GUILESS_MAIN(AccountTest)

@@ -14,6 +14,8 @@ class LauncherTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -34,6 +36,7 @@ private:
     QString startedMarker(const QString &relativePath) const;
     QStringList configuredNames();
 
+    QScopedPointer<StandInServer> m_server;
     QScopedPointer<FreshDatabase> m_database;
 };
 
@@ -43,8 +46,20 @@ const QString kScript = QStringLiteral("#!/bin/sh\nprintf '%s|%s' \"$PWD\" \"$*\
 
 } // namespace
 
+void LauncherTest::initTestCase()
+{
+    m_server.reset(new StandInServer);
+    QVERIFY(m_server->isRunning());
+}
+
+void LauncherTest::cleanupTestCase()
+{
+    m_server.reset();
+}
+
 void LauncherTest::init()
 {
+    m_server->reset();
     m_database.reset(new FreshDatabase);
     MainFunction::launchPaths.clear();
     MainFunction::launchOrder = 0;
@@ -57,10 +72,7 @@ void LauncherTest::cleanup()
 
 QString LauncherTest::makeProgram(const QString &relativePath)
 {
-    const QString path = m_database->dir().filePath(relativePath);
-    m_database->dir().write(relativePath, kScript.toUtf8());
-    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
-    return path;
+    return m_database->dir().writeProgram(relativePath, kScript.toUtf8());
 }
 
 QString LauncherTest::startedMarker(const QString &relativePath) const
@@ -185,9 +197,7 @@ void LauncherTest::printHelperIsKnownWithoutAskingAgain()
 
 void LauncherTest::printHelperDownloadStartsTheInstaller()
 {
-    StandInServer server;
-    server.useAsPlatform();
-    server.script("/prnhelp.exe", {{"body", kScript}});
+    m_server->script("/prnhelp.exe", {{"body", kScript}});
     MainFunction launcher;
     launcher.downloadPrintHelper();
     launcher.downloadPrintHelper(); // ignored while the first one runs
@@ -196,25 +206,23 @@ void LauncherTest::printHelperDownloadStartsTheInstaller()
     QFile marker(installer + ".started");
     QVERIFY(marker.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(marker.readAll()), m_database->dir().path() + "|" + installer);
-    QCOMPARE(server.requests("/prnhelp.exe").size(), 1);
+    QCOMPARE(m_server->requests("/prnhelp.exe").size(), 1);
 }
 
 void LauncherTest::droppedPrintHelperDownloadStartsNothing()
 {
-    StandInServer server;
-    server.useAsPlatform();
-    server.script("/prnhelp.exe", {{"body", kScript + QString(4000, QLatin1Char('#'))}, {"drop_after", 100}});
+    m_server->script("/prnhelp.exe", {{"body", kScript + QString(4000, QLatin1Char('#'))}, {"drop_after", 100}});
     MainFunction launcher;
     launcher.downloadPrintHelper();
     const QString installer = m_database->dir().filePath("prnhelp.exe");
-    QTRY_VERIFY(server.requests("/prnhelp.exe").size() == 1);
+    QTRY_VERIFY(m_server->requests("/prnhelp.exe").size() == 1);
     QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(installer), 10000);
     QTest::qWait(300);
     QVERIFY(!QFile::exists(installer + ".started"));
 
-    server.script("/prnhelp.exe", {{"status", 404}, {"body", "missing"}});
+    m_server->script("/prnhelp.exe", {{"status", 404}, {"body", "missing"}});
     launcher.downloadPrintHelper();
-    QTRY_VERIFY(server.requests("/prnhelp.exe").size() == 2);
+    QTRY_VERIFY(m_server->requests("/prnhelp.exe").size() == 2);
     QTest::qWait(500);
     QVERIFY(!QFile::exists(installer));
 }

@@ -1,5 +1,6 @@
 #include "services/posterfunction.h"
 #include "services/postermodel.h"
+#include "elements.h"
 #include "standinserver.h"
 #include "testdatadir.h"
 
@@ -14,6 +15,8 @@ class PosterTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -21,7 +24,10 @@ private slots:
     void cacheIsServedFor59MinutesAndRefreshedAt61();
     void cacheThatIsNotASuccessGivesNoArticles();
     void emptyCacheIsRebuiltButALineEndIsServed();
-    void failureIsNeverCached();
+    void failureIsNeverCachedAndTheLastGoodCacheStands();
+    void unusableReplyIsNotCached_data();
+    void unusableReplyIsNotCached();
+    void silentPlatformCostsTheTimeLimitOnce();
     void articleFieldsAndDefaults();
     void chineseTitlesSurviveTheCache();
     void systemNoticesAndTheirCount();
@@ -47,28 +53,32 @@ QJsonObject news(const QString &title)
 
 QStringList takeTitles(const QVariantList &list)
 {
-    QStringList titles;
-    for (const QVariant &value : list) {
-        auto *model = value.value<PosterModel *>();
-        titles << model->title();
-        delete model;
-    }
-    return titles;
+    return takeValues(list, "title");
 }
 
 } // namespace
 
+void PosterTest::initTestCase()
+{
+    m_server.reset(new StandInServer);
+    QVERIFY(m_server->isRunning());
+}
+
+void PosterTest::cleanupTestCase()
+{
+    m_server.reset();
+}
+
 void PosterTest::init()
 {
+    m_server->reset();
     m_dir.reset(new TestDataDir);
-    m_server.reset(new StandInServer);
-    m_server->useAsPlatform();
 }
 
 void PosterTest::cleanup()
 {
-    m_server.reset();
     m_dir.reset();
+    qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
 }
 
 void PosterTest::setAge(const QString &name, int minutes)
@@ -132,27 +142,67 @@ void PosterTest::emptyCacheIsRebuiltButALineEndIsServed()
     QCOMPARE(articleRequests(), 0);
 }
 
-void PosterTest::failureIsNeverCached()
+void PosterTest::failureIsNeverCachedAndTheLastGoodCacheStands()
 {
     m_server->script("/api/ArticleApi/getArticle", news("好消息"));
     PosterFunction poster;
     takeTitles(poster.getNotice());
     const QByteArray good = m_dir->read("buffnotice.json");
 
-    // An expired cache and a server that fails: the good cache stays, and the
-    // next call asks again instead of serving the failure for an hour.
+    // An expired cache and a server that fails: the good cache stays and is
+    // shown, and the list is not asked for again for a while.
     m_server->unscript();
     m_server->script("/api/ArticleApi/getArticle", {{"status", 500}, {"body", "busy"}, {"times", 0}});
     setAge("buffnotice.json", 61);
-    QVERIFY(poster.getNotice().isEmpty());
-    QCOMPARE(m_dir->read("buffnotice.json"), good);
     m_server->clearRequests();
-    poster.getNotice();
-    QCOMPARE(articleRequests(), 2);
+    QCOMPARE(takeTitles(poster.getNotice()), QStringList({"好消息"}));
+    QCOMPARE(articleRequests(), 1);
+    QCOMPARE(m_dir->read("buffnotice.json"), good);
+    QCOMPARE(takeTitles(poster.getNotice()), QStringList({"好消息"}));
+    poster.buffNotice();
+    QCOMPARE(articleRequests(), 1);
 
     // Nothing is cached either when there was no cache yet.
     QVERIFY(poster.getPolicy().isEmpty());
     QVERIFY(!QFile::exists(m_dir->filePath("buffpolicy.json")));
+}
+
+void PosterTest::unusableReplyIsNotCached_data()
+{
+    QTest::addColumn<QJsonObject>("fault");
+    QTest::newRow("success without data") << QJsonObject{{"json", QJsonObject{{"states", true}}}};
+    QJsonObject cut = news("半截");
+    cut.insert("short_by", 100);
+    QTest::newRow("whole list, cut short after it") << cut;
+}
+
+void PosterTest::unusableReplyIsNotCached()
+{
+    QFETCH(QJsonObject, fault);
+    fault.insert("times", 0);
+    m_server->script("/api/ArticleApi/getArticle", fault);
+    PosterFunction poster;
+    QVERIFY(poster.getNotice().isEmpty());
+    poster.buffPolicy();
+    QVERIFY(!QFile::exists(m_dir->filePath("buffnotice.json")));
+    QVERIFY(!QFile::exists(m_dir->filePath("buffpolicy.json")));
+}
+
+void PosterTest::silentPlatformCostsTheTimeLimitOnce()
+{
+    qputenv("PLIT_REQUEST_TIMEOUT_MS", "300");
+    m_server->script("/api/ArticleApi/getArticle", news("昨天的"));
+    PosterFunction first;
+    takeTitles(first.getPolicy());
+    setAge("buffpolicy.json", 24 * 60);
+
+    m_server->unscript();
+    m_server->script("/api/ArticleApi/getArticle", {{"hang", true}, {"times", 0}});
+    m_server->clearRequests();
+    PosterFunction poster;
+    for (int visit = 0; visit < 3; ++visit)
+        QCOMPARE(takeTitles(poster.getPolicy()), QStringList({"昨天的"}));
+    QCOMPARE(articleRequests(), 1);
 }
 
 void PosterTest::articleFieldsAndDefaults()

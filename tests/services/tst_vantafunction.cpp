@@ -1,6 +1,7 @@
 #include "services/usertaxinfo.h"
 #include "services/vantafunction.h"
 #include "standinserver.h"
+#include "elements.h"
 #include "testdatadir.h"
 
 #include <QtTest>
@@ -12,6 +13,10 @@ class VantaFunctionTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+
     void atMostThreeWindowsAreOpen();
     void theSameCodeTwiceCountsTwoWindows();
     void closingWithNoWindowOpenChangesNothing();
@@ -21,6 +26,9 @@ private slots:
     void pageQueryWithoutKeywordSendsNoKey();
     void pageQueryWithKeywordSendsItAfterThePage();
     void failedPageQueryKeepsThePageCount();
+
+private:
+    QScopedPointer<StandInServer> m_server;
 };
 
 namespace {
@@ -35,13 +43,7 @@ UserTaxInfo *company(const QString &code, const QString &name)
 
 QStringList codes(const QVariantList &list)
 {
-    QStringList result;
-    for (const QVariant &value : list) {
-        auto *info = value.value<UserTaxInfo *>();
-        result << (info ? info->taxcode() : QStringLiteral("<none>"));
-        delete info;
-    }
-    return result;
+    return takeValues(list, "taxcode");
 }
 
 void setFiveCompanies()
@@ -53,6 +55,23 @@ void setFiveCompanies()
 }
 
 } // namespace
+
+void VantaFunctionTest::initTestCase()
+{
+    m_server.reset(new StandInServer);
+    QVERIFY(m_server->isRunning());
+}
+
+void VantaFunctionTest::cleanupTestCase()
+{
+    VantaFunction::setTaxCodeFromPhoneNo({});
+    m_server.reset();
+}
+
+void VantaFunctionTest::init()
+{
+    m_server->reset();
+}
 
 void VantaFunctionTest::atMostThreeWindowsAreOpen()
 {
@@ -128,11 +147,9 @@ void VantaFunctionTest::replacedListReleasesItsRecordsButNotTheCopies()
 
 void VantaFunctionTest::pageQueryWithoutKeywordSendsNoKey()
 {
-    StandInServer server;
-    server.useAsPlatform();
     const QJsonObject company{{"tax_code", "91X"}, {"tax_name", "某某"}, {"phone", "1"}, {"url", "http://x/1"}};
     const QJsonObject data{{"page_count", 4}, {"data", QJsonArray{company}}};
-    server.script("/api/platapi/getTaxPage", {{"json", QJsonObject{{"states", true}, {"data", data}}}});
+    m_server->script("/api/platapi/getTaxPage", {{"json", QJsonObject{{"states", true}, {"data", data}}}});
     VantaFunction vanta;
     const QVariantList page = vanta.getTaxCodeFromPage("13800000002", 2);
     QCOMPARE(page.size(), 1);
@@ -142,7 +159,7 @@ void VantaFunctionTest::pageQueryWithoutKeywordSendsNoKey()
     codes(page);
     QCOMPARE(vanta.getSearchTaxCodeTotalCount(), 4);
 
-    const QJsonArray sent = server.requests("/api/platapi/getTaxPage");
+    const QJsonArray sent = m_server->requests("/api/platapi/getTaxPage");
     QCOMPARE(sent.size(), 1);
     const QString body = sent.first()["body"].toString();
     QVERIFY2(body.startsWith("phone=13800000002&page=2&ip="), qPrintable(body));
@@ -151,11 +168,9 @@ void VantaFunctionTest::pageQueryWithoutKeywordSendsNoKey()
 
 void VantaFunctionTest::pageQueryWithKeywordSendsItAfterThePage()
 {
-    StandInServer server;
-    server.useAsPlatform();
     VantaFunction vanta;
     codes(vanta.getTaxCodeFromPage("13800000002", 1, QStringLiteral("科技&贸易")));
-    const QJsonArray sent = server.requests("/api/platapi/getTaxPage");
+    const QJsonArray sent = m_server->requests("/api/platapi/getTaxPage");
     QCOMPARE(sent.size(), 1);
     QVERIFY2(sent.first()["body"].toString().startsWith("phone=13800000002&page=1&key=科技%26贸易&ip="),
              qPrintable(sent.first()["body"].toString()));
@@ -164,18 +179,16 @@ void VantaFunctionTest::pageQueryWithKeywordSendsItAfterThePage()
 
 void VantaFunctionTest::failedPageQueryKeepsThePageCount()
 {
-    StandInServer server;
-    server.useAsPlatform();
     VantaFunction vanta;
-    server.script("/api/platapi/getTaxPage",
+    m_server->script("/api/platapi/getTaxPage",
                   {{"json", QJsonObject{{"states", true}, {"data", QJsonObject{{"page_count", 3}, {"data", QJsonArray()}}}}}});
     QVERIFY(vanta.getTaxCodeFromPage("1", 1).isEmpty());
     QCOMPARE(vanta.getSearchTaxCodeTotalCount(), 3);
-    server.script("/api/platapi/getTaxPage", {{"json", QJsonObject{{"states", false}, {"msg", "no"}}}});
+    m_server->script("/api/platapi/getTaxPage", {{"json", QJsonObject{{"states", false}, {"msg", "no"}}}});
     QVERIFY(vanta.getTaxCodeFromPage("1", 1).isEmpty());
-    server.script("/api/platapi/getTaxPage", {{"body", "<html>oops"}});
+    m_server->script("/api/platapi/getTaxPage", {{"body", "<html>oops"}});
     QVERIFY(vanta.getTaxCodeFromPage("1", 1).isEmpty());
-    server.script("/api/platapi/getTaxPage", {{"json", QJsonObject{{"states", "true"}}}});
+    m_server->script("/api/platapi/getTaxPage", {{"json", QJsonObject{{"states", "true"}}}});
     QVERIFY(vanta.getTaxCodeFromPage("1", 1).isEmpty());
     QCOMPARE(vanta.getSearchTaxCodeTotalCount(), 3);
 }

@@ -77,8 +77,7 @@ private slots:
     void init()
     {
         QVERIFY(m_server->isRunning());
-        m_server->unscript();
-        m_server->clearRequests();
+        m_server->reset();
     }
     void cleanupTestCase() { m_server.reset(); }
 
@@ -193,6 +192,34 @@ private slots:
         // The server keeps serving others and records the hung request.
         QCOMPARE(exchange("GET", url("/api/platApi/getServtime")).status, 200);
         QCOMPARE(m_server->requests("/api/platApi/passlog_on").size(), 1);
+    }
+
+    void shortByEndsTheReplyBeforeItsAnnouncedLength()
+    {
+        m_server->script("/api/platApi/messageSave", {{"json", QJsonObject{{"states", true}}}, {"short_by", 50}});
+        const Answer a = post("/api/platApi/messageSave", "summary=x");
+        QVERIFY(a.error != QNetworkReply::NoError);
+        QCOMPARE(a.body, QByteArray(R"({"states": true})"));
+        QCOMPARE(a.headers.value("content-length").toInt(), a.body.size() + 50);
+    }
+
+    void padKeepsTheJsonValidButLarger()
+    {
+        m_server->script("/api/platApi/messageSave", {{"json", QJsonObject{{"states", true}}}, {"pad", 100000}});
+        const Answer a = post("/api/platApi/messageSave", "summary=x");
+        QCOMPARE(a.body.size(), 16 + 100000);
+        QCOMPARE(a.json().value("states"), QJsonValue(true));
+    }
+
+    void companiesGivesASignInWithThatManyCompanies()
+    {
+        m_server->script("/api/platApi/passlog_on", {{"companies", 12}});
+        const QJsonObject answer = post("/api/platApi/passlog_on", "phone=1&password=2").json();
+        QCOMPARE(answer["status"].toInt(), 2);
+        const QJsonArray companies = answer["nndata"]["data"].toArray();
+        QCOMPARE(companies.size(), 12);
+        QCOMPARE(companies.last()["tax_code"].toString(), QStringLiteral("9100000000000011"));
+        QCOMPARE(answer["nndata"]["page_count"].toInt(), 3);
     }
 
     void ignoreRangeAnswersTheWholeFile()

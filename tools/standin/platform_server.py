@@ -336,6 +336,14 @@ class World:
                                 for n in range(1, s.get("screenshots", 0) + 1)]}})
         return refuse("该软件不存在")
 
+    def many_companies(self, count, base):
+        """A signed-in answer whose one page carries `count` generated companies."""
+        rows = [{"tax_code": "91%014d" % i, "tax_name": "测试公司%d" % i, "phone": "13800000002",
+                 "url": "%s/invoice/?tax_code=91%014d" % (base, i)} for i in range(count)]
+        size = self.tax_page_size
+        return json_reply({"states": True, "msg": "登录成功", "status": 2,
+                           "nndata": {"data": rows, "page_count": (count + size - 1) // size}})
+
     def servtime(self):
         if self.server_time is not None:
             return str(self.server_time)
@@ -496,7 +504,9 @@ class Handler(BaseHTTPRequestHandler):
         if script.get("hang"):
             self.hang()
             return
-        if "body" in script or "json" in script:
+        if "companies" in script:
+            reply = self.state.world.many_companies(int(script["companies"]), self.base_url())
+        elif "body" in script or "json" in script:
             if "json" in script:
                 reply = Reply(body=json.dumps(script["json"], ensure_ascii=False).encode("utf-8"))
             else:
@@ -504,12 +514,16 @@ class Handler(BaseHTTPRequestHandler):
                               content_type="text/plain; charset=utf-8")
         else:
             reply = self.route(method, path, form, script)
+        if script.get("pad") and reply.generated is None:
+            # Blanks after a JSON body keep it valid JSON, only larger.
+            reply.body += b" " * int(script["pad"])
         if "status" in script:
             reply.status = int(script["status"])
         for name, value in (script.get("headers") or {}).items():
             reply.headers[str(name)] = str(value)
         self.send(reply, method, drop_after=script.get("drop_after"),
-                  no_length=bool(script.get("no_length")), stall_after=script.get("stall_after"))
+                  no_length=bool(script.get("no_length")), stall_after=script.get("stall_after"),
+                  short_by=int(script.get("short_by", 0)))
 
     def hang(self):
         """Never answer: wait until the client closes the connection or the
@@ -526,7 +540,7 @@ class Handler(BaseHTTPRequestHandler):
                 except OSError:
                     return
 
-    def send(self, reply, method, drop_after=None, no_length=False, stall_after=None):
+    def send(self, reply, method, drop_after=None, no_length=False, stall_after=None, short_by=0):
         self.send_response(reply.status)
         for name, value in reply.headers.items():
             self.send_header(name, value)
@@ -534,7 +548,11 @@ class Handler(BaseHTTPRequestHandler):
             self.send_header("Connection", "close")
             self.close_connection = True
         else:
-            self.send_header("Content-Length", str(reply.length))
+            self.send_header("Content-Length", str(reply.length + short_by))
+        if short_by:
+            # The whole body goes out, then the connection ends short of the
+            # length announced.
+            drop_after = reply.length
         self.end_headers()
         if method == "HEAD":
             return

@@ -1,0 +1,69 @@
+#include "core/replyreader.h"
+
+#include "core/deployment.h"
+
+#include <QEventLoop>
+#include <QNetworkReply>
+#include <QTimer>
+
+namespace ReplyReader {
+
+namespace {
+
+// Failures of the connection itself (refused, closed early, timed out,
+// aborted, proxy trouble) and a broken protocol exchange, as opposed to an
+// error status that the server answered on purpose.
+bool transferBroke(QNetworkReply::NetworkError error)
+{
+    return (error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied)
+        || error == QNetworkReply::ProtocolFailure;
+}
+
+qint64 announcedLength(const QNetworkReply *reply)
+{
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    return length.isValid() ? length.toLongLong() : -1;
+}
+
+} // namespace
+
+bool readWhole(QNetworkReply *reply, QByteArray *body)
+{
+    QByteArray received;
+    bool tooLarge = false;
+    const auto giveUpBeyond = [&](qint64 size) {
+        if (size > MaxReplyBytes && !tooLarge) {
+            tooLarge = true;
+            reply->abort();
+        }
+    };
+    // The connections end with this call, whatever becomes of the reply.
+    QObject scope;
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, &scope,
+                     [&] { giveUpBeyond(announcedLength(reply)); });
+    // Keep what arrives as it arrives: an aborted reply drops its unread data.
+    QObject::connect(reply, &QNetworkReply::readyRead, &scope, [&] {
+        received += reply->readAll();
+        giveUpBeyond(received.size());
+    });
+    // A server that never answers must not hold the request, or the caller, for good.
+    QTimer::singleShot(Deployment::requestTimeoutMs(), reply, &QNetworkReply::abort);
+
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!reply->isFinished())
+        loop.exec();
+    if (!tooLarge) {
+        received += reply->readAll();
+        giveUpBeyond(received.size());
+    }
+
+    const qint64 announced = announcedLength(reply);
+    const bool whole = !tooLarge
+        && reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()
+        && !transferBroke(reply->error()) && (announced < 0 || announced == received.size());
+    *body = whole ? received : QByteArray();
+    return whole;
+}
+
+} // namespace ReplyReader

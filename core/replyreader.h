@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+class QNetworkReply;
+
+// Reading the body of a platform or update reply.
+namespace ReplyReader {
+
+// The largest reply the program reads. Every answer it expects is far
+// smaller (a sign-in with 40 000 companies is about 6 MiB); a runaway server
+// must not fill memory or the log.
+constexpr qint64 MaxReplyBytes = 8 * 1024 * 1024;
+
+// Waits in a local event loop until `reply` has finished, at most for the
+// request time limit, and answers whether the whole reply arrived: the server
+// answered with a status (an error status delivers its body as well), the
+// connection did not break off, and every announced byte came, within
+// MaxReplyBytes. Only then does `body` receive the bytes; a reply that would
+// exceed the bound is aborted and read no further.
+bool readWhole(QNetworkReply *reply, QByteArray *body);
+
+} // namespace ReplyReader
