@@ -6,6 +6,8 @@
 
 #include <QDebug>
 #include <QEventLoop>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
@@ -27,7 +29,45 @@ QByteArray encodeBody(const QString &body, BodyEncoding encoding)
     return QTextCodec::codecForLocale()->fromUnicode(body);
 }
 
+// Shows the busy cursor while it lives, in a program with a screen.
+class BusyCursor
+{
+public:
+    BusyCursor()
+        : m_shown(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
+    {
+        if (m_shown)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
+    }
+    ~BusyCursor()
+    {
+        if (m_shown)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+
+private:
+    const bool m_shown;
+};
+
 } // namespace
+
+QByteArray waitForReplyBody(QNetworkReply *reply)
+{
+    // Keep what arrives as it arrives: an aborted reply drops its unread data.
+    QByteArray received;
+    QObject::connect(reply, &QNetworkReply::readyRead, reply,
+                     [reply, &received] { received += reply->readAll(); });
+    if (!reply->isFinished()) {
+        const BusyCursor busy;
+        QEventLoop loop;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    received += reply->readAll();
+    return received;
+}
 
 void protobufHttp(const QString &url, const QString &body, QString &result, BodyEncoding encoding)
 {
@@ -51,14 +91,7 @@ void protobufHttp(const QString &url, const QString &body, QString &result, Body
     }
     const std::unique_ptr<QNetworkAccessManager> owner(manager);
 
-    // Keep what arrives as it arrives: an aborted reply drops its unread data.
-    QByteArray received;
-    QObject::connect(reply, &QNetworkReply::readyRead, reply,
-                     [reply, &received] { received += reply->readAll(); });
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
-        loop.exec();
+    const QByteArray received = waitForReplyBody(reply);
 
     if (reply->error() != QNetworkReply::NoError) {
         qDebug().noquote() << QStringLiteral("request protobufHttp handle errors here");
@@ -69,7 +102,6 @@ void protobufHttp(const QString &url, const QString &body, QString &result, Body
     } else {
         qDebug().noquote() << QStringLiteral("request protobufHttp NoError");
     }
-    received += reply->readAll();
     qDebug().noquote() << QStringLiteral("Time: ") + Trace::now();
     result = QString::fromUtf8(received);
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+class QNetworkReply;
 
 // How a request body becomes bytes on the wire. The platform expects Chinese
 // text in UTF-8 on some requests; everything else goes out in the codec the
@@ -14,6 +17,12 @@ enum class BodyEncoding { Locale, Utf8 };
 // past it is aborted and handled like any network failure.
 void protobufHttp(const QString &url, const QString &body, QString &result,
                   BodyEncoding encoding = BodyEncoding::Locale);
+
+// Waits in a local event loop until `reply` has finished and returns its
+// body, with what arrived before a failure. Every blocking request of the
+// program waits here, so the mouse cursor shows busy for as long as the
+// interface cannot answer.
+QByteArray waitForReplyBody(QNetworkReply *reply);
 
 // Reads the platform's reply envelope. False when the reply is not JSON (the
 // out values are left alone); otherwise true, with `states` and, on refusal,

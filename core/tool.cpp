@@ -2,10 +2,10 @@
 
 #include "core/aescipher.h"
 #include "core/deployment.h"
+#include "core/protobufhttp.h"
 #include "database/datebasefunction.h"
 
 #include <QDebug>
-#include <QEventLoop>
 #include <QHostAddress>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -28,15 +28,7 @@ QString Tool::httpGet(const QString &url) const
     QNetworkReply *reply = manager.get(QNetworkRequest(QUrl(url)));
     QTimer::singleShot(Deployment::requestTimeoutMs(), reply, &QNetworkReply::abort);
 
-    QByteArray received;
-    QObject::connect(reply, &QNetworkReply::readyRead, reply,
-                     [reply, &received] { received += reply->readAll(); });
-    QEventLoop loop;
-    QObject::connect(&manager, &QNetworkAccessManager::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
-        loop.exec();
-    received += reply->readAll();
-    return QString::fromUtf8(received);
+    return QString::fromUtf8(waitForReplyBody(reply));
 }
 
 QString Tool::getIp() const

@@ -30,6 +30,11 @@ public:
 
     static QString filePath();
 
+    // The interface keeps its remembered password in Qt's settings file of
+    // the program's organisation and application. Made readable by its owner
+    // only, before the interface writes anything to it.
+    static void protectInterfaceSettings();
+
 public slots:
     void saveConfig(QString _key, QString _value);
 

@@ -38,6 +38,7 @@ private slots:
     void networkFailureGivesTheFailureTexts();
     void signOutKeepsKeyAndCompanies();
     void encodedUrlCarriesTheTokenOfTheServerTime();
+    void chatAddressIsTheDeploymentSetting();
 
 private:
     QScopedPointer<StandInServer> m_server;
@@ -368,6 +369,16 @@ void AccountTest::encodedUrlCarriesTheTokenOfTheServerTime()
     // The token is Base64 of Base64 of the cipher text: it decodes twice.
     QVERIFY(!QByteArray::fromBase64(QByteArray::fromBase64(token.toLatin1())).isEmpty());
     QCOMPARE(m_server->requests("/api/platApi/getServtime").size(), 1);
+}
+
+void AccountTest::chatAddressIsTheDeploymentSetting()
+{
+    MainFunction account;
+    QCOMPARE(account.getChatUrl(), m_server->baseUrl() + QStringLiteral("/chat"));
+    const QByteArray previous = qgetenv("PLIT_CHAT_URL");
+    qputenv("PLIT_CHAT_URL", "http://assistant.example:8080/web/chat/");
+    QCOMPARE(account.getChatUrl(), QStringLiteral("http://assistant.example:8080/web/chat"));
+    qputenv("PLIT_CHAT_URL", previous);
 }
 
 QTEST_GUILESS_MAIN(AccountTest)
