@@ -81,6 +81,17 @@ bool ConfigFunction::keyExist(QString _key)
     return !open()->value(QStringLiteral("FunDic/") + _key).toString().isEmpty();
 }
 
+void ConfigFunction::forgetCredentials()
+{
+    if (!QFile::exists(filePath()))
+        return;
+    write([](QSettings &settings) {
+        settings.remove(kPhone);
+        settings.remove(kPassword);
+        settings.remove(kAutoLogon);
+    });
+}
+
 ConfigFunction::Credentials ConfigFunction::readCredentials()
 {
     const std::unique_ptr<QSettings> settings = open();

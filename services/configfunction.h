@@ -18,6 +18,10 @@ public:
     explicit ConfigFunction(QObject *parent = nullptr);
 
     Q_INVOKABLE bool keyExist(QString _key);
+    // Takes the saved credentials out of the file: the next start waits for
+    // the user to sign in. The interface calls it when a sign-in succeeds
+    // without "自动登录".
+    Q_INVOKABLE void forgetCredentials();
 
     struct Credentials
     {

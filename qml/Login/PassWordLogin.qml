@@ -28,9 +28,13 @@ Item {
         console.log("登录 ...")
         var phone = phoneNoEdit.text
         var pass = passwordEdit.text
-        // Only both boxes together mean that the next start signs in by itself.
-        tempStr = mainFunction.btnLoginPassword(phone, pass, rempass.checked && autologon.checked)
+        // Only both boxes together mean that the next start signs in by
+        // itself; without them the file keeps no password.
+        var autoNextTime = rempass.checked && autologon.checked
+        tempStr = mainFunction.btnLoginPassword(phone, pass, autoNextTime)
         if (tempStr === "OK") {
+            if (!autoNextTime)
+                configFucntion.forgetCredentials()
             if (rempass.checked) {
                 console.log("settings.inputPhone： " + phone)
                 console.log("settings.inputPassword ***")

@@ -34,6 +34,8 @@ private slots:
     void keyboardAlonePassesTheSignInWindow();
     void screenReaderFindsAndPressesTheControls();
     void stayOnTopToggledTwiceRestoresTheFlags();
+    void backgroundDragMovesTheWindow();
+    void noticesPopUpFiveSecondsAfterTheStart();
     void closeButtonHidesIntoTheTrayOrQuits();
     void helpAndAssistantOpenTheWebWindow();
     void realProgramStartShowsNoQmlWarning();
@@ -42,6 +44,8 @@ private:
     // Opens the sign-in window from the main window.
     void openSignIn();
     void signInWithPassword(const QString &phone, const QString &password);
+    // The demo account with "记住密码" and "自动登录".
+    void signInWithBothBoxes();
     // What the main window's title band shows: the number and "退出" once
     // signed in, "账号登录" before.
     bool showsSignedIn(const QString &phone) const;
@@ -99,7 +103,7 @@ bool JourneyTest::showsSignedOut() const
         && !P::find(QStringLiteral("退出"), ui->mainWindow());
 }
 
-void JourneyTest::passwordSignInIsRememberedAndTheNextStartSignsInSilently()
+void JourneyTest::signInWithBothBoxes()
 {
     openSignIn();
     QVERIFY(P::type(QStringLiteral("请输入手机号"), kDemoPhone));
@@ -108,9 +112,13 @@ void JourneyTest::passwordSignInIsRememberedAndTheNextStartSignsInSilently()
     QVERIFY(P::click(QStringLiteral("记住密码")));
     QVERIFY(P::click(QStringLiteral("自动登录")));
     QVERIFY(P::click(QStringLiteral("登录")));
-
     QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
     QVERIFY(showsSignedIn(kDemoPhone));
+}
+
+void JourneyTest::passwordSignInIsRememberedAndTheNextStartSignsInSilently()
+{
+    signInWithBothBoxes();
     const QJsonObject form = ui->server().requests("/api/platApi/passlog_on").last()["form"].toObject();
     QCOMPARE(form["phone"].toString(), kDemoPhone);
     QCOMPARE(form["password"].toString(), kDemoPassword);
@@ -144,22 +152,25 @@ void JourneyTest::passwordSignInIsRememberedAndTheNextStartSignsInSilently()
 
 void JourneyTest::rememberingOnlyFillsTheFormNextTime()
 {
+    signInWithBothBoxes();
+    QVERIFY(P::click(QStringLiteral("退出")));
+
+    // Signing in again without "自动登录": the form is still filled, and the
+    // program forgets the password it kept for signing in by itself.
     openSignIn();
-    QVERIFY(P::type(QStringLiteral("请输入手机号"), kDemoPhone));
-    QVERIFY(P::type(QStringLiteral("请输入密码"), kDemoPassword));
-    QVERIFY(P::click(QStringLiteral("记住密码")));
+    QCOMPARE(P::find(QStringLiteral("请输入手机号"))->property("text").toString(), kDemoPhone);
+    QVERIFY(P::click(QStringLiteral("自动登录")));
     QVERIFY(P::click(QStringLiteral("登录")));
     QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
-    QTRY_VERIFY(QSettings().value("checkStatus").toBool());
+    QVERIFY(!QFile(ui->dataPath("System.ini")).exists()
+            || !QSettings(ui->dataPath("System.ini"), QSettings::IniFormat).contains("PASSWORD"));
 
-    // Without "自动登录" the next start waits for the user, with the form filled.
+    // So the next start waits for the user, with the form filled.
     QVERIFY(ui->start());
     QTest::qWait(200);
     QVERIFY(showsSignedOut());
     openSignIn();
-    auto *phone = qobject_cast<QQuickItem *>(P::find(QStringLiteral("请输入手机号")));
-    QVERIFY(phone);
-    QCOMPARE(phone->property("text").toString(), kDemoPhone);
+    QCOMPARE(P::find(QStringLiteral("请输入手机号"))->property("text").toString(), kDemoPhone);
 
     // Unticking "记住密码" hides "自动登录" and forgets the number at the next sign-in.
     QVERIFY(P::click(QStringLiteral("记住密码")));
@@ -368,6 +379,46 @@ void JourneyTest::stayOnTopToggledTwiceRestoresTheFlags()
     QVERIFY(P::click(QStringLiteral("更多")));
     QVERIFY(P::waitFor(QStringLiteral("置顶窗口")));
     P::press(Qt::Key_Escape);
+}
+
+void JourneyTest::backgroundDragMovesTheWindow()
+{
+    QQuickWindow *main = ui->mainWindow();
+    const QPoint start = main->position();
+    const QPoint grip(500, 300); // in the middle of the page area
+    // The pointer moves on the screen; the window under it moves as well.
+    const auto dragTo = [&](const QPoint &offset) {
+        QTest::mouseMove(main, start + grip + offset - main->position());
+    };
+    QTest::mousePress(main, Qt::LeftButton, Qt::NoModifier, grip);
+    dragTo(QPoint(20, 10));
+    dragTo(QPoint(40, 30));
+    QTest::mouseRelease(main, Qt::LeftButton, Qt::NoModifier, start + grip + QPoint(40, 30) - main->position());
+    QTRY_COMPARE(main->position(), start + QPoint(40, 30));
+
+    // The right button does not drag.
+    const QPoint moved = main->position();
+    QTest::mousePress(main, Qt::RightButton, Qt::NoModifier, grip);
+    QTest::mouseMove(main, grip + QPoint(40, 30));
+    QTest::mouseRelease(main, Qt::RightButton, Qt::NoModifier, grip + QPoint(40, 30));
+    QTest::qWait(50);
+    QCOMPARE(main->position(), moved);
+}
+
+void JourneyTest::noticesPopUpFiveSecondsAfterTheStart()
+{
+    // The stand-in has five notices: the pop-up shows, and the articles'
+    // cache is refreshed.
+    QVERIFY(!P::window(QStringLiteral("Plit通知")));
+    QVERIFY(P::waitForWindow(QStringLiteral("Plit通知"), 8000));
+    QTRY_COMPARE(ui->server().requests("/api/ArticleApi/getIndexArticle").size(), 1);
+
+    // Without notices it stays hidden; the cache is refreshed all the same.
+    ui->server().script("/api/platapi/getArticle", {{"json", QJsonObject{{"states", true}, {"data", QJsonArray()}}}});
+    ui->server().clearRequests();
+    QVERIFY(ui->start());
+    QTRY_VERIFY_WITH_TIMEOUT(ui->server().requests("/api/ArticleApi/getIndexArticle").size() == 1, 8000);
+    QVERIFY(!P::window(QStringLiteral("Plit通知")));
 }
 
 void JourneyTest::closeButtonHidesIntoTheTrayOrQuits()

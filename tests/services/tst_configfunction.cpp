@@ -34,6 +34,7 @@ private slots:
     void fileIsReadableByItsOwnerOnly();
     void missingFileReadsAsNoCredentials();
     void interfaceSettingsAreTheOwnersBeforeTheFirstWrite();
+    void forgottenCredentialsLeaveThePaths();
 
 private:
     QTemporaryDir m_config;
@@ -146,6 +147,25 @@ void ConfigFunctionTest::interfaceSettingsAreTheOwnersBeforeTheFirstWrite()
     ConfigFunction::protectInterfaceSettings();
     QCOMPARE(unixMode(path), 0600);
     QCOMPARE(QSettings().value("inputPassword").toString(), QStringLiteral("Plit@2026"));
+}
+
+void ConfigFunctionTest::forgottenCredentialsLeaveThePaths()
+{
+    TestDataDir dir;
+    ConfigFunction config;
+    config.forgetCredentials(); // no file: none is made
+    QVERIFY(!QFile::exists(dir.filePath("System.ini")));
+
+    config.saveConfig("DownloadPath", "/home/u/下载");
+    ConfigFunction::writeCredentials("13800000002", "secret");
+    config.forgetCredentials();
+    const ConfigFunction::Credentials saved = ConfigFunction::readCredentials();
+    QVERIFY(saved.phone.isEmpty());
+    QVERIFY(saved.password.isEmpty());
+    QVERIFY(!saved.autoLogon);
+    QVERIFY(!dir.read("System.ini").contains("secret"));
+    QVERIFY(config.keyExist("DownloadPath"));
+    QCOMPARE(unixMode(dir.filePath("System.ini")), 0600);
 }
 
 QTEST_GUILESS_MAIN(ConfigFunctionTest)
