@@ -86,15 +86,12 @@ Window {
         pageLoader3.visible = loader === pageLoader3
     }
 
+    // The menu entry's text and icon follow `wintop`.
     function toggleStayOnTop() {
         if (!wintop) {
-            winTop.text = "取消置顶"
-            winTop.icon.source = "/images/取消置顶.png"
             mainWindow.flags = winflags | Qt.WindowStaysOnTopHint
             wintop = true
         } else {
-            winTop.text = "置顶窗口"
-            winTop.icon.source = "/images/置顶.png"
             mainWindow.flags = winflags
             wintop = false
         }
@@ -297,47 +294,18 @@ Window {
                     height: 24
                     text: "更多"
                     source: "images/更多.png"
-                    onClicked: menuMore.open()
+                    onClicked: {
+                        moreMenuLoader.active = true
+                        moreMenuLoader.item.open()
+                    }
 
-                    PopupMenu {
-                        id: menuMore
-                        x: btnMore.width - width
-                        y: btnMore.height + 2
-
-                        MenuEntry {
-                            id: winTop
-                            text: "置顶窗口"
-                            icon.source: "/images/置顶.png"
-                            onTriggered: toggleStayOnTop()
-                        }
-
-                        MenuEntry {
-                            text: "问题反馈"
-                            icon.source: "images/问题反馈.png"
-                            onTriggered: suggestionWindow.show()
-                        }
-
-                        MenuEntry {
-                            text: "使用帮助"
-                            icon.source: "images/使用帮助.png"
-                            onTriggered: helpEvent()
-                        }
-
-                        MenuEntry {
-                            text: "关于我们"
-                            icon.source: "images/关于我们.png"
-                            onTriggered: aboutUsWindow.show()
-                        }
-
-                        MenuEntry {
-                            text: "系统设置"
-                            icon.source: "qrc:/images/设置.png"
-                            onTriggered: {
-                                var c = Qt.createComponent("qrc:/ConfigSetting.qml")
-                                if (c.status === Component.Ready)
-                                    c.createObject(mainWindow).show()
-                            }
-                        }
+                    // The menu and its controls load on the first click: the
+                    // start does not wait for them.
+                    Loader {
+                        id: moreMenuLoader
+                        anchors.fill: parent
+                        active: false
+                        source: "qrc:/MoreMenu.qml"
                     }
                 }
 

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import QtQuick.Window 2.15
 import QtGraphicalEffects 1.15
 
 // The white card of a frameless window with its soft shadow. It lies behind
@@ -9,10 +10,16 @@ Rectangle {
     property int listViewActive: 0
     property alias mainRect: mainRect
     property int shadowMargin: 10
+    // The shadow is made when the window first shows, not when it is
+    // created: most windows of the interface wait hidden, and a blur takes
+    // time to set up.
+    property bool shown: false
+    readonly property bool windowVisible: Window.window !== null && Window.window.visible
 
     width: 480
     height: 680
     color: "transparent"
+    onWindowVisibleChanged: shown = shown || windowVisible
 
     Rectangle {
         id: mainRect
@@ -23,16 +30,19 @@ Rectangle {
         color: "white"
     }
 
-    DropShadow {
-        id: rectShadow
+    Loader {
         anchors.fill: mainRect
-        source: mainRect
-        color: "#80000000"
-        radius: 8
-        samples: 16
-        horizontalOffset: 0
-        verticalOffset: 3
-        cached: true
-        smooth: true
+        active: shadowBg.shown || shadowBg.windowVisible
+        sourceComponent: DropShadow {
+            id: rectShadow
+            source: mainRect
+            color: "#80000000"
+            radius: 8
+            samples: 16
+            horizontalOffset: 0
+            verticalOffset: 3
+            cached: true
+            smooth: true
+        }
     }
 }
