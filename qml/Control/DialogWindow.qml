@@ -22,8 +22,9 @@ Window {
 
     flags: Qt.FramelessWindowHint | Qt.WindowMinimizeButtonHint | Qt.Window
     color: "transparent"
-    // Opens over the middle of the window it belongs to, or of the screen;
-    // once dragged, it stays where it was put.
+    // Over the middle of the window it belongs to, or of the screen. A drag
+    // moves it without undoing this, so it comes back to the middle of that
+    // window when the window moves.
     x: transientParent ? transientParent.x + (transientParent.width - width) / 2
                        : (Screen.width - width) / 2
     y: transientParent ? transientParent.y + (transientParent.height - height) / 2

@@ -33,6 +33,7 @@ private slots:
     void passwordResetReturnsToSignIn();
     void keyboardAlonePassesTheSignInWindow();
     void screenReaderFindsAndPressesTheControls();
+    void navigationMarksTheChosenButton();
     void stayOnTopToggledTwiceRestoresTheFlags();
     void backgroundDragMovesTheWindow();
     void noticesPopUpFiveSecondsAfterTheStart();
@@ -359,6 +360,33 @@ void JourneyTest::screenReaderFindsAndPressesTheControls()
     QVERIFY(P::waitFor(QStringLiteral("获取动态密码")));
     QVERIFY(P::pressAccessibly(QStringLiteral("关闭")));
     QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
+}
+
+void JourneyTest::navigationMarksTheChosenButton()
+{
+    const QStringList buttons = {QStringLiteral("Plit首页"), QStringLiteral("新闻公告"),
+                                 QStringLiteral("推荐应用"), QStringLiteral("在线服务")};
+    // Which navigation buttons a screen reader reads as chosen.
+    const auto chosen = [&] {
+        QStringList names;
+        for (const QString &name : buttons) {
+            QAccessibleInterface *button = QAccessible::queryAccessibleInterface(P::find(name, ui->mainWindow()));
+            if (button && button->state().checked)
+                names << name;
+        }
+        return names;
+    };
+    QCOMPARE(chosen(), QStringList{QStringLiteral("Plit首页")});
+    QVERIFY(P::click(QStringLiteral("新闻公告")));
+    QCOMPARE(chosen(), QStringList{QStringLiteral("新闻公告")});
+    QVERIFY(P::click(QStringLiteral("推荐应用")));
+    QCOMPARE(chosen(), QStringList{QStringLiteral("推荐应用")});
+    QVERIFY(P::click(QStringLiteral("Plit首页")));
+    QCOMPARE(chosen(), QStringList{QStringLiteral("Plit首页")});
+
+    // A page asks for the recommended applications.
+    QVERIFY(QMetaObject::invokeMethod(ui->mainWindow(), "jumpToHotApp"));
+    QCOMPARE(chosen(), QStringList{QStringLiteral("推荐应用")});
 }
 
 void JourneyTest::stayOnTopToggledTwiceRestoresTheFlags()
