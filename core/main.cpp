@@ -27,6 +27,9 @@ int main(int argc, char *argv[])
     // Qt 5.15 wants the web engine set up before the application object exists.
     QtWebEngine::initialize();
     QApplication app(argc, argv);
+    // The program goes on in the tray with no window shown; only the
+    // interface ends it ("退出" in the tray menu or the close dialog).
+    app.setQuitOnLastWindowClosed(false);
     quitOnTerminationSignals();
 
     RegisterTypeToQml();

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+class QNetworkReply;
 
 // How a request body becomes bytes on the wire. The platform expects Chinese
 // text in UTF-8 on some requests; everything else goes out in the codec the

@@ -2,7 +2,9 @@
 
 #include "core/deployment.h"
 
+#include <QCursor>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QNetworkReply>
 #include <QTimer>
 
@@ -18,6 +20,29 @@ bool transferBroke(QNetworkReply::NetworkError error)
     return (error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied)
         || error == QNetworkReply::ProtocolFailure;
 }
+
+// Shows the busy cursor while it lives, in a program with a screen: the
+// interface cannot answer while a blocking request waits.
+class BusyCursor
+{
+public:
+    BusyCursor()
+        : m_shown(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
+    {
+        if (m_shown)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
+    }
+    ~BusyCursor()
+    {
+        if (m_shown)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+
+private:
+    const bool m_shown;
+};
 
 qint64 announcedLength(const QNetworkReply *reply)
 {
@@ -49,10 +74,12 @@ bool readWhole(QNetworkReply *reply, QByteArray *body)
     // A server that never answers must not hold the request, or the caller, for good.
     QTimer::singleShot(Deployment::requestTimeoutMs(), reply, &QNetworkReply::abort);
 
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
+    if (!reply->isFinished()) {
+        const BusyCursor busy;
+        QEventLoop loop;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
         loop.exec();
+    }
     if (!tooLarge) {
         received += reply->readAll();
         giveUpBeyond(received.size());

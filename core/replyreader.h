@@ -14,7 +14,8 @@ namespace ReplyReader {
 constexpr qint64 MaxReplyBytes = 8 * 1024 * 1024;
 
 // Waits in a local event loop until `reply` has finished, at most for the
-// request time limit, and answers whether the whole reply arrived: the server
+// request time limit, with the busy cursor shown (every blocking request of
+// the program waits here), and answers whether the whole reply arrived: the server
 // answered with a status (an error status delivers its body as well), the
 // connection did not break off, and every announced byte came, within
 // MaxReplyBytes. Only then does `body` receive the bytes; a reply that would

@@ -34,7 +34,9 @@ void registerFunction(const char *name)
     qmlRegisterType<T>((QByteArray("Function.") + name).constData(), 1, 0, name);
 }
 
-void setPalette(QQmlContext &context)
+} // namespace
+
+void PublishPalette(QQmlContext &context)
 {
     context.setContextProperty(QStringLiteral("$domainName"), Deployment::platformUrl());
     context.setContextProperty(QStringLiteral("$dpi"), 1);
@@ -49,8 +51,6 @@ void setPalette(QQmlContext &context)
     context.setContextProperty(QStringLiteral("$lineRectColor"), QStringLiteral("#dadada"));
     context.setContextProperty(QStringLiteral("$btnColor"), QStringLiteral("#daebff"));
 }
-
-} // namespace
 
 void RegisterTypeToQml()
 {
@@ -93,12 +93,13 @@ void RegisterEngine(QQmlApplicationEngine &engine)
 
     context.setContextProperty(QStringLiteral("mainFunction"), new MainFunction);
     context.setContextProperty(QStringLiteral("configFucntion"), new ConfigFunction);
+    ConfigFunction::protectInterfaceSettings();
     context.setContextProperty(QStringLiteral("vantaFunction"), new VantaFunction);
     context.setContextProperty(QStringLiteral("dpi"), new Dpi);
     auto *logFunction = new LogFunction;
     context.setContextProperty(QStringLiteral("logFunction"), logFunction);
 
-    setPalette(context);
+    PublishPalette(context);
 
     sendStartupUsageReport(*logFunction);
 

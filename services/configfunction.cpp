@@ -2,7 +2,9 @@
 
 #include "core/deployment.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 #include <functional>
@@ -13,6 +15,21 @@ const QString kPhone = QStringLiteral("PHONRNUM");
 const QString kPassword = QStringLiteral("PASSWORD");
 const QString kAutoLogon = QStringLiteral("AUTOLOGON");
 constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// Settings files are replaced by new ones that take over the mode of the old;
+// an empty file made with the owner-only mode comes first, so a password in
+// it is never readable by others, not even for a moment.
+void restrictToOwner(const QString &path)
+{
+    if (!QFile::exists(path)) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.setPermissions(kOwnerOnly);
+    } else if (QFile::permissions(path) != kOwnerOnly) {
+        QFile::setPermissions(path, kOwnerOnly);
+    }
+}
 
 } // namespace
 
@@ -36,21 +53,18 @@ std::unique_ptr<QSettings> ConfigFunction::open()
 void ConfigFunction::write(const std::function<void(QSettings &)> &change)
 {
     const QString path = filePath();
-    // QSettings replaces the file by a new one that takes over the mode of the
-    // old; an empty file made with the owner-only mode comes first, so the
-    // password is never readable by others, not even for a moment.
-    if (!QFile::exists(path)) {
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.setPermissions(kOwnerOnly);
-    }
+    restrictToOwner(path);
     {
         std::unique_ptr<QSettings> settings = open();
         change(*settings);
         settings->sync();
     }
-    if (QFile::exists(path) && QFile::permissions(path) != kOwnerOnly)
-        QFile::setPermissions(path, kOwnerOnly);
+    restrictToOwner(path);
+}
+
+void ConfigFunction::protectInterfaceSettings()
+{
+    restrictToOwner(QSettings().fileName());
 }
 
 void ConfigFunction::saveConfig(QString _key, QString _value)
@@ -65,6 +79,17 @@ void ConfigFunction::saveConfig(QString _key, QString _value)
 bool ConfigFunction::keyExist(QString _key)
 {
     return !open()->value(QStringLiteral("FunDic/") + _key).toString().isEmpty();
+}
+
+void ConfigFunction::forgetCredentials()
+{
+    if (!QFile::exists(filePath()))
+        return;
+    write([](QSettings &settings) {
+        settings.remove(kPhone);
+        settings.remove(kPassword);
+        settings.remove(kAutoLogon);
+    });
 }
 
 ConfigFunction::Credentials ConfigFunction::readCredentials()

@@ -18,6 +18,10 @@ public:
     explicit ConfigFunction(QObject *parent = nullptr);
 
     Q_INVOKABLE bool keyExist(QString _key);
+    // Takes the saved credentials out of the file: the next start waits for
+    // the user to sign in. The interface calls it when a sign-in succeeds
+    // without "自动登录".
+    Q_INVOKABLE void forgetCredentials();
 
     struct Credentials
     {
@@ -29,6 +33,11 @@ public:
     static void writeCredentials(const QString &phone, const QString &password);
 
     static QString filePath();
+
+    // The interface keeps its remembered password in Qt's settings file of
+    // the program's organisation and application. Made readable by its owner
+    // only, before the interface writes anything to it.
+    static void protectInterfaceSettings();
 
 public slots:
     void saveConfig(QString _key, QString _value);

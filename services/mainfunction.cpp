@@ -386,6 +386,11 @@ bool MainFunction::checkRessaStatus()
     return known;
 }
 
+QString MainFunction::getChatUrl()
+{
+    return Deployment::chatUrl();
+}
+
 bool MainFunction::checkPrintHelper()
 {
     const QString name = QString::fromUtf8(kPrintHelperProbe.appName);

@@ -42,6 +42,8 @@ public slots:
     void btnOpenInvoice();
     void btnOpenUkey();
     bool checkRessaStatus();
+    // Where the assistant's web chat is, for when its desktop program is missing.
+    QString getChatUrl();
     bool checkPrintHelper();
     void downloadPrintHelper();
     void resetRegInfo();

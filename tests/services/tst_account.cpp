@@ -46,6 +46,7 @@ private slots:
     void encodedUrlCarriesTheTokenOfTheServerTime();
     void encodedUrlNeedsAPlainServerTime_data();
     void encodedUrlNeedsAPlainServerTime();
+    void chatAddressIsTheDeploymentSetting();
 
 private:
     QScopedPointer<StandInServer> m_server;
@@ -437,6 +438,16 @@ void AccountTest::encodedUrlNeedsAPlainServerTime()
     MainFunction account;
     account.btnLoginPassword("13800000002", "pw");
     QCOMPARE(account.getEncodeUrl(), QString());
+}
+
+void AccountTest::chatAddressIsTheDeploymentSetting()
+{
+    MainFunction account;
+    QCOMPARE(account.getChatUrl(), m_server->baseUrl() + QStringLiteral("/chat"));
+    const QByteArray previous = qgetenv("PLIT_CHAT_URL");
+    qputenv("PLIT_CHAT_URL", "http://assistant.example:8080/web/chat/");
+    QCOMPARE(account.getChatUrl(), QStringLiteral("http://assistant.example:8080/web/chat"));
+    qputenv("PLIT_CHAT_URL", previous);
 }
 
 QTEST_GUILESS_MAIN(AccountTest)

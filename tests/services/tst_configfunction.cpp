@@ -2,7 +2,9 @@
 #include "testdatadir.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
 
@@ -24,13 +26,27 @@ class ConfigFunctionTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void savedKeyExistsAndUnknownDoesNot();
     void emptyValueCountsAsAbsent();
     void chinesePathSurvivesARewriteOfTheCredentials();
     void existingGb2312FileReadsUnchanged();
     void fileIsReadableByItsOwnerOnly();
     void missingFileReadsAsNoCredentials();
+    void interfaceSettingsAreTheOwnersBeforeTheFirstWrite();
+    void forgottenCredentialsLeaveThePaths();
+
+private:
+    QTemporaryDir m_config;
 };
+
+void ConfigFunctionTest::initTestCase()
+{
+    // Qt finds the user's configuration folder once, at its first use.
+    qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    QCoreApplication::setOrganizationName(QStringLiteral("QtProject"));
+    QCoreApplication::setApplicationName(QStringLiteral("Gallery"));
+}
 
 void ConfigFunctionTest::savedKeyExistsAndUnknownDoesNot()
 {
@@ -106,6 +122,50 @@ void ConfigFunctionTest::missingFileReadsAsNoCredentials()
     QVERIFY(saved.phone.isEmpty());
     QVERIFY(!saved.autoLogon);
     QVERIFY(!QFile::exists(dir.filePath("System.ini")));
+}
+
+void ConfigFunctionTest::interfaceSettingsAreTheOwnersBeforeTheFirstWrite()
+{
+    const QString path = QSettings().fileName();
+    QVERIFY(path.startsWith(m_config.path()));
+    QVERIFY(!QFile::exists(path));
+
+    ConfigFunction::protectInterfaceSettings();
+    QCOMPARE(unixMode(path), 0600);
+    QCOMPARE(QFileInfo(path).size(), 0);
+
+    // The interface writes the remembered password the way Qt writes settings.
+    {
+        QSettings settings;
+        settings.setValue("inputPassword", "Plit@2026");
+    }
+    QCOMPARE(unixMode(path), 0600);
+    QCOMPARE(QSettings().value("inputPassword").toString(), QStringLiteral("Plit@2026"));
+
+    // A file that others could read is closed to them at the next start.
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
+    ConfigFunction::protectInterfaceSettings();
+    QCOMPARE(unixMode(path), 0600);
+    QCOMPARE(QSettings().value("inputPassword").toString(), QStringLiteral("Plit@2026"));
+}
+
+void ConfigFunctionTest::forgottenCredentialsLeaveThePaths()
+{
+    TestDataDir dir;
+    ConfigFunction config;
+    config.forgetCredentials(); // no file: none is made
+    QVERIFY(!QFile::exists(dir.filePath("System.ini")));
+
+    config.saveConfig("DownloadPath", "/home/u/下载");
+    ConfigFunction::writeCredentials("13800000002", "secret");
+    config.forgetCredentials();
+    const ConfigFunction::Credentials saved = ConfigFunction::readCredentials();
+    QVERIFY(saved.phone.isEmpty());
+    QVERIFY(saved.password.isEmpty());
+    QVERIFY(!saved.autoLogon);
+    QVERIFY(!dir.read("System.ini").contains("secret"));
+    QVERIFY(config.keyExist("DownloadPath"));
+    QCOMPARE(unixMode(dir.filePath("System.ini")), 0600);
 }
 
 QTEST_GUILESS_MAIN(ConfigFunctionTest)

@@ -1,0 +1,184 @@
+#!/usr/bin/env python3
+"""Start-up of plit against the floor of its stack.
+
+    bench/startup_bench.py BUILD_DIR [ROUNDS]
+
+Without an X display it runs itself under Xvfb. For each round,
+plit and bench/startup_floor are started in turn and timed from the moment
+the process is started to the moment its first top-level window is mapped
+(watched through Xlib on the root window); the resident memory of the process
+and its children is read two seconds later. plit runs against the stand-in
+platform server on loopback, with a data directory made by a first,
+unmeasured start. Prints the medians and the ratios to the floor.
+"""
+
+import ctypes
+import ctypes.util
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+MAP_NOTIFY = 19
+SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
+SETTLE_SECONDS = 2.0
+TIMEOUT_SECONDS = 60.0
+
+
+class MapEvent(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("event", ctypes.c_ulong), ("window", ctypes.c_ulong),
+                ("override_redirect", ctypes.c_int)]
+
+
+class XEvent(ctypes.Union):
+    _fields_ = [("type", ctypes.c_int), ("xmap", MapEvent), ("pad", ctypes.c_long * 24)]
+
+
+class Display:
+    """The X display, watched for windows mapped on its root."""
+
+    def __init__(self):
+        self.x = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
+        self.x.XOpenDisplay.restype = ctypes.c_void_p
+        self.x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x.XDefaultRootWindow.restype = ctypes.c_ulong
+        self.x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        self.x.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
+        self.x.XPending.argtypes = [ctypes.c_void_p]
+        self.x.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.POINTER(XEvent)]
+        self.x.XInternAtom.restype = ctypes.c_ulong
+        self.x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        self.x.XGetWindowProperty.argtypes = [
+            ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_long, ctypes.c_long,
+            ctypes.c_int, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_int),
+            ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_ulong),
+            ctypes.POINTER(ctypes.c_void_p)]
+        self.x.XFree.argtypes = [ctypes.c_void_p]
+        self.x.XConnectionNumber.argtypes = [ctypes.c_void_p]
+        self.display = self.x.XOpenDisplay(None)
+        if not self.display:
+            sys.exit("cannot open the X display")
+        self.x.XSelectInput(self.display, self.x.XDefaultRootWindow(self.display),
+                            SUBSTRUCTURE_NOTIFY_MASK)
+        self.pid_atom = self.x.XInternAtom(self.display, b"_NET_WM_PID", 0)
+        self.fd = self.x.XConnectionNumber(self.display)
+
+    def window_pid(self, window):
+        kind, fmt = ctypes.c_ulong(), ctypes.c_int()
+        count, after, data = ctypes.c_ulong(), ctypes.c_ulong(), ctypes.c_void_p()
+        status = self.x.XGetWindowProperty(self.display, window, self.pid_atom, 0, 1, 0, 6,
+                                           ctypes.byref(kind), ctypes.byref(fmt), ctypes.byref(count),
+                                           ctypes.byref(after), ctypes.byref(data))
+        if status != 0 or not data.value:
+            return None
+        pid = ctypes.cast(data, ctypes.POINTER(ctypes.c_ulong))[0] if count.value else None
+        self.x.XFree(data)
+        return pid
+
+    def wait_for_map(self, pid, deadline):
+        """The time at which a window of process `pid` is mapped."""
+        import select
+        event = XEvent()
+        while time.monotonic() < deadline:
+            while self.x.XPending(self.display):
+                self.x.XNextEvent(self.display, ctypes.byref(event))
+                if event.type == MAP_NOTIFY and self.window_pid(event.xmap.window) == pid:
+                    return time.monotonic()
+            select.select([self.fd], [], [], 0.005)
+        return None
+
+
+def resident_kib(pid):
+    """Resident memory of a process and all its descendants."""
+    total, todo = 0, [pid]
+    while todo:
+        current = todo.pop()
+        try:
+            with open("/proc/%d/status" % current) as status:
+                for line in status:
+                    if line.startswith("VmRSS:"):
+                        total += int(line.split()[1])
+            with open("/proc/%d/task/%d/children" % (current, current)) as children:
+                todo += [int(child) for child in children.read().split()]
+        except OSError:
+            pass
+    return total
+
+
+def measure(display, command, env, cwd):
+    started = time.monotonic()
+    process = subprocess.Popen(command, env=env, cwd=cwd,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        mapped = display.wait_for_map(process.pid, started + TIMEOUT_SECONDS)
+        if mapped is None:
+            sys.exit("%s showed no window" % command[0])
+        time.sleep(SETTLE_SECONDS)
+        return mapped - started, resident_kib(process.pid)
+    finally:
+        process.terminate()
+        try:
+            process.wait(10)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
+def start_standin():
+    server = subprocess.Popen([sys.executable, os.path.join(TOP, "tools/standin/platform_server.py"),
+                               "--port", "0"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    line = server.stdout.readline()
+    if not line.startswith("listening on "):
+        server.kill()
+        sys.exit("the stand-in server did not start")
+    return server, "http://" + line.split()[-1]
+
+
+def main():
+    if len(sys.argv) < 2:
+        sys.exit(__doc__)
+    if not os.environ.get("DISPLAY"):
+        os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1280x800x24",
+                               sys.executable] + sys.argv)
+    build = os.path.abspath(sys.argv[1])
+    rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 7
+    display = Display()
+    server, base = start_standin()
+    work = tempfile.mkdtemp(prefix="plit-startup-")
+    try:
+        env = dict(os.environ)
+        env.update(PLIT_PLATFORM_URL=base, PLIT_UPDATE_URL=base, PLIT_CHAT_URL=base + "/chat",
+                   PLIT_DATA_DIR=work, XDG_CONFIG_HOME=os.path.join(work, "config"),
+                   XDG_CACHE_HOME=os.path.join(work, "cache"), XDG_DATA_HOME=os.path.join(work, "share"),
+                   QTWEBENGINE_DISABLE_SANDBOX="1")
+        env.pop("QT_QPA_PLATFORM", None)
+        programs = {"plit": [os.path.join(build, "plit")],
+                    "floor": [os.path.join(build, "bench", "startup_floor")]}
+        for command in programs.values():  # first starts: database, caches, fonts
+            measure(display, command, env, work)
+        results = {name: [] for name in programs}
+        for round_number in range(rounds):
+            for name, command in programs.items():
+                seconds, kib = measure(display, command, env, work)
+                results[name].append((seconds, kib))
+                print("round %d %-5s %6.0f ms %7.1f MiB" % (round_number + 1, name, seconds * 1000, kib / 1024))
+        medians = {name: (statistics.median(s for s, _ in runs), statistics.median(k for _, k in runs))
+                   for name, runs in results.items()}
+        for name, (seconds, kib) in medians.items():
+            print("median %-5s %6.0f ms %7.1f MiB" % (name, seconds * 1000, kib / 1024))
+        time_ratio = medians["plit"][0] / medians["floor"][0]
+        memory_ratio = medians["plit"][1] / medians["floor"][1]
+        print("plit / floor: time %.2f, memory %.2f (target at most 1.30 each)" % (time_ratio, memory_ratio))
+    finally:
+        server.terminate()
+        server.wait()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,65 @@
+import QtQuick 2.15
+import QtQuick.Window 2.15
+
+// A frameless window of the interface: a white card with its shadow, the
+// blue header (dragged to move the window, its buttons at the right) and
+// the window's own content below the header. Escape closes it.
+Window {
+    id: dialog
+
+    // The header's text; `title` stays the window's own.
+    property alias headerTitle: header.title
+    property alias header: header
+    // The area below the header, for the window's content.
+    default property alias content: body.data
+    readonly property alias body: body
+    // What the card's margin and the header take of the window's size, for
+    // windows that size themselves to their content.
+    readonly property int chromeWidth: 2 * shadow.shadowMargin
+    readonly property int chromeHeight: 2 * shadow.shadowMargin + header.height
+    // Where the keyboard goes when the window opens.
+    property Item initialFocus: null
+
+    flags: Qt.FramelessWindowHint | Qt.WindowMinimizeButtonHint | Qt.Window
+    color: "transparent"
+    // Over the middle of the window it belongs to, or of the screen. A drag
+    // moves it without undoing this, so it comes back to the middle of that
+    // window when the window moves.
+    x: transientParent ? transientParent.x + (transientParent.width - width) / 2
+                       : (Screen.width - width) / 2
+    y: transientParent ? transientParent.y + (transientParent.height - height) / 2
+                       : (Screen.height - height) / 2
+    onVisibleChanged: {
+        if (visible && initialFocus)
+            initialFocus.forceActiveFocus()
+    }
+
+    DragArea {
+        anchors.fill: parent
+    }
+
+    ShadowBg {
+        id: shadow
+        anchors.fill: parent
+    }
+
+    DialogHeader {
+        id: header
+        x: shadow.mainRect.x
+        y: shadow.mainRect.y
+        width: shadow.mainRect.width
+    }
+
+    Item {
+        id: body
+        x: shadow.mainRect.x
+        y: header.y + header.height
+        width: shadow.mainRect.width
+        height: shadow.mainRect.y + shadow.mainRect.height - y
+    }
+
+    Shortcut {
+        sequence: "Esc"
+        onActivated: dialog.close()
+    }
+}

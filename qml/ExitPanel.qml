@@ -1,0 +1,56 @@
+import QtQuick 2.15
+import "./Control"
+
+// Asked when the main window's close button is pressed: end the program, or
+// hide the window and go on in the tray.
+DialogWindow {
+    id: exitWindow
+
+    property bool exitorhide: true
+
+    title: "提示"
+    headerTitle: "Plit云台·关闭提醒"
+    width: 330
+    height: 210
+    visible: false
+
+    Column {
+        x: 70
+        y: 28
+        spacing: 16
+
+        RadioItem {
+            id: rd1
+            text: " 退出"
+            checked: exitWindow.exitorhide
+            onChosen: exitWindow.exitorhide = true
+        }
+
+        RadioItem {
+            id: rd2
+            text: " 最小化托盘"
+            checked: !exitWindow.exitorhide
+            onChosen: exitWindow.exitorhide = false
+        }
+    }
+
+    ActionButton {
+        id: enterBtn
+        anchors.right: parent.right
+        anchors.rightMargin: 20
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 16
+        width: 100
+        height: 34
+        text: "确定"
+        onClicked: {
+            if (exitWindow.exitorhide) {
+                Qt.quit()
+            } else {
+                exitWindow.close()
+                mainWindow.showMinimized()
+                mainWindow.hide()
+            }
+        }
+    }
+}

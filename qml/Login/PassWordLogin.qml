@@ -1,0 +1,194 @@
+import QtQuick 2.15
+import Qt.labs.settings 1.1
+import "../Control"
+import ".."
+
+// The password tab of the sign-in window. With "记住密码" the phone number and
+// password are kept in the interface's settings and filled in next time;
+// with "自动登录" as well, the next start signs in by itself.
+Item {
+    id: password
+
+    property string tempStr
+    property string tempStrPhone
+    property string tempStrPass
+
+    function initWindow() {
+        tempStr = ""
+        tempStrPhone = ""
+        tempStrPass = ""
+    }
+
+    // The keyboard starts in the first input still empty.
+    function focusInput() {
+        (phoneNoEdit.text === "" ? phoneNoEdit : passwordEdit).input.forceActiveFocus()
+    }
+
+    function login() {
+        console.log("登录 ...")
+        var phone = phoneNoEdit.text
+        var pass = passwordEdit.text
+        // Only both boxes together mean that the next start signs in by
+        // itself; without them the file keeps no password.
+        var autoNextTime = rempass.checked && autologon.checked
+        tempStr = mainFunction.btnLoginPassword(phone, pass, autoNextTime)
+        if (tempStr === "OK") {
+            if (!autoNextTime)
+                configFucntion.forgetCredentials()
+            if (rempass.checked) {
+                console.log("settings.inputPhone： " + phone)
+                console.log("settings.inputPassword ***")
+                settings.inputPhone = phone
+                settings.inputPassword = pass
+                settings.checkStatus = rempass.checked
+                settings.checkAutoLogon = autologon.checked
+            } else {
+                settings.inputPhone = ""
+                settings.inputPassword = ""
+                settings.checkStatus = rempass.checked
+                settings.checkAutoLogon = autologon.checked
+                phoneNoEdit.text = ""
+                passwordEdit.text = ""
+                outMessage.text = ""
+            }
+            mainWindow.loginSuccess()
+            loginPanel.close()
+        } else if (tempStr === "Improve") {
+            phoneNoEdit.text = ""
+            passwordEdit.text = ""
+            outMessage.text = ""
+            loginPanel.close()
+            improveRegWindow.initWindow()
+            improveRegWindow.show()
+        } else {
+            outMessage.text = tempStr
+        }
+    }
+
+    Settings {
+        id: settings
+        property string inputPhone
+        property string inputPassword
+        property bool checkStatus
+        property bool checkAutoLogon
+    }
+
+    Column {
+        width: 240
+        y: 14
+        spacing: 10
+
+        EditFrame {
+            id: phoneNoEdit
+            width: 240
+            height: 36
+            hint: "请输入手机号"
+            srcPath: "qrc:/images/icon_taxusername.png"
+            font_size: 15
+            text: settings.inputPhone
+        }
+
+        EditFrame {
+            id: passwordEdit
+            width: 240
+            height: 36
+            hint: "请输入密码"
+            srcPath: "qrc:/images/icon_taxpass.png"
+            font_size: 15
+            textEcho: TextInput.Password
+            text: settings.inputPassword
+            onAccepted: password.login()
+        }
+
+        Item {
+            width: 240
+            height: 16
+
+            Row {
+                spacing: 14
+                height: parent.height
+
+                TickBox {
+                    id: rempass
+                    height: parent.height
+                    text: "记住密码"
+                    checked: settings.checkStatus
+                    onToggled: console.log(checked ? "选中..." : "未选中...", "Now is " + checked)
+                }
+
+                TickBox {
+                    id: autologon
+                    height: parent.height
+                    text: "自动登录"
+                    checked: settings.checkAutoLogon
+                    visible: rempass.checked
+                    onToggled: {
+                        console.log(checked ? "选中..." : "未选中...", "Now is " + checked)
+                        if (checked)
+                            rempass.checked = true
+                    }
+                }
+            }
+
+            LinkButton {
+                id: fogetPassBtn
+                anchors.right: parent.right
+                width: 60
+                height: 17
+                text: "忘记密码?"
+                color: $fontColor6
+                horizontalAlignment: Text.AlignRight
+                onClicked: {
+                    console.log("忘记密码...")
+                    resetPasswordWindow.initWindow()
+                    resetPasswordWindow.show()
+                    loginPanel.hide()
+                }
+
+                ResetPassword {
+                    id: resetPasswordWindow
+                }
+            }
+        }
+
+        ErrorText {
+            id: outMessage
+            width: 240
+            height: 16
+            text: ""
+        }
+
+        Item {
+            width: 240
+            height: 34
+
+            ActionButton {
+                id: loginBtn
+                width: 160
+                height: 34
+                text: "登录"
+                onClicked: password.login()
+            }
+
+            LinkButton {
+                id: registerBtn
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                width: 60
+                height: 16
+                text: "注册新账号"
+                horizontalAlignment: Text.AlignRight
+                onClicked: {
+                    console.log("注册账号...")
+                    regAccountWindow.initWindow()
+                    regAccountWindow.show()
+                    loginPanel.hide()
+                }
+
+                RegAccount {
+                    id: regAccountWindow
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,294 @@
+#include "plitinterface.h"
+
+#include "core/logmessagehandler.h"
+#include "core/startup.h"
+
+#include <QAccessible>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QQmlApplicationEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <QtWebEngine>
+
+namespace {
+
+// An item that asks screen readers to pass over it (`Accessible.ignored`), such
+// as the label inside a button: the button is what a reader names.
+bool ignoredByReaders(QQuickItem *item)
+{
+    for (QObject *child : item->children()) {
+        if (qstrcmp(child->metaObject()->className(), "QQuickAccessibleAttached") == 0)
+            return child->property("ignored").toBool();
+    }
+    return false;
+}
+
+// Items in painting order, depth first, shown ones only.
+template<typename Visit>
+bool forEachShownItem(QQuickItem *item, const Visit &visit)
+{
+    if (!item->isVisible() || item->opacity() <= 0)
+        return false;
+    if (visit(item))
+        return true;
+    for (QQuickItem *child : item->childItems()) {
+        if (forEachShownItem(child, visit))
+            return true;
+    }
+    return false;
+}
+
+QQuickItem *findOn(QQuickWindow *window, const QString &name)
+{
+    // A screen reader's name first: it tells a button from the text on it.
+    const char *properties[] = {nullptr, "text", "hint"};
+    for (const char *property : properties) {
+        QQuickItem *found = nullptr;
+        forEachShownItem(window->contentItem(), [&](QQuickItem *item) {
+            if (!property && ignoredByReaders(item))
+                return false;
+            const QString value = property ? item->property(property).toString()
+                                           : PlitInterface::accessibleName(item);
+            if (value == name)
+                found = item;
+            return found != nullptr;
+        });
+        if (found)
+            return found;
+    }
+    return nullptr;
+}
+
+QWindow *keyboardWindow()
+{
+    if (QWindow *modal = QGuiApplication::modalWindow())
+        return modal;
+    return QGuiApplication::focusWindow();
+}
+
+} // namespace
+
+void PlitInterface::prepareProcess()
+{
+    // Lives as long as the process: Qt reads these folders once.
+    static QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        qputenv(name, QDir(home.path()).filePath(QString::fromLatin1(name)).toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit());
+    // Offscreen there is no OpenGL to draw with.
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && !qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+        qputenv("QT_QUICK_BACKEND", "software");
+
+    QCoreApplication::setOrganizationName(QStringLiteral("QtProject"));
+    QCoreApplication::setApplicationName(QStringLiteral("Gallery"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.0.0.2"));
+    QtWebEngine::initialize();
+}
+
+PlitInterface::PlitInterface()
+    : m_previousDir(QDir::currentPath())
+{
+    static bool registered = false;
+    if (!registered) {
+        RegisterTypeToQml();
+        registered = true;
+    }
+    m_server.useAsPlatform();
+    QDir::setCurrent(m_dataDir.path());
+    // As on a machine where the program never ran.
+    QSettings interfaceSettings;
+    interfaceSettings.clear();
+    interfaceSettings.sync();
+
+    // The program's own log file, and the guard beneath it.
+    m_previousHandler = qInstallMessageHandler(logMessageHandler);
+    m_guard = std::make_unique<QmlWarningGuard>();
+}
+
+PlitInterface::~PlitInterface()
+{
+    stop();
+    m_guard.reset();
+    qInstallMessageHandler(m_previousHandler);
+    QDir::setCurrent(m_previousDir);
+}
+
+void PlitInterface::stop()
+{
+    if (!m_engine)
+        return;
+    m_engine.reset();
+    // Windows and the interface settings go when their objects are deleted.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    resetDefaultDatabase();
+}
+
+bool PlitInterface::start()
+{
+    stop();
+    m_engine = std::make_unique<QQmlApplicationEngine>();
+    QmlWarningGuard::watch(m_engine.get());
+    // Qt.quit() ends the program, not the test process (it would stop every
+    // event loop the test runs afterwards): tests watch the engine's quit().
+    QObject::disconnect(m_engine.get(), &QQmlEngine::quit, QCoreApplication::instance(), nullptr);
+    QObject::disconnect(m_engine.get(), &QQmlEngine::exit, QCoreApplication::instance(), nullptr);
+    RegisterEngine(*m_engine);
+    m_engine->load(QUrl(QStringLiteral("qrc:/main.qml")));
+    QQuickWindow *main = mainWindow();
+    return main && QTest::qWaitForWindowExposed(main);
+}
+
+QString PlitInterface::logText() const
+{
+    QFile file(dataPath(QStringLiteral("log.txt")));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
+}
+
+QString PlitInterface::interfaceSettingsPath()
+{
+    return QSettings().fileName();
+}
+
+QQuickWindow *PlitInterface::mainWindow() const
+{
+    if (!m_engine || m_engine->rootObjects().isEmpty())
+        return nullptr;
+    return qobject_cast<QQuickWindow *>(m_engine->rootObjects().first());
+}
+
+QList<QQuickWindow *> PlitInterface::windows()
+{
+    QList<QQuickWindow *> shown;
+    for (QWindow *window : QGuiApplication::topLevelWindows()) {
+        auto *quick = qobject_cast<QQuickWindow *>(window);
+        if (!quick || !quick->isVisible())
+            continue;
+        if (window == QGuiApplication::modalWindow())
+            shown.prepend(quick);
+        else
+            shown.append(quick);
+    }
+    return shown;
+}
+
+QQuickWindow *PlitInterface::window(const QString &title)
+{
+    for (QQuickWindow *window : windows()) {
+        if (window->title() == title)
+            return window;
+    }
+    return nullptr;
+}
+
+bool PlitInterface::waitForWindow(const QString &title, int timeoutMs)
+{
+    return QTest::qWaitFor([&] {
+        QQuickWindow *shown = window(title);
+        return shown && shown->isExposed();
+    }, timeoutMs);
+}
+
+bool PlitInterface::waitForWindowGone(const QString &title, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return window(title) == nullptr; }, timeoutMs);
+}
+
+QQuickItem *PlitInterface::find(const QString &name, QQuickWindow *window)
+{
+    if (window)
+        return findOn(window, name);
+    for (QQuickWindow *shown : windows()) {
+        if (QQuickItem *item = findOn(shown, name))
+            return item;
+    }
+    return nullptr;
+}
+
+QQuickItem *PlitInterface::waitFor(const QString &name, int timeoutMs)
+{
+    QQuickItem *item = nullptr;
+    if (!QTest::qWaitFor([&] { return (item = find(name)) != nullptr; }, timeoutMs))
+        return nullptr;
+    return item;
+}
+
+void PlitInterface::click(QQuickItem *item)
+{
+    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+    QTest::mouseClick(item->window(), Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+}
+
+bool PlitInterface::click(const QString &name)
+{
+    QQuickItem *item = find(name);
+    if (!item)
+        return false;
+    click(item);
+    return true;
+}
+
+bool PlitInterface::type(const QString &name, const QString &text)
+{
+    QQuickItem *item = find(name);
+    if (!item)
+        return false;
+    click(item);
+    press(Qt::Key_A, Qt::ControlModifier);
+    press(Qt::Key_Backspace);
+    typeText(text);
+    return true;
+}
+
+void PlitInterface::typeText(const QString &text)
+{
+    QWindow *window = keyboardWindow();
+    if (!window)
+        return;
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(window, c.toLatin1());
+        } else if (QObject *target = QGuiApplication::focusObject()) {
+            // What an input method hands over once a word is chosen.
+            QInputMethodEvent commit;
+            commit.setCommitString(QString(c));
+            QCoreApplication::sendEvent(target, &commit);
+        }
+    }
+}
+
+void PlitInterface::press(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    if (QWindow *window = keyboardWindow())
+        QTest::keyClick(window, key, modifiers);
+}
+
+bool PlitInterface::pressAccessibly(const QString &name)
+{
+    QQuickItem *item = find(name);
+    QAccessibleInterface *accessible = item ? QAccessible::queryAccessibleInterface(item) : nullptr;
+    QAccessibleActionInterface *actions = accessible ? accessible->actionInterface() : nullptr;
+    if (!actions || !actions->actionNames().contains(QAccessibleActionInterface::pressAction()))
+        return false;
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    return true;
+}
+
+QString PlitInterface::accessibleName(QQuickItem *item)
+{
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(item);
+    return accessible ? accessible->text(QAccessible::Name) : QString();
+}
+
+int PlitInterface::accessibleRole(QQuickItem *item)
+{
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(item);
+    return accessible ? accessible->role() : QAccessible::NoRole;
+}

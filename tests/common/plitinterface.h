@@ -1,0 +1,107 @@
+#pragma once
+
+#include "qmlwarningguard.h"
+#include "standinserver.h"
+#include "testdatadir.h"
+
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+#include <memory>
+
+class QQmlApplicationEngine;
+class QQuickItem;
+class QQuickWindow;
+
+// The whole interface in the test process, built as the program builds it at
+// start: the backend objects published by RegisterEngine() and
+// "qrc:/main.qml" loaded, against a stand-in platform server of its own and
+// in a data directory of its own. Log lines go to log.txt there, and any QML
+// warning fails the running test.
+//
+// The interface settings live under a configuration folder that the test
+// process has to itself; a new PlitInterface empties them, as on a machine
+// where the program never ran.
+//
+// The helpers act as a person does: they find what is shown on the open
+// windows by its accessible name, its text or an input's hint, click with
+// the mouse in the middle of it, and type with the keyboard (Chinese text
+// arrives through the input method).
+class PlitInterface
+{
+public:
+    PlitInterface();
+    ~PlitInterface();
+
+    // Starts the program's interface: new backend objects, a new engine, the
+    // main document. Qt.quit() only emits the engine's quit(). Called again, it is a later start: the windows of the
+    // last run go, the data directory and the settings stay. (The backend
+    // objects of a run are never released, as in the program; the new ones
+    // read everything afresh from the files.) True once the main window shows.
+    bool start();
+
+    StandInServer &server() { return m_server; }
+    QString dataPath(const QString &name) const { return m_dataDir.filePath(name); }
+    QString logText() const;
+    static QString interfaceSettingsPath();
+    QQmlApplicationEngine *engine() const { return m_engine.get(); }
+    QQuickWindow *mainWindow() const;
+
+    // The shown windows of the interface, the modal one first.
+    static QList<QQuickWindow *> windows();
+    static QQuickWindow *window(const QString &title);
+    static bool waitForWindow(const QString &title, int timeoutMs = 5000);
+    static bool waitForWindowGone(const QString &title, int timeoutMs = 5000);
+
+    // The first shown item, on `window` or else on any shown window, whose
+    // accessible name, text or hint is `name`; null when there is none.
+    static QQuickItem *find(const QString &name, QQuickWindow *window = nullptr);
+    static QQuickItem *waitFor(const QString &name, int timeoutMs = 5000);
+
+    // A left click in the middle of the item, as the mouse gives it.
+    static void click(QQuickItem *item);
+    static bool click(const QString &name);
+    // Clicks into the input and replaces what it holds by `text`.
+    static bool type(const QString &name, const QString &text);
+    static void typeText(const QString &text);
+    // A key pressed on the window that has the keyboard.
+    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // What a screen reader does to press a control.
+    static bool pressAccessibly(const QString &name);
+
+    // The accessible name and role of an item, as a screen reader reads them.
+    static QString accessibleName(QQuickItem *item);
+    static int accessibleRole(QQuickItem *item);
+
+    // What the program sets up before its application object exists, for
+    // the test process: its organisation and application names, and a home
+    // and configuration folder of its own that no test shares with the user.
+    static void prepareProcess();
+
+private:
+    void stop();
+
+    TestDataDir m_dataDir;
+    StandInServer m_server;
+    QString m_previousDir;
+    QtMessageHandler m_previousHandler = nullptr;
+    std::unique_ptr<QmlWarningGuard> m_guard;
+    std::unique_ptr<QQmlApplicationEngine> m_engine;
+};
+
+// The main of a test program that uses PlitInterface: the process prepared
+// as the program prepares itself, a widgets application, and a failing exit
+// code after any QML warning, even one outside a test function.
+#define PLIT_INTERFACE_TEST_MAIN(TestObject) \
+    int main(int argc, char *argv[]) \
+    { \
+        PlitInterface::prepareProcess(); \
+        QApplication app(argc, argv); \
+        app.setQuitOnLastWindowClosed(false); \
+        QTEST_DISABLE_KEYPAD_NAVIGATION \
+        TestObject tc; \
+        QTEST_SET_MAIN_SOURCE_PATH \
+        const int failures = QTest::qExec(&tc, argc, argv); \
+        return failures != 0 || QmlWarningGuard::failed() ? qMax(failures, 1) : 0; \
+    }

@@ -1,0 +1,100 @@
+// Photographs the interface for the README: every shot starts the program's
+// interface afresh against the stand-in platform, does what a person would
+// do to reach a window, and saves what the screen shows (the main window with
+// the windows open over it) as <folder>/<name>.png. Run by tools/screenshots
+// on a virtual X display.
+#include "plitinterface.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QQuickWindow>
+#include <QtTest>
+
+#include <cstdio>
+
+namespace {
+
+struct Shot
+{
+    const char *name;
+    // Clicked in turn by name; "name=text" types text into the input named so.
+    QStringList steps;
+    // The window that must show before the picture is taken.
+    const char *window;
+};
+
+// One line per picture.
+const Shot shots[] = {
+    {"main", {}, "Plit云台"},
+    {"more-menu", {"更多"}, "Plit云台"},
+    {"sign-in-password", {"账号登录", "请输入手机号=13800000002", "记住密码"}, "登录"},
+    {"sign-in-sms", {"账号登录", "手机登录"}, "登录"},
+    {"sign-in-refused", {"账号登录", "请输入手机号=13800000002", "请输入密码=wrong", "登录"}, "登录"},
+    {"register", {"账号登录", "注册新账号"}, "注册"},
+    {"complete-account", {"账号登录", "请输入手机号=13800000001", "请输入密码=Plit@2026", "登录"}, "完善信息"},
+    {"reset-password", {"账号登录", "忘记密码?"}, "重置密码"},
+    {"main-signed-in", {"账号登录", "请输入手机号=13800000002", "请输入密码=Plit@2026", "登录"}, "Plit云台"},
+    {"close-dialog", {"关闭"}, "提示"},
+};
+
+bool perform(const QString &step)
+{
+    const int equals = step.indexOf(QLatin1Char('='));
+    if (equals > 0)
+        return PlitInterface::type(step.left(equals), step.mid(equals + 1));
+    QQuickItem *item = PlitInterface::waitFor(step);
+    if (!item)
+        return false;
+    PlitInterface::click(item);
+    return true;
+}
+
+// The shown windows drawn over a quiet backdrop in the order they stack,
+// cut to the area around the main window.
+QImage screen(QQuickWindow *main)
+{
+    const QRect area = main->geometry().adjusted(-30, -30, 30, 30);
+    QImage canvas(area.size(), QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(QColor(0xe4, 0xea, 0xf2));
+    QPainter painter(&canvas);
+    QList<QQuickWindow *> windows = PlitInterface::windows();
+    windows.removeOne(main);
+    windows.prepend(main);
+    for (QQuickWindow *window : windows)
+        painter.drawImage(window->position() - area.topLeft(), window->grabWindow());
+    return canvas;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    PlitInterface::prepareProcess();
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots"));
+    QDir().mkpath(folder.path());
+
+    int failures = 0;
+    for (const Shot &shot : shots) {
+        PlitInterface ui;
+        bool done = ui.start();
+        for (const QString &step : shot.steps)
+            done = done && perform(step);
+        done = done && PlitInterface::waitForWindow(QString::fromUtf8(shot.window));
+        // Let images load and the last frame settle.
+        QTest::qWait(400);
+        const QString file = folder.filePath(QString::fromLatin1(shot.name) + QStringLiteral(".png"));
+        // Log lines go to the shot's log file: report on the terminal.
+        if (!done || !screen(ui.mainWindow()).save(file)) {
+            std::fprintf(stderr, "could not take %s\n", shot.name);
+            ++failures;
+        } else {
+            std::printf("%s\n", qPrintable(file));
+        }
+    }
+    return failures == 0 && !QmlWarningGuard::failed() ? 0 : 1;
+}
