@@ -35,12 +35,16 @@ if(failed)
 endif()
 
 # Modules found on disk carry a "path"; the program's own ("Function.…",
-# "an.utility") are registered from C++ and have none.
+# "an.utility") are registered from C++ and have none, and its own folders
+# ("../Control") are compiled into the executable.
 set(files)
 string(REGEX MATCHALL "\"path\": \"[^\"]+\"" paths "${imports}")
 foreach(entry IN LISTS paths)
-    string(REGEX REPLACE "^\"path\": \"(.*)\"$" "\\1/qmldir" qmldir "${entry}")
-    list(APPEND files ${qmldir})
+    string(REGEX REPLACE "^\"path\": \"(.*)\"$" "\\1" path "${entry}")
+    string(FIND "${path}/" "${CPACK_PLIT_QML_SOURCE_DIR}/" inside)
+    if(NOT inside EQUAL 0)
+        list(APPEND files ${path}/qmldir)
+    endif()
 endforeach()
 # The plugins the program loads: its windows on an X11 (or XWayland) desktop,
 # the driver of its SQLite database, and the reader of the tray's app.ico.
