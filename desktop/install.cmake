@@ -8,7 +8,7 @@ set(PLIT_APP_ID "cn.plit.portal" CACHE STRING
 set(PLIT_HOMEPAGE_URL "https://plit.cn/" CACHE STRING
     "home page named in the AppStream metadata")
 set(PLIT_SCREENSHOT_BASE_URL "https://plit.cn/plit/raw/main" CACHE STRING
-    "address of the repository's files; the metadata shows its docs/screenshots/main-signed-out.png")
+    "address of the repository's files; the metadata shows its docs/screenshots/main.png")
 set(PLIT_PACKAGE_MAINTAINER "Plit <packages@plit.cn>" CACHE STRING
     "maintainer named in the Debian package")
 # The day of the build, or of SOURCE_DATE_EPOCH when that is set, so that a
