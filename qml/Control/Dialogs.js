@@ -1,0 +1,31 @@
+.pragma library
+.import QtQuick 2.15 as QtQuick
+
+// The windows that are made when they are needed (a warning, the settings
+// window) rather than waiting hidden from the start.
+
+// Makes the window of the document at `url` over `parent` (a window, or an
+// item on one: the new window is centred over that window), with
+// `properties` set, and hidden. It is freed once it has closed, so opening
+// it again makes a new one. Null when the document cannot be made; the
+// reason goes to the log.
+function create(url, parent, properties) {
+    var component = Qt.createComponent(url)
+    if (component.status !== QtQuick.Component.Ready) {
+        console.warn(url + ": " + component.errorString())
+        return null
+    }
+    var window = component.createObject(parent, properties || {})
+    if (window)
+        window.closing.connect(function () { window.destroy() })
+    return window
+}
+
+// Warns the user the one way every window does: the message dialog with
+// `text`, over `parent`.
+function warn(parent, text) {
+    var dialog = create("qrc:/MessageDialog.qml", parent, { warningText: text })
+    if (dialog)
+        dialog.show()
+    return dialog
+}
