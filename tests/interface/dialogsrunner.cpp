@@ -1,39 +1,31 @@
 // Qt Quick Test runner for the dialogs and settings windows. They get the
-// real settings file, system helpers, version and database objects, working
-// in a data directory of the runner's own; in place of the account and
+// real settings file and system helpers, working in a data directory of the
+// runner's own; in place of the account and
 // article services, stand-ins whose answers the tests set. `testbed` tells
 // what reached the desktop: the addresses opened, the quits asked for, the
-// settings kept.
+// settings kept, the windows shown.
 #include "common/qmltestsetup.h"
 #include "common/testdatadir.h"
 #include "core/startup.h"
-#include "core/versioninfo.h"
-#include "database/datebasefunction.h"
 #include "desktop/systemfunction.h"
 #include "services/configfunction.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QSettings>
-#include <QUrl>
-#include <QVariantList>
 #include <QWindow>
 #include <QtQuickTest>
 
 #include <algorithm>
 
-// Takes the feedback the window sends and answers with `answer`.
+// Keeps the feedback the window sends and answers with `answer`.
 class FeedbackDesk : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QVariantList sent READ sent NOTIFY changed)
+    Q_PROPERTY(QVariantList sent MEMBER m_sent NOTIFY changed)
     Q_PROPERTY(QString answer MEMBER m_answer NOTIFY changed)
-
-public:
-    QVariantList sent() const { return m_sent; }
 
 public slots:
     QString btnSuggestionInfo(const QString &msgtypes, const QString &summary, const QString &phoneNum)
@@ -58,28 +50,24 @@ private:
 };
 
 // The platform's notices: `notices` (objects with summary and url) for the
-// list, `count` for the count, which comes by a request of its own.
+// list and `count` for the count, which comes by a request of its own;
+// `asked` records the requests.
 class NoticeBoard : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QVariantList notices MEMBER m_notices NOTIFY changed)
     Q_PROPERTY(int count MEMBER m_count NOTIFY changed)
-    Q_PROPERTY(QStringList asked READ asked NOTIFY changed)
-
-public:
-    QStringList asked() const { return m_asked; }
+    Q_PROPERTY(QStringList asked MEMBER m_asked NOTIFY changed)
 
 public slots:
     QVariantList getSystemNotice(int type, int num)
     {
         m_asked.append(QStringLiteral("notices %1 %2").arg(type).arg(num));
-        emit changed();
         return m_notices;
     }
     int getSystemNoticeCount(int type, int num)
     {
         m_asked.append(QStringLiteral("count %1 %2").arg(type).arg(num));
-        emit changed();
         return m_count;
     }
     void clear()
@@ -102,40 +90,37 @@ private:
 class Testbed : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QString dataDir READ dataDir CONSTANT)
+    Q_PROPERTY(QString dataDir MEMBER m_dataDir CONSTANT)
     // What the directory chooser answers ("" for a cancelled one).
     Q_PROPERTY(QString chosenDirectory MEMBER m_chosenDirectory NOTIFY changed)
-    Q_PROPERTY(QStringList openedUrls READ openedUrls NOTIFY changed)
-    Q_PROPERTY(int quitCount READ quitCount NOTIFY changed)
+    Q_PROPERTY(QStringList openedUrls MEMBER m_openedUrls NOTIFY changed)
+    Q_PROPERTY(int quitCount MEMBER m_quitCount NOTIFY changed)
 
 public:
-    explicit Testbed(const TestDataDir &data)
-        : m_data(data)
+    explicit Testbed(const QString &dataDir)
+        : m_dataDir(dataDir)
     {
     }
 
-    QString dataDir() const { return m_data.path(); }
     QString chosenDirectory() const { return m_chosenDirectory; }
-    QStringList openedUrls() const { return m_openedUrls; }
-    int quitCount() const { return m_quitCount; }
 
     // The value kept under "FunDic/<key>" in System.ini, or "".
     Q_INVOKABLE QString setting(const QString &key) const
     {
-        QSettings settings(m_data.filePath(QStringLiteral("System.ini")), QSettings::IniFormat);
+        QSettings settings(m_dataDir + QStringLiteral("/System.ini"), QSettings::IniFormat);
         settings.setIniCodec("GB18030");
         return settings.value(QStringLiteral("FunDic/") + key).toString();
     }
 
-    // The shown window titled `title`, for the windows a document makes
-    // by itself; null when there is none.
+    // The shown window titled `title`, for the windows a document makes by
+    // itself; null when there is none.
     Q_INVOKABLE QObject *shownWindow(const QString &title) const
     {
-        for (QWindow *window : QGuiApplication::allWindows()) {
-            if (window->isVisible() && window->title() == title)
-                return window;
-        }
-        return nullptr;
+        const QWindowList windows = QGuiApplication::allWindows();
+        const auto found = std::find_if(windows.begin(), windows.end(), [&](QWindow *window) {
+            return window->isVisible() && window->title() == title;
+        });
+        return found == windows.end() ? nullptr : *found;
     }
 
     // How many windows titled `title` exist, shown or not.
@@ -159,7 +144,7 @@ public slots:
     }
     void clear()
     {
-        QFile::remove(m_data.filePath(QStringLiteral("System.ini")));
+        QFile::remove(m_dataDir + QStringLiteral("/System.ini"));
         m_chosenDirectory.clear();
         m_openedUrls.clear();
         m_quitCount = 0;
@@ -170,7 +155,7 @@ signals:
     void changed();
 
 private:
-    const TestDataDir &m_data;
+    const QString m_dataDir;
     QString m_chosenDirectory;
     QStringList m_openedUrls;
     int m_quitCount = 0;
@@ -180,18 +165,10 @@ class DialogsSetup : public QmlTestSetup
 {
     Q_OBJECT
 
-public:
-    DialogsSetup()
-        : m_testbed(m_data)
-    {
-    }
-
 public slots:
     void applicationAvailable()
     {
         QmlTestSetup::applicationAvailable();
-        QCoreApplication::setApplicationVersion(QStringLiteral("2.0.0.2"));
-        m_database.createSqlite();
         m_system.setDirectoryDialog([this](const QString &, const QString &) {
             return m_testbed.chosenDirectory();
         });
@@ -208,21 +185,17 @@ public slots:
         context.setContextProperty(QStringLiteral("posterFunction"), &m_notices);
         context.setContextProperty(QStringLiteral("configFucntion"), &m_config);
         context.setContextProperty(QStringLiteral("systemFunction"), &m_system);
-        context.setContextProperty(QStringLiteral("versionInfo"), &m_version);
-        context.setContextProperty(QStringLiteral("datebaseFunction"), &m_database);
         context.setContextProperty(QStringLiteral("testbed"), &m_testbed);
         connect(engine, &QQmlEngine::quit, &m_testbed, &Testbed::quit);
     }
 
 private:
     TestDataDir m_data;
-    Testbed m_testbed;
+    Testbed m_testbed{m_data.path()};
     FeedbackDesk m_feedback;
     NoticeBoard m_notices;
     ConfigFunction m_config;
     SystemFunction m_system;
-    VersionInfo m_version;
-    DatebaseFunction m_database;
 };
 
 PLIT_QUICK_TEST_MAIN_WITH_SETUP(dialogs, DialogsSetup)

@@ -61,14 +61,5 @@ Item {
                 tryVerify(function () { return testbed.windowCount("Plit提示") === 0 }, 2000, "way " + i)
             }
         }
-
-        function test_longTextWrapsInsideTheDialog() {
-            var text = "这是一条很长的提示，" .repeat(8)
-            var dialog = warn(text)
-            var tip = Find.inWindow(dialog, text)
-            verify(tip.lineCount > 1)
-            verify(tip.width <= dialog.width)
-            dialog.close()
-        }
     }
 }
