@@ -58,6 +58,16 @@ QString chatUrl()
         fromEnvironment("PLIT_CHAT_URL", QStringLiteral(PLIT_DEFAULT_CHAT_URL)));
 }
 
+QString serviceHotline()
+{
+    return fromEnvironment("PLIT_SERVICE_HOTLINE", QStringLiteral(PLIT_DEFAULT_SERVICE_HOTLINE));
+}
+
+QString copyrightLine()
+{
+    return fromEnvironment("PLIT_COPYRIGHT", QStringLiteral(PLIT_DEFAULT_COPYRIGHT));
+}
+
 QString dataDir()
 {
     const QString dir = qEnvironmentVariable("PLIT_DATA_DIR");

@@ -14,6 +14,10 @@ QString platformUrl();
 QString updateUrl();
 // Assistant chat service base address (PLIT_CHAT_URL).
 QString chatUrl();
+// The service hotline and the copyright line that the about window shows
+// (PLIT_SERVICE_HOTLINE, PLIT_COPYRIGHT).
+QString serviceHotline();
+QString copyrightLine();
 // Where the program keeps its database, settings file, caches and temp/:
 // PLIT_DATA_DIR when set; else the application directory as long as this
 // user may write to it (a build directory or an unpacked copy); else, for a

@@ -1,5 +1,7 @@
 #include "core/versioninfo.h"
 
+#include "core/deployment.h"
+
 #include <QCoreApplication>
 
 VersionInfo::VersionInfo(QObject *parent)
@@ -10,4 +12,14 @@ VersionInfo::VersionInfo(QObject *parent)
 QString VersionInfo::ver() const
 {
     return QCoreApplication::applicationVersion();
+}
+
+QString VersionInfo::serviceHotline() const
+{
+    return Deployment::serviceHotline();
+}
+
+QString VersionInfo::copyrightLine() const
+{
+    return Deployment::copyrightLine();
 }

@@ -2,7 +2,8 @@
 
 #include <QObject>
 
-// The program's version for the about window.
+// What the about window shows of this program: its version, and the service
+// hotline and copyright line of this installation.
 class VersionInfo : public QObject
 {
     Q_OBJECT
@@ -10,4 +11,6 @@ public:
     explicit VersionInfo(QObject *parent = nullptr);
 
     Q_INVOKABLE QString ver() const;
+    Q_INVOKABLE QString serviceHotline() const;
+    Q_INVOKABLE QString copyrightLine() const;
 };

@@ -1,6 +1,7 @@
 #include "desktop/systemfunction.h"
 
-#include <QCoreApplication>
+#include "core/deployment.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -54,5 +55,9 @@ quint64 SystemFunction::getDiskSize(const QString &_disk)
 
 QString SystemFunction::getExePath()
 {
-    return QCoreApplication::applicationDirPath();
+    // The default download directory: where the program keeps its files. For
+    // a portable copy that is the application directory; an installed copy's
+    // application directory (/usr/bin) is neither writable nor a place for
+    // downloads, so it is the user's data folder there (or PLIT_DATA_DIR).
+    return Deployment::dataDir();
 }

@@ -6,7 +6,8 @@
 #include <functional>
 
 // Desktop helpers of the download settings page: choose and open the
-// download directory, the free space of its volume, the program's directory.
+// download directory, the free space of its volume, the directory where the
+// program keeps its files (the default download directory).
 class SystemFunction : public QObject
 {
     Q_OBJECT

@@ -13,6 +13,8 @@ DialogWindow {
     width: 330
     height: 190
     modality: Qt.WindowModal
+    // Return and Space confirm at once.
+    initialFocus: btn_confirm
 
     Row {
         x: 24

@@ -1,5 +1,6 @@
 import QtQuick 2.15
 import "./Control"
+import "./Control/Dialogs.js" as Dialogs
 
 // The main window's "more" menu, laid over its "更多" button.
 Item {
@@ -43,11 +44,7 @@ Item {
         MenuEntry {
             text: "系统设置"
             icon.source: "qrc:/images/设置.png"
-            onTriggered: {
-                var c = Qt.createComponent("qrc:/ConfigSetting.qml")
-                if (c.status === Component.Ready)
-                    c.createObject(mainWindow).show()
-            }
+            onTriggered: Dialogs.create("qrc:/ConfigSetting.qml", mainWindow).show()
         }
     }
 }

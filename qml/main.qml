@@ -425,7 +425,7 @@ Window {
             pageLoader.source = "qrc:/Page/PosterPage.qml"
             timer.setTimeout(function () {
                 if (posterFunction.getSystemNoticeCount(8, 5) > 0)
-                    postWindow.visible = true
+                    postWindow.showNotices()
                 posterFunction.buffNoticePolicy()
             }, 5000)
         }

@@ -1,9 +1,9 @@
 import QtQuick 2.15
 
-// The window of the registration, completion and reset forms: the rows the
-// window declares, then (where the window needs it) the box that accepts the
-// user agreement, the red line for the platform's answer and "提交", which
-// stays grey until the agreement is accepted.
+// The window of the registration, completion, reset and feedback forms: the
+// rows the window declares, then (where the window needs it) the box that
+// accepts the user agreement, the red line for the platform's answer and
+// "提交", which stays grey until the agreement is accepted.
 WindowForm {
     id: form
 

@@ -1,8 +1,9 @@
-.pragma library
 .import QtQuick 2.15 as QtQuick
 
 // The windows that are made when they are needed (a warning, the settings
-// window) rather than waiting hidden from the start.
+// window) rather than waiting hidden from the start. Not a shared library:
+// a window is made in the context of the document that asks for it, so it
+// goes with that document when the program ends.
 
 // Makes the window of the document at `url` over `parent` (a window, or an
 // item on one: the new window is centred over that window), with

@@ -7,6 +7,8 @@ Row {
 
     property alias label: caption.text
     property int labelWidth: 92
+    // The caption stands by the first line of a taller input.
+    property int captionHeight: height
 
     height: 30
     spacing: 0
@@ -14,7 +16,7 @@ Row {
     UiText {
         id: caption
         width: row.labelWidth
-        height: row.height
+        height: row.captionHeight
         verticalAlignment: Text.AlignVCenter
         color: $fontColor3
     }

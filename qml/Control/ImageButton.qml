@@ -6,8 +6,10 @@ ButtonBase {
     id: button
 
     property alias source: icon.source
-    // The wash behind the icon while the pointer is over it.
+    // The wash behind the icon: `hoverColor` while the pointer is over it,
+    // `color` otherwise.
     property color hoverColor: Qt.rgba(1, 1, 1, 0.18)
+    property color color: "transparent"
 
     implicitWidth: icon.implicitWidth
     implicitHeight: icon.implicitHeight
@@ -15,8 +17,9 @@ ButtonBase {
     Rectangle {
         anchors.fill: parent
         radius: 2
-        color: button.pressed ? Qt.darker(button.hoverColor, 1.2) : button.hoverColor
-        visible: button.hovered
+        color: !button.hovered ? button.color
+             : button.pressed ? Qt.darker(button.hoverColor, 1.2)
+             : button.hoverColor
     }
 
     Image {

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
+#include <QPointer>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -266,8 +267,14 @@ void PlitInterface::typeText(const QString &text)
 
 void PlitInterface::press(Qt::Key key, Qt::KeyboardModifiers modifiers)
 {
-    if (QWindow *window = keyboardWindow())
-        QTest::keyClick(window, key, modifiers);
+    const QPointer<QWindow> window = keyboardWindow();
+    if (!window)
+        return;
+    QTest::keyPress(window, key, modifiers);
+    // The press may close the window, and a window made on first use is
+    // freed once it has closed: then there is nothing to release the key on.
+    if (window)
+        QTest::keyRelease(window, key, modifiers);
 }
 
 bool PlitInterface::pressAccessibly(const QString &name)

@@ -23,6 +23,7 @@ private slots:
     void userDataFolderIsMadeInTheApplicationDataLocation();
     void logStaysInAWritableWorkingDirectory();
     void logMovesToTheDataDirectoryWhenTheWorkingDirectoryIsGone();
+    void aboutTextsComeFromTheEnvironmentOrTheBuild();
 
 private:
     QTemporaryDir m_home;
@@ -109,6 +110,21 @@ void DeploymentTest::logMovesToTheDataDirectoryWhenTheWorkingDirectoryIsGone()
     QFile log(data.filePath(QStringLiteral("log.txt")));
     QVERIFY(log.open(QIODevice::ReadOnly));
     QVERIFY(log.readAll().contains(" kept all the same ("));
+}
+
+void DeploymentTest::aboutTextsComeFromTheEnvironmentOrTheBuild()
+{
+    qunsetenv("PLIT_SERVICE_HOTLINE");
+    qunsetenv("PLIT_COPYRIGHT");
+    QCOMPARE(Deployment::serviceHotline(), QStringLiteral(PLIT_DEFAULT_SERVICE_HOTLINE));
+    QCOMPARE(Deployment::copyrightLine(), QStringLiteral(PLIT_DEFAULT_COPYRIGHT));
+
+    qputenv("PLIT_SERVICE_HOTLINE", "021-5555 0101");
+    qputenv("PLIT_COPYRIGHT", QStringLiteral("© 2026 某某科技").toUtf8());
+    QCOMPARE(Deployment::serviceHotline(), QStringLiteral("021-5555 0101"));
+    QCOMPARE(Deployment::copyrightLine(), QStringLiteral("© 2026 某某科技"));
+    qunsetenv("PLIT_SERVICE_HOTLINE");
+    qunsetenv("PLIT_COPYRIGHT");
 }
 
 QTEST_GUILESS_MAIN(DeploymentTest)

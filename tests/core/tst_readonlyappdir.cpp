@@ -1,6 +1,7 @@
 #include "core/deployment.h"
 #include "core/logmessagehandler.h"
 #include "database/datebasefunction.h"
+#include "desktop/systemfunction.h"
 #include "services/configfunction.h"
 #include "testdatadir.h"
 
@@ -65,6 +66,8 @@ void ReadOnlyAppDirTest::databaseSettingsAndLogGoToTheUserDataFolder()
         QVERIFY2(!QFileInfo::exists(QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(name)), name);
     }
     QVERIFY(ConfigFunction().keyExist(QStringLiteral("DownloadPath")));
+    // "恢复默认目录" offers this folder, not the read-only /usr/bin.
+    QCOMPARE(SystemFunction().getExePath(), userFolder());
 }
 
 void ReadOnlyAppDirTest::logStaysWithTheDataWhenStartedFromAWritableFolder()

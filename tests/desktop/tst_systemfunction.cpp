@@ -1,6 +1,7 @@
 #include "desktop/clipboard.h"
 #include "desktop/dpi.h"
 #include "desktop/systemfunction.h"
+#include "testdatadir.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -78,11 +79,16 @@ private slots:
         QCOMPARE(catcher.urls.first().toLocalFile(), dir.path());
     }
 
-    void exePathIsTheExecutablesDirectory()
+    // The default download directory is where the program keeps its files:
+    // beside a portable copy (this test's writable build directory), or the
+    // data directory named for it. An installed copy: tst_readonlyappdir.
+    void defaultDirectoryIsWhereTheProgramKeepsItsFiles()
     {
         SystemFunction system;
         QCOMPARE(system.getExePath(), QCoreApplication::applicationDirPath());
         QVERIFY(!system.getExePath().endsWith(QLatin1Char('/')));
+        TestDataDir data;
+        QCOMPARE(system.getExePath(), data.path());
     }
 
     void clipboardTextRoundTrips()

@@ -10,6 +10,9 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQmlExpression>
 #include <QQuickWindow>
 #include <QtTest>
 
@@ -38,10 +41,23 @@ const Shot shots[] = {
     {"reset-password", {"账号登录", "忘记密码?"}, "重置密码"},
     {"main-signed-in", {"账号登录", "请输入手机号=13800000002", "请输入密码=Plit@2026", "登录"}, "Plit云台"},
     {"close-dialog", {"关闭"}, "提示"},
+    {"notice-popup", {}, "Plit通知"},
+    {"feedback", {"更多", "问题反馈", "程序错误", "请输入您需要反馈的内容(200字以内)...=打开目录时没有反应"}, "意见建议"},
+    {"about", {"更多", "关于我们"}, "关于我们"},
+    {"settings", {"更多", "系统设置", "恢复默认目录"}, "软件设置"},
+    {"settings-refused", {"更多", "系统设置", "确定"}, "Plit提示"},
+    {"program-path", {"js:Qt.createComponent('qrc:/ConfigDicPanel.qml').createObject(mainWindow, {key: '开票软件'}).show()"}, "配置开票软件地址"},
 };
 
-bool perform(const QString &step)
+bool perform(PlitInterface &ui, const QString &step)
 {
+    // A window that no click reaches, opened by the main window's own code.
+    if (step.startsWith(QLatin1String("js:"))) {
+        QQmlExpression expression(QQmlEngine::contextForObject(ui.mainWindow()),
+                                  ui.mainWindow(), step.mid(3));
+        expression.evaluate();
+        return !expression.hasError();
+    }
     const int equals = step.indexOf(QLatin1Char('='));
     if (equals > 0)
         return PlitInterface::type(step.left(equals), step.mid(equals + 1));
@@ -53,16 +69,22 @@ bool perform(const QString &step)
 }
 
 // The shown windows drawn over a quiet backdrop in the order they stack,
-// cut to the area around the main window.
+// cut to the area around them.
 QImage screen(QQuickWindow *main)
 {
-    const QRect area = main->geometry().adjusted(-30, -30, 30, 30);
+    // The main window at the bottom, the modal one (listed first) on top.
+    QList<QQuickWindow *> windows = PlitInterface::windows();
+    if (!windows.isEmpty() && windows.first() == QGuiApplication::modalWindow())
+        windows.move(0, windows.size() - 1);
+    windows.removeOne(main);
+    windows.prepend(main);
+    QRect area;
+    for (QQuickWindow *window : windows)
+        area |= window->geometry();
+    area.adjust(-30, -30, 30, 30);
     QImage canvas(area.size(), QImage::Format_ARGB32_Premultiplied);
     canvas.fill(QColor(0xe4, 0xea, 0xf2));
     QPainter painter(&canvas);
-    QList<QQuickWindow *> windows = PlitInterface::windows();
-    windows.removeOne(main);
-    windows.prepend(main);
     for (QQuickWindow *window : windows)
         painter.drawImage(window->position() - area.topLeft(), window->grabWindow());
     return canvas;
@@ -83,8 +105,9 @@ int main(int argc, char *argv[])
         PlitInterface ui;
         bool done = ui.start();
         for (const QString &step : shot.steps)
-            done = done && perform(step);
-        done = done && PlitInterface::waitForWindow(QString::fromUtf8(shot.window));
+            done = done && perform(ui, step);
+        // The notices pop up five seconds after the start.
+        done = done && PlitInterface::waitForWindow(QString::fromUtf8(shot.window), 8000);
         // Let images load and the last frame settle.
         QTest::qWait(400);
         const QString file = folder.filePath(QString::fromLatin1(shot.name) + QStringLiteral(".png"));

@@ -37,7 +37,6 @@ private slots:
     void stayOnTopToggledTwiceRestoresTheFlags();
     void backgroundDragMovesTheWindow();
     void noticesPopUpFiveSecondsAfterTheStart();
-    void closeButtonHidesIntoTheTrayOrQuits();
     void helpAndAssistantOpenTheWebWindow();
     void realProgramStartShowsNoQmlWarning();
 
@@ -447,35 +446,6 @@ void JourneyTest::noticesPopUpFiveSecondsAfterTheStart()
     QVERIFY(ui->start());
     QTRY_VERIFY_WITH_TIMEOUT(ui->server().requests("/api/ArticleApi/getIndexArticle").size() == 1, 8000);
     QVERIFY(!P::window(QStringLiteral("Plit通知")));
-}
-
-void JourneyTest::closeButtonHidesIntoTheTrayOrQuits()
-{
-    QQuickWindow *main = ui->mainWindow();
-    QSignalSpy quit(ui->engine(), &QQmlApplicationEngine::quit);
-
-    QVERIFY(P::click(QStringLiteral("关闭")));
-    QVERIFY(P::waitForWindow(QStringLiteral("提示")));
-    QVERIFY(P::find(QStringLiteral("Plit云台·关闭提醒")));
-    QVERIFY(P::click(QStringLiteral(" 最小化托盘")));
-    QVERIFY(P::click(QStringLiteral("确定")));
-    QTRY_VERIFY(!main->isVisible());
-    QVERIFY(!P::window(QStringLiteral("提示")));
-    QCOMPARE(quit.count(), 0);
-
-    // A click on the tray icon brings the window back.
-    QSystemTrayIcon *tray = nullptr;
-    for (QSystemTrayIcon *icon : main->findChildren<QSystemTrayIcon *>())
-        tray = icon;
-    QVERIFY(tray);
-    emit tray->activated(QSystemTrayIcon::Trigger);
-    QTRY_VERIFY(main->isVisible());
-
-    QVERIFY(P::click(QStringLiteral("关闭")));
-    QVERIFY(P::waitForWindow(QStringLiteral("提示")));
-    QVERIFY(P::click(QStringLiteral(" 退出")));
-    QVERIFY(P::click(QStringLiteral("确定")));
-    QTRY_COMPARE(quit.count(), 1);
 }
 
 void JourneyTest::helpAndAssistantOpenTheWebWindow()
