@@ -259,7 +259,7 @@ bool PlitInterface::waitForWebPages(QQuickWindow *window, int timeoutMs)
                 return false;
         }
         return !views.isEmpty();
-    }, timeoutMs) || [&] { for (QQuickItem *v : webViews(window)) qWarning() << "DEBUGVIEW" << v->property("loading") << v->property("loadProgress") << v->property("url") << v->property("title") << v->isVisible() << v->window()->isExposed(); return false; }();
+    }, timeoutMs);
 }
 
 QQuickItem *PlitInterface::waitFor(const QString &name, int timeoutMs)
