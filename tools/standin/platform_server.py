@@ -2,8 +2,8 @@
 """Stand-in for the Plit platform service and update server, on loopback.
 
 Serves the platform's form-POST API from a small world (world.json), the
-update file, the print-helper installer, generated download files with Range
-support, and plain HTML pages.  Control paths under /__control/ let tests read
+update file, the print-helper installer, generated download files and
+installer scripts with Range support, and plain HTML pages.  Control paths under /__control/ let tests read
 the request record and script faults.  Standard library only.
 
     python3 platform_server.py --port 0 [--world world.json] [--host 127.0.0.1]
@@ -55,6 +55,27 @@ def generated(offset, length):
     return data[start:start + length]
 
 
+# An installer script: run, it writes its arguments to "<its path>.started"
+# and ends; comment lines pad it to the size the catalogue gives.
+INSTALLER_HEAD = (b"#!/bin/sh\n"
+                  b"# Plit stand-in installer: records how it was started.\n"
+                  b"printf '%s' \"$*\" > \"$0.started\"\n"
+                  b"exit 0\n")
+_installers = {}
+
+
+def installer_script(size):
+    """The installer script padded to size bytes (at least its head)."""
+    if size not in _installers:
+        pad = max(size - len(INSTALLER_HEAD), 0)
+        line = b"#" + b"-" * 62 + b"\n"
+        body = INSTALLER_HEAD + (line * (pad // len(line) + 1))[:pad]
+        if pad:
+            body = body[:-1] + b"\n"
+        _installers[size] = body
+    return _installers[size]
+
+
 def png(width, height, rgb):
     """A small solid-colour PNG image."""
     def chunk(kind, data):
@@ -104,6 +125,7 @@ class Reply:
         self.headers = {"Content-Type": content_type}
         self.body = body
         self.generated = None  # (start, end) of a generated file
+        self.source = generated  # its bytes: source(offset, length)
 
     @property
     def length(self):
@@ -119,7 +141,7 @@ class Reply:
         pos = self.generated[0]
         while remaining > 0:
             n = min(CHUNK, remaining)
-            yield generated(pos, n)
+            yield self.source(pos, n)
             pos += n
             remaining -= n
 
@@ -304,7 +326,8 @@ class World:
 
     @staticmethod
     def software_url(s, base):
-        return "%s/files/gen/%d/%s" % (base, s["size"], urllib.parse.quote(s["file"]))
+        kind = "installer" if s.get("installer") else "gen"
+        return "%s/files/%s/%d/%s" % (base, kind, s["size"], urllib.parse.quote(s["file"]))
 
     def software_row(self, s, base):
         return {"id": s["id"], "title": s["title"], "shortitle": s["version"],
@@ -524,7 +547,7 @@ class Handler(BaseHTTPRequestHandler):
             reply.headers[str(name)] = str(value)
         self.send(reply, method, drop_after=script.get("drop_after"),
                   no_length=bool(script.get("no_length")), stall_after=script.get("stall_after"),
-                  short_by=int(script.get("short_by", 0)))
+                  short_by=int(script.get("short_by", 0)), rate=script.get("rate"))
 
     def hang(self):
         """Never answer: wait until the client closes the connection or the
@@ -541,7 +564,8 @@ class Handler(BaseHTTPRequestHandler):
                 except OSError:
                     return
 
-    def send(self, reply, method, drop_after=None, no_length=False, stall_after=None, short_by=0):
+    def send(self, reply, method, drop_after=None, no_length=False, stall_after=None, short_by=0,
+             rate=None):
         self.send_response(reply.status)
         for name, value in reply.headers.items():
             self.send_header(name, value)
@@ -564,7 +588,11 @@ class Handler(BaseHTTPRequestHandler):
         if stall_after is not None:
             limit = max(int(stall_after), 0)
         for chunk in reply.chunks(limit):
-            self.wfile.write(chunk)
+            if rate:
+                if not self.write_slowly(chunk, rate):
+                    return
+            else:
+                self.wfile.write(chunk)
         if stall_after is not None:
             # The connection stays open and silent until the client gives up.
             self.wfile.flush()
@@ -576,6 +604,18 @@ class Handler(BaseHTTPRequestHandler):
                 self.connection.shutdown(socket.SHUT_RDWR)
             except OSError:
                 pass
+
+    def write_slowly(self, data, rate):
+        """Writes data at about rate bytes a second, a twentieth of a second's
+        worth at a time; False when the server stops meanwhile."""
+        piece = max(int(rate) // 20, 1)
+        for pos in range(0, len(data), piece):
+            self.wfile.write(data[pos:pos + piece])
+            self.wfile.flush()
+            if self.state.stopping.wait(0.05):
+                self.close_connection = True
+                return False
+        return True
 
     def route(self, method, path, form, script):
         world = self.state.world
@@ -614,6 +654,15 @@ class Handler(BaseHTTPRequestHandler):
             if size > MAX_GENERATED:
                 return text_reply("file too large", 404)
             return self.file_reply(size, ignore_range, short_range)
+        m = re.fullmatch(r"/files/installer/(\d{1,9})/[^/]+", path)
+        if m:
+            size = int(m.group(1))
+            if size > MAX_BODY:
+                return text_reply("file too large", 404)
+            reply = self.file_reply(len(installer_script(size)), ignore_range, short_range)
+            script_bytes = installer_script(size)
+            reply.source = lambda offset, length: script_bytes[offset:offset + length]
+            return reply
         m = re.fullmatch(r"/images/(soft|shot)/(\d+)(?:-(\d+))?\.png", path)
         if m:
             n = int(m.group(2)) * 7 + int(m.group(3) or 0) * 53
