@@ -259,6 +259,12 @@ Rectangle {
                         Accessible.role: Accessible.Graphic
                         Accessible.name: "截图 " + (index + 1)
                         onStatusChanged: appArea.updateBusy()
+
+                        Rectangle {
+                            anchors.fill: parent
+                            color: "transparent"
+                            border.color: $lineColor
+                        }
                     }
                 }
             }

@@ -76,16 +76,58 @@ def installer_script(size):
     return _installers[size]
 
 
-def png(width, height, rgb):
-    """A small solid-colour PNG image."""
+def png(width, height, rgb, pixel=None):
+    """A small PNG image: solid rgb, or the colour pixel(x, y) at each point."""
     def chunk(kind, data):
         return (struct.pack(">I", len(data)) + kind + data
                 + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
-    row = b"\x00" + bytes(rgb) * width
+    if pixel is None:
+        rows = (b"\x00" + bytes(rgb) * width) * height
+    else:
+        rows = b"".join(b"\x00" + b"".join(bytes(pixel(x, y)) for x in range(width))
+                        for y in range(height))
     return (b"\x89PNG\r\n\x1a\n"
             + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(row * height))
+            + chunk(b"IDAT", zlib.compress(rows))
             + chunk(b"IEND", b""))
+
+
+WHITE = (255, 255, 255)
+
+
+def software_icon(size, rgb):
+    """A catalogue icon: a rounded tile in rgb holding a white sheet."""
+    r = size // 6
+    def pixel(x, y):
+        cx = min(max(x, r), size - 1 - r)
+        cy = min(max(y, r), size - 1 - r)
+        if (x - cx) ** 2 + (y - cy) ** 2 > r * r:
+            return WHITE
+        if size * 0.28 <= x < size * 0.72 and size * 0.2 <= y < size * 0.8:
+            line = int((y - size * 0.2) / (size * 0.1))
+            if line % 2 == 1 and size * 0.36 <= x < size * (0.64 - 0.08 * (line // 2 % 2)):
+                return rgb
+            return WHITE
+        return rgb
+    return png(size, size, rgb, pixel)
+
+
+def software_screenshot(width, height, rgb):
+    """A screenshot of a program: a title band in rgb over a light window
+    with a side bar, lines of text and a button."""
+    light = tuple(min(c + (255 - c) * 4 // 5, 255) for c in rgb)
+    def pixel(x, y):
+        if y < 22:
+            return rgb
+        if x < 70:
+            return light if (y - 34) % 24 >= 12 or y < 34 else (236, 240, 246)
+        if width - 80 <= x < width - 20 and height - 34 <= y < height - 16:
+            return rgb
+        line = (y - 40) // 18
+        if y >= 40 and (y - 40) % 18 < 6 and line < 6 and 86 <= x < width - 30 - (line * 37) % 90:
+            return (208, 214, 224)
+        return (248, 249, 252)
+    return png(width, height, rgb, pixel)
 
 
 def log(*parts):
@@ -666,9 +708,10 @@ class Handler(BaseHTTPRequestHandler):
         m = re.fullmatch(r"/images/(soft|shot)/(\d+)(?:-(\d+))?\.png", path)
         if m:
             n = int(m.group(2)) * 7 + int(m.group(3) or 0) * 53
-            size = (48, 48) if m.group(1) == "soft" else (320, 200)
-            return Reply(body=png(size[0], size[1], (n * 37 % 256, n * 91 % 256, 200)),
-                         content_type="image/png")
+            rgb = (n * 37 % 200, n * 91 % 200, 200)
+            image = (software_icon(48, rgb) if m.group(1) == "soft"
+                     else software_screenshot(320, 200, rgb))
+            return Reply(body=image, content_type="image/png")
         m = re.fullmatch(r"/(?:software|article)/(\d+)\.html", path)
         if m:
             return html_reply("详情 %s" % m.group(1), "<p>详细内容。</p>")
