@@ -23,10 +23,15 @@ Rectangle {
     // The opened entry's download as the centre tells it (see Downloads.js).
     property string detailPhase: "idle"
 
+    // Whether the catalogue has been read: it is, the first time the tab
+    // shows, so that the program's start does not wait for the platform.
+    property bool loaded: false
+
     // The download of entry `id` was changed outside its row.
     signal downloadChanged(string id)
 
     function loadFirstPage() {
+        loaded = true
         busy.running = true
         softwareModel = downloadFunction.getDownloadInfoListFromPage(1)
         currentPage = 1
@@ -97,7 +102,14 @@ Rectangle {
     width: 1000
     height: 400
     color: "white"
-    Component.onCompleted: loadFirstPage()
+    Component.onCompleted: {
+        if (visible)
+            loadFirstPage()
+    }
+    onVisibleChanged: {
+        if (visible && !loaded)
+            loadFirstPage()
+    }
 
     Item {
         id: app

@@ -189,7 +189,10 @@ TestCase {
     function test_aSinglePageCannotBeTurned() {
         downloadFunction.pages = [[entry(12), entry(13)]]
         downloadFunction.pageCount = 1
-        var page = createTemporaryObject(pageComponent, scene)
+        // The catalogue is read once the page shows.
+        var page = createTemporaryObject(pageComponent, scene, { visible: false })
+        compare(downloadFunction.calls, [])
+        page.visible = true
         compare(page.totalPage, 1)
         compare(page.softwareModel.length, 2)
         verify(!shown(page, "上一页").enabled)
