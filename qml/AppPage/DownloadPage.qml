@@ -27,8 +27,9 @@ Rectangle {
     // shows, so that the program's start does not wait for the platform.
     property bool loaded: false
 
-    // The download of entry `id` was changed outside its row.
-    signal downloadChanged(string id)
+    // Entry `id`'s download was changed outside its row (in the details),
+    // which is to read it again.
+    signal rowOutdated(string id)
 
     function loadFirstPage() {
         loaded = true
@@ -84,7 +85,7 @@ Rectangle {
         }
         if (id === currentId)
             refreshDetail()
-        downloadChanged(id)
+        rowOutdated(id)
     }
 
     // Runs while a screenshot of the details loads.
@@ -144,7 +145,7 @@ Rectangle {
 
                     Connections {
                         target: appArea
-                        function onDownloadChanged(id) {
+                        function onRowOutdated(id) {
                             if (id === row.software.id)
                                 row.sync()
                         }

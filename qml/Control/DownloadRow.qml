@@ -17,17 +17,19 @@ Rectangle {
     property string phase: "idle"
     property string errorText
     readonly property alias progress: customProgress.value
-    readonly property alias speed: speedtext.text
 
     signal opened()
 
     // Reads the entry's state from the centre.
     function sync() {
-        var id = software.id
-        phase = Downloads.phase(downloadFunction, id)
-        errorText = downloadFunction.getDownloadError(id)
-        customProgress.value = downloadFunction.getProgress(id)
-        var speed = downloadFunction.getDownloadSpeed(id)
+        phase = Downloads.phase(downloadFunction, software.id)
+        errorText = downloadFunction.getDownloadError(software.id)
+        showFigures()
+    }
+
+    function showFigures() {
+        customProgress.value = downloadFunction.getProgress(software.id)
+        var speed = downloadFunction.getDownloadSpeed(software.id)
         speedtext.text = speed !== "" ? speed : "0 B/s"
     }
 
@@ -37,17 +39,12 @@ Rectangle {
         var id = software.id
         if (Downloads.phase(downloadFunction, id) !== "running") {
             sync()
-            return
+        } else if (downloadFunction.getProgress(id) < 1) {
+            showFigures()
+        } else {
+            downloadFunction.downloadFinish(id)
+            sync()
         }
-        var progress = downloadFunction.getProgress(id)
-        if (progress < 1) {
-            customProgress.value = progress
-            var speed = downloadFunction.getDownloadSpeed(id)
-            speedtext.text = speed !== "" ? speed : "0 B/s"
-            return
-        }
-        downloadFunction.downloadFinish(id)
-        sync()
     }
 
     // The centre may ask the server for the size in a local event loop, in
