@@ -145,6 +145,12 @@ TestCase {
         verify(shown(row, "一键安装"))
         verify(!shown(row, "停止"))
         verify(!shown(row, "已暂停"))
+
+        // Nor does a row go on polling a download the centre has forgotten.
+        press(row, "一键安装")
+        downloadFunction.jobs = {}
+        tryCompare(row, "phase", "idle")
+        verify(shown(row, "一键安装"))
     }
 
     function test_aFailedDownloadSaysSoAndCanBeStartedAgain() {
