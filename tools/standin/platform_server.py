@@ -3,8 +3,9 @@
 
 Serves the platform's form-POST API from a small world (world.json), the
 update file, the print-helper installer, generated download files and
-installer scripts with Range support, and plain HTML pages.  Control paths under /__control/ let tests read
-the request record and script faults.  Standard library only.
+installer scripts with Range support, and plain HTML pages.  Control paths
+under /__control/ let tests read the request record and script faults.
+Standard library only.
 
     python3 platform_server.py --port 0 [--world world.json] [--host 127.0.0.1]
 
@@ -13,6 +14,7 @@ to stderr.
 """
 
 import argparse
+import functools
 import hashlib
 import json
 import os
@@ -61,19 +63,15 @@ INSTALLER_HEAD = (b"#!/bin/sh\n"
                   b"# Plit stand-in installer: records how it was started.\n"
                   b"printf '%s' \"$*\" > \"$0.started\"\n"
                   b"exit 0\n")
-_installers = {}
 
 
+@functools.lru_cache(maxsize=4)
 def installer_script(size):
     """The installer script padded to size bytes (at least its head)."""
-    if size not in _installers:
-        pad = max(size - len(INSTALLER_HEAD), 0)
-        line = b"#" + b"-" * 62 + b"\n"
-        body = INSTALLER_HEAD + (line * (pad // len(line) + 1))[:pad]
-        if pad:
-            body = body[:-1] + b"\n"
-        _installers[size] = body
-    return _installers[size]
+    pad = max(size - len(INSTALLER_HEAD), 0)
+    line = b"#" + b"-" * 62 + b"\n"
+    body = INSTALLER_HEAD + (line * (pad // len(line) + 1))[:pad]
+    return body[:-1] + b"\n" if pad else body
 
 
 def png(width, height, rgb, pixel=None):
@@ -701,9 +699,9 @@ class Handler(BaseHTTPRequestHandler):
             size = int(m.group(1))
             if size > MAX_BODY:
                 return text_reply("file too large", 404)
-            reply = self.file_reply(len(installer_script(size)), ignore_range, short_range)
-            script_bytes = installer_script(size)
-            reply.source = lambda offset, length: script_bytes[offset:offset + length]
+            body = installer_script(size)
+            reply = self.file_reply(len(body), ignore_range, short_range)
+            reply.source = lambda offset, length: body[offset:offset + length]
             return reply
         m = re.fullmatch(r"/images/(soft|shot)/(\d+)(?:-(\d+))?\.png", path)
         if m:
