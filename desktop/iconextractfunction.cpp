@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QUrl>
 
 #include <limits>
 
@@ -19,6 +20,14 @@ namespace {
 
 // The large icon size of the shell, which is what the launcher shows.
 constexpr QSize LargeIcon(32, 32);
+
+// The open-file dialog's filters, the first one chosen. Programs here carry
+// no ".exe", and "*.*" would hide every file without a dot.
+QString fileFilters()
+{
+    return QStringLiteral("All files (*);;exe文件 (*.exe);;DLL files (*.exe *.dll);;"
+                          "Images (*.png *.xpm *.jpg)");
+}
 
 } // namespace
 
@@ -29,12 +38,20 @@ IconExtractFunction::IconExtractFunction(QObject *parent)
 
 QVariant IconExtractFunction::Extract()
 {
-    const QString fileName = QFileDialog::getOpenFileName(
-        nullptr, QStringLiteral("Open File"), QString(),
-        QStringLiteral("All files (*.*);;DLL files (*.exe *.dll);;Images (*.png *.xpm *.jpg)"));
+    const QString fileName =
+        QFileDialog::getOpenFileName(nullptr, QStringLiteral("Open File"), QString(), fileFilters());
     if (fileName.isEmpty())
         return 0;
     return extractFrom(fileName);
+}
+
+QString IconExtractFunction::fileUrl(const QString &path) const
+{
+    if (path.isEmpty())
+        return QString();
+    // A drive path is not absolute here, but fromLocalFile still gives it
+    // the "file:///C:/…" form.
+    return QUrl::fromLocalFile(path).toString();
 }
 
 QVariant IconExtractFunction::extractFrom(const QString &fileName)

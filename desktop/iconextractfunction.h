@@ -20,6 +20,11 @@ public:
     // IconModel with the saved icon and the chosen file, or 0.
     Q_INVOKABLE QVariant Extract();
 
+    // The address QML shows a saved icon by: a local-file URL for a path of
+    // this platform ("/…") as for one with a drive ("C:/…"), with the
+    // characters a URL reserves escaped.
+    Q_INVOKABLE QString fileUrl(const QString &path) const;
+
     // What Extract does with the chosen file: saves its first icon that
     // converts and saves (creating the temp directory when it is missing) and
     // answers the IconModel, or 0.

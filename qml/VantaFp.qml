@@ -2,23 +2,35 @@ import QtQuick 2.15
 import QtQuick.Window 2.15
 import "./Control"
 
-// The embedded web window of the invoicing service, the help pages and the
-// assistant chat.
-DialogWindow {
+// The embedded web window: a company's invoicing service, the help pages and
+// the assistant chat, under a title bar of its own. Escape stays with the
+// page (it closes the site's own menus), not with the window.
+//
+// A window opened for a company is counted by the tax-code service as one of
+// the three invoicing windows that may be open; it gives the company back
+// once, however it goes: its close button, the window manager, or the end of
+// the program.
+Window {
     id: vantaFp
 
     property string titleStr
     property int titleHeight: 30
     property var webMarginIn: 0
     property string currentTaxCode
+    // The address last asked for.
     property url currentUrl
+    // The company vantaFunction.addTaxCode counted for this window; empty
+    // for the help and chat windows, which count for nothing.
+    property string countedTaxCode
 
     function clearInfo() {
+        vantaWebRc.clearInfo()
         visibility = Window.Windowed
     }
 
     function setCurrentUrl(weburl) {
         currentUrl = weburl
+        vantaWebRc.seturl(weburl)
     }
 
     function setCurrentTitle(taxname, taxcode) {
@@ -36,12 +48,60 @@ DialogWindow {
         height = iheight
     }
 
+    // The window may always be maximised; kept for the pages that ask.
     function setNoMax() {
     }
 
+    function releaseTaxCode() {
+        if (countedTaxCode === "")
+            return
+        var taxcode = countedTaxCode
+        countedTaxCode = ""
+        vantaFunction.removeTaxCode(taxcode)
+    }
+
     title: titleStr
-    headerTitle: titleStr
-    header.minimizable: true
     width: 1024
     height: 670
+    flags: Qt.Window | Qt.FramelessWindowHint | Qt.WindowMinimizeButtonHint
+    color: "white"
+    x: transientParent ? transientParent.x + (transientParent.width - width) / 2
+                       : (Screen.width - width) / 2
+    y: transientParent ? transientParent.y + (transientParent.height - height) / 2
+                       : (Screen.height - height) / 2
+    onVisibleChanged: {
+        if (!visible)
+            releaseTaxCode()
+    }
+    Component.onDestruction: releaseTaxCode()
+
+    DialogHeader {
+        id: titleBar
+        width: parent.width
+        height: vantaFp.titleHeight
+        // Above the page, which may reach up under it.
+        z: 1
+        title: vantaFp.titleStr
+        minimizable: true
+        maximizable: true
+        onCloseClicked: vantaWebRc.clearInfo()
+    }
+
+    VantaWeb {
+        id: vantaWebRc
+        anchors.top: titleBar.bottom
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        webMargin: vantaFp.webMarginIn
+    }
+
+    // The frame of the window on the desktop.
+    Rectangle {
+        anchors.fill: parent
+        z: 2
+        color: "transparent"
+        border.color: $lineColor
+        visible: vantaFp.visibility !== Window.Maximized
+    }
 }

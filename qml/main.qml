@@ -3,6 +3,7 @@ import QtQuick.Window 2.15
 import an.utility 1.0
 import "./Control"
 import "./More"
+import "./Control/Dialogs.js" as Dialogs
 
 // The frame of the program: a frameless window with the branded title band,
 // the navigation buttons, the sign-in controls, the "more" menu, the tray
@@ -21,6 +22,14 @@ Window {
     property bool button_LoginEnable: true
     property bool wintop: false
     property var winflags: Qt.FramelessWindowHint | Qt.WindowMinimizeButtonHint
+
+    // A window that outlives the page that asks for it, such as an invoicing
+    // window or the company selection: made in this document's context over
+    // the main window, it stays when the page is rebuilt and goes with the
+    // main window at the end. Freed once closed.
+    function createWindow(url, properties) {
+        return Dialogs.create(url, mainWindow, properties)
+    }
 
     // Selects the recommended applications in the navigation and shows them
     // in the first page area, where they open on "我的应用".

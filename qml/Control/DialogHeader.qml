@@ -11,6 +11,9 @@ Rectangle {
     property alias titleSize: titleText.font.pixelSize
     property alias titleWeight: titleText.font.weight
     property bool minimizable: false
+    // A maximise button that turns into "restore" while the window fills
+    // the screen.
+    property bool maximizable: false
     // The window buttons, for the block's own id in a window.
     property alias windowControl: windowControl
 
@@ -62,6 +65,27 @@ Rectangle {
                 console.log("close...")
                 header.closeClicked()
                 header.Window.window.close()
+            }
+        }
+
+        ImageButton {
+            id: maxImage
+
+            readonly property bool maximized: header.Window.visibility === Window.Maximized
+
+            width: 32
+            height: 24
+            text: maximized ? "还原" : "最大化"
+            source: maximized ? "qrc:/images/还原.png" : "qrc:/images/最大化.png"
+            visible: header.maximizable
+            onClicked: {
+                if (maximized) {
+                    console.log("normal...")
+                    header.Window.window.showNormal()
+                } else {
+                    console.log("max...")
+                    header.Window.window.showMaximized()
+                }
             }
         }
 

@@ -46,25 +46,26 @@ bool forEachShownItem(QQuickItem *item, const Visit &visit)
     return false;
 }
 
-QQuickItem *findOn(QQuickWindow *window, const QString &name)
+// The shown items on `window` named so, at most `limit` of them.
+QList<QQuickItem *> findOn(QQuickWindow *window, const QString &name, int limit)
 {
     // A screen reader's name first: it tells a button from the text on it.
     const char *properties[] = {nullptr, "text", "hint"};
     for (const char *property : properties) {
-        QQuickItem *found = nullptr;
+        QList<QQuickItem *> found;
         forEachShownItem(window->contentItem(), [&](QQuickItem *item) {
             if (!property && ignoredByReaders(item))
                 return false;
             const QString value = property ? item->property(property).toString()
                                            : PlitInterface::accessibleName(item);
             if (value == name)
-                found = item;
-            return found != nullptr;
+                found.append(item);
+            return found.size() == limit;
         });
-        if (found)
+        if (!found.isEmpty())
             return found;
     }
-    return nullptr;
+    return {};
 }
 
 QWindow *keyboardWindow()
@@ -153,6 +154,21 @@ QString PlitInterface::logText() const
     return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
 }
 
+QString PlitInterface::installProgram(const QString &subkey, const QString &name, const QString &value) const
+{
+    const QString program = m_dataDir.writeProgram(
+        name, "#!/bin/sh\nprintf '%s' \"$*\" > \"$0.started\"\n");
+    QSettings entries(dataPath(QStringLiteral("uninstall.ini")), QSettings::IniFormat);
+    entries.setIniCodec("UTF-8");
+    entries.setValue(subkey + QLatin1Char('/') + value, program);
+    return program;
+}
+
+bool PlitInterface::programStarted(const QString &name) const
+{
+    return QFile::exists(dataPath(name + QStringLiteral(".started")));
+}
+
 QString PlitInterface::interfaceSettingsPath()
 {
     return QSettings().fileName();
@@ -204,13 +220,46 @@ bool PlitInterface::waitForWindowGone(const QString &title, int timeoutMs)
 
 QQuickItem *PlitInterface::find(const QString &name, QQuickWindow *window)
 {
-    if (window)
-        return findOn(window, name);
-    for (QQuickWindow *shown : windows()) {
-        if (QQuickItem *item = findOn(shown, name))
+    for (QQuickWindow *shown : window ? QList<QQuickWindow *>{window} : windows()) {
+        if (QQuickItem *item = findOn(shown, name, 1).value(0))
             return item;
     }
     return nullptr;
+}
+
+QList<QQuickItem *> PlitInterface::findAll(const QString &name, QQuickWindow *window)
+{
+    QList<QQuickItem *> found;
+    for (QQuickWindow *shown : window ? QList<QQuickWindow *>{window} : windows())
+        found += findOn(shown, name, -1);
+    return found;
+}
+
+QList<QQuickItem *> PlitInterface::webViews(QQuickWindow *window)
+{
+    // Pages made by loaders are not the QObject children of the window's
+    // items: walk what is drawn.
+    QList<QQuickItem *> views;
+    QList<QQuickItem *> pending{window->contentItem()};
+    while (!pending.isEmpty()) {
+        QQuickItem *item = pending.takeFirst();
+        if (item->inherits("QQuickWebEngineView"))
+            views.append(item);
+        pending += item->childItems();
+    }
+    return views;
+}
+
+bool PlitInterface::waitForWebPages(QQuickWindow *window, int timeoutMs)
+{
+    return QTest::qWaitFor([&] {
+        const QList<QQuickItem *> views = webViews(window);
+        for (QQuickItem *view : views) {
+            if (view->property("loading").toBool() || view->property("loadProgress").toInt() < 100)
+                return false;
+        }
+        return !views.isEmpty();
+    }, timeoutMs);
 }
 
 QQuickItem *PlitInterface::waitFor(const QString &name, int timeoutMs)
@@ -223,8 +272,15 @@ QQuickItem *PlitInterface::waitFor(const QString &name, int timeoutMs)
 
 void PlitInterface::click(QQuickItem *item)
 {
+    QQuickWindow *window = item->window();
+    // A window manager gives the keyboard to the window a person clicks into.
+    QWindow *modal = QGuiApplication::modalWindow();
+    if (QGuiApplication::focusWindow() != window && (!modal || modal == window)) {
+        window->requestActivate();
+        QTest::qWaitForWindowActive(window, 1000);
+    }
     const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-    QTest::mouseClick(item->window(), Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
 }
 
 bool PlitInterface::click(const QString &name)

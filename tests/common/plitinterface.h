@@ -44,6 +44,13 @@ public:
     StandInServer &server() { return m_server; }
     QString dataPath(const QString &name) const { return m_dataDir.filePath(name); }
     QString logText() const;
+    // Installs a program as this machine's uninstall entries record it: a
+    // script at `name` in the data directory, under the entry `subkey` with
+    // the value `value` ("DisplayIcon"). Run, it leaves "<name>.started".
+    // Read at the next start().
+    QString installProgram(const QString &subkey, const QString &name,
+                           const QString &value = QStringLiteral("DisplayIcon")) const;
+    bool programStarted(const QString &name) const;
     static QString interfaceSettingsPath();
     QQmlApplicationEngine *engine() const { return m_engine.get(); }
     QQuickWindow *mainWindow() const;
@@ -57,7 +64,17 @@ public:
     // The first shown item, on `window` or else on any shown window, whose
     // accessible name, text or hint is `name`; null when there is none.
     static QQuickItem *find(const QString &name, QQuickWindow *window = nullptr);
+    // Every shown item so named, in the same order (a tile and a button may
+    // share a name).
+    static QList<QQuickItem *> findAll(const QString &name, QQuickWindow *window = nullptr);
     static QQuickItem *waitFor(const QString &name, int timeoutMs = 5000);
+
+    // The web views on `window` (WebEngineView items), and waiting until each
+    // has finished loading its page: true once all have, false when there is
+    // none or the time runs out. Pages load in the web engine's own time:
+    // give them long.
+    static QList<QQuickItem *> webViews(QQuickWindow *window);
+    static bool waitForWebPages(QQuickWindow *window, int timeoutMs = 30000);
 
     // A left click in the middle of the item, as the mouse gives it.
     static void click(QQuickItem *item);

@@ -455,6 +455,23 @@ private slots:
         QVERIFY(data.write(QStringLiteral("temp"), "a file where the directory should be"));
         QCOMPARE(IconExtractFunction().extractFrom(data.filePath(QStringLiteral("tool.exe"))), QVariant(0));
     }
+
+    void savedIconsAreShownThroughLocalFileUrls()
+    {
+        const IconExtractFunction extractor;
+        // What the launcher's tiles load: the same file again, whatever the
+        // path holds.
+        for (const QString &path : {QStringLiteral("/home/张明/temp/my tool.png"),
+                                    QStringLiteral("/tmp/a#b?c%d.png")}) {
+            const QUrl url(extractor.fileUrl(path));
+            QVERIFY2(url.isLocalFile(), qPrintable(url.toString()));
+            QCOMPARE(url.toLocalFile(), path);
+            QVERIFY(extractor.fileUrl(path).startsWith(QStringLiteral("file:///")));
+            QVERIFY(!extractor.fileUrl(path).startsWith(QStringLiteral("file:////")));
+        }
+        QCOMPARE(extractor.fileUrl(QStringLiteral("C:/Tools/temp/my.png")), QStringLiteral("file:///C:/Tools/temp/my.png"));
+        QCOMPARE(extractor.fileUrl(QString()), QString());
+    }
 };
 
 QTEST_MAIN(TestIconExtract)

@@ -27,7 +27,15 @@ struct Shot
     QStringList steps;
     // The window that must show before the picture is taken.
     const char *window;
+    // What the machine has before the start: its installed programs.
+    void (*prepare)(PlitInterface &ui) = nullptr;
 };
+
+// The print helper is installed, so that "我要开票" goes on to the companies.
+void withPrintHelper(PlitInterface &ui)
+{
+    ui.installProgram(QStringLiteral("Vanta打印助手升级版"), QStringLiteral("printhelper/prnhelper"));
+}
 
 // One line per picture.
 const Shot shots[] = {
@@ -47,6 +55,15 @@ const Shot shots[] = {
     {"settings", {"更多", "系统设置", "恢复默认目录"}, "软件设置"},
     {"settings-refused", {"更多", "系统设置", "确定"}, "Plit提示"},
     {"program-path", {"js:Qt.createComponent('qrc:/ConfigDicPanel.qml').createObject(mainWindow, {key: '开票软件'}).show()"}, "配置开票软件地址"},
+    {"news", {"新闻公告"}, "Plit云台"},
+    {"my-apps", {"推荐应用"}, "Plit云台"},
+    {"hot-apps", {"推荐应用", "热门应用"}, "Plit云台"},
+    {"add-program", {"推荐应用", "更多#2"}, "添加自定义软件"},
+    {"select-company", {"账号登录", "请输入手机号=13800000002", "请输入密码=Plit@2026", "登录", "我要开票"},
+     "选择税号", withPrintHelper},
+    {"invoicing", {"账号登录", "请输入手机号=13800000002", "请输入密码=Plit@2026", "登录", "我要开票",
+                   "下一页", "南京博远咨询有限公司 911105000007000685"},
+     "南京博远咨询有限公司 911105000007000685", withPrintHelper},
 };
 
 bool perform(PlitInterface &ui, const QString &step)
@@ -61,7 +78,12 @@ bool perform(PlitInterface &ui, const QString &step)
     const int equals = step.indexOf(QLatin1Char('='));
     if (equals > 0)
         return PlitInterface::type(step.left(equals), step.mid(equals + 1));
-    QQuickItem *item = PlitInterface::waitFor(step);
+    // "name#n": the n-th item of that name, where a tile and a button share one.
+    const int hash = step.lastIndexOf(QLatin1Char('#'));
+    const QString name = hash > 0 ? step.left(hash) : step;
+    const int nth = hash > 0 ? step.mid(hash + 1).toInt() : 1;
+    QQuickItem *item = nullptr;
+    QTest::qWaitFor([&] { return (item = PlitInterface::findAll(name).value(nth - 1)) != nullptr; }, 5000);
     if (!item)
         return false;
     PlitInterface::click(item);
@@ -99,15 +121,28 @@ int main(int argc, char *argv[])
     app.setQuitOnLastWindowClosed(false);
     const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots"));
     QDir().mkpath(folder.path());
+    // The pictures named after the folder, or all of them.
+    QStringList wanted;
+    for (int i = 2; i < argc; ++i)
+        wanted << QString::fromLocal8Bit(argv[i]);
 
     int failures = 0;
     for (const Shot &shot : shots) {
+        if (!wanted.isEmpty() && !wanted.contains(QString::fromLatin1(shot.name)))
+            continue;
         PlitInterface ui;
+        if (shot.prepare)
+            shot.prepare(ui);
         bool done = ui.start();
         for (const QString &step : shot.steps)
             done = done && perform(ui, step);
         // The notices pop up five seconds after the start.
         done = done && PlitInterface::waitForWindow(QString::fromUtf8(shot.window), 8000);
+        // Web pages load in their own time.
+        for (QQuickWindow *window : PlitInterface::windows()) {
+            if (!PlitInterface::webViews(window).isEmpty())
+                done = done && PlitInterface::waitForWebPages(window);
+        }
         // Let images load and the last frame settle.
         QTest::qWait(400);
         const QString file = folder.filePath(QString::fromLatin1(shot.name) + QStringLiteral(".png"));

@@ -443,6 +443,31 @@ private slots:
         }
     }
 
+    void invoicingPageNamesTheCompanyAndOpensItsForm()
+    {
+        const QJsonObject company = post("/api/platapi/getTaxPage", "phone=13800000002&page=2")
+                                        .json()["data"].toObject()["data"].toArray().first().toObject();
+        const QString page = QString::fromUtf8(exchange("GET", company["url"].toString()).body);
+        QVERIFY(page.contains(company["tax_name"].toString()));
+        QVERIFY(page.contains(company["tax_code"].toString()));
+        // The link opens the form in a new window; the form is sent back.
+        QVERIFY(page.contains("href=\"/invoice/issue?tax_code=" + company["tax_code"].toString()
+                              + "\" target=\"_blank\""));
+        const QString form = QString::fromUtf8(
+            exchange("GET", url("/invoice/issue?tax_code=" + company["tax_code"].toString())).body);
+        QVERIFY(form.contains("<form method=\"post\" action=\"/invoice/issue\">"));
+        const QString issued = QString::fromUtf8(
+            post("/invoice/issue", "tax_code=" + company["tax_code"].toString().toLatin1()
+                                       + "&buyer=%E6%9D%8E%E5%9B%9B&amount=100").body);
+        QVERIFY(issued.contains(company["tax_name"].toString()));
+        QVERIFY(issued.contains(QStringLiteral("李四")));
+
+        // Hostile codes come back as text.
+        const QString unknown = QString::fromUtf8(exchange("GET", url("/invoice/?tax_code=%3Cb%3E")).body);
+        QVERIFY(unknown.contains("&lt;b&gt;"));
+        QVERIFY(!unknown.contains("<b>"));
+    }
+
     void survivesMalformedRequests()
     {
         post("/api/platApi/passlog_on", "%%%&=&==&phone=%ZZ&password");

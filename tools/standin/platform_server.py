@@ -29,6 +29,7 @@ import zlib
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 import browser_pages
+import portal_pages
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -597,11 +598,13 @@ class Handler(BaseHTTPRequestHandler):
             "/api/ArticleApi/getIndexArticle": lambda: world.get_index_articles(base),
             "/api/articleapi/getDownload": lambda: world.software_page(form, base),
             "/api/Articleapi/getDownloadInfo": lambda: world.software_details(form, base),
-            "/api/ArticleApi/mini": lambda: self.news_page(base),
             "/updatefile.json": lambda: Reply(body=world.update_body),
         }
         if path in api:
             return api[path]()
+        portal = portal_pages.page(world, method, path, form, base)
+        if portal is not None:
+            return Reply(body=portal.encode("utf-8"), content_type="text/html; charset=utf-8")
         if path == "/prnhelp.exe":
             return self.file_reply(PRNHELP_SIZE, ignore_range, short_range)
         m = re.fullmatch(r"/files/gen/(\d{1,12})/[^/]+", path)
@@ -617,13 +620,6 @@ class Handler(BaseHTTPRequestHandler):
             size = (48, 48) if m.group(1) == "soft" else (320, 200)
             return Reply(body=png(size[0], size[1], (n * 37 % 256, n * 91 % 256, 200)),
                          content_type="image/png")
-        if path == "/help" or path.startswith("/help/"):
-            return html_reply("Plit云台 帮助中心", "<p>常见问题与使用说明。</p>")
-        if path == "/chat" or path.startswith("/chat/"):
-            return html_reply("Plit云台 智能助手", "<p>您好，请问有什么可以帮您？</p>")
-        if path.startswith("/invoice/"):
-            code = html_escape(form.get("tax_code", ""))
-            return html_reply("开票服务", "<p>纳税人识别号：%s</p>" % code)
         m = re.fullmatch(r"/(?:software|article)/(\d+)\.html", path)
         if m:
             return html_reply("详情 %s" % m.group(1), "<p>详细内容。</p>")
@@ -642,13 +638,6 @@ class Handler(BaseHTTPRequestHandler):
         query = urllib.parse.urlsplit(self.path).query
         token = query[len("phone="):] if query.startswith("phone=") else ""
         return html_reply("用户中心", "<p>用户校验：%s</p>" % html_escape(token[:64]))
-
-    def news_page(self, base):
-        items = "".join("<li><a href=\"%s\">%s</a></li>"
-                        % (html_escape(a.get("p_url", "").replace("{base}", base)),
-                           html_escape(a.get("title", "")))
-                        for a in self.state.world.articles)
-        return html_reply("财税资讯", "<ul>%s</ul>" % items)
 
     def if_range_holds(self, script):
         """If-Range names the version the client holds: the range is served

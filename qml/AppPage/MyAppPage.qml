@@ -1,0 +1,49 @@
+import QtQuick 2.15
+import "../Control"
+import "../Control/Invoicing.js" as Invoicing
+
+// "我的应用": every program and service configured here, the invoicing tile,
+// and "更多", which adds a program of one's own.
+Rectangle {
+    id: appArea
+
+    property var configInfo: datebaseFunction.getCurrentConfigList()
+    property int appCount: datebaseFunction.getConfigCurrent()
+    property int columnNum: 10
+    property int rowsNum: 5
+
+    function reloadModel() {
+        appCount = datebaseFunction.getConfigCurrent()
+        configInfo = datebaseFunction.getCurrentConfigList()
+    }
+
+    function openEntry(tile, entry) {
+        console.log(entry.name)
+        if (entry.name === "智能客服") {
+            tile.openAssistant()
+        } else if (entry.name === "我要开票") {
+            Invoicing.openInvoicing(tile)
+        } else if (entry.name === "更多") {
+            var window = mainWindow.createWindow("qrc:/AddPersonalApp.qml")
+            if (!window)
+                return
+            window.added.connect(recommendApp.refreshMyapppageLoader)
+            window.show()
+        } else {
+            mainFunction.btnOpenApp(entry.name)
+        }
+    }
+
+    width: 1000
+    height: 425
+
+    TileGrid {
+        anchors.fill: parent
+        anchors.margins: 10
+        model: appArea.configInfo
+        columnNum: appArea.columnNum
+        rowsNum: appArea.rowsNum
+        spacing: 2
+        onTileClicked: openEntry(tile, entry)
+    }
+}
