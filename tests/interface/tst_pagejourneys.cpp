@@ -1,9 +1,8 @@
 #include "plitinterface.h"
 #include "modalanswerer.h"
+#include "urlcatcher.h"
 
 #include <QAccessible>
-#include <QComboBox>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QQuickItem>
@@ -11,17 +10,6 @@
 #include <QSqlQuery>
 #include <QtTest>
 
-// Receives the addresses the program asks the desktop to open.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> urls;
-
-public slots:
-    void open(const QUrl &url) { urls.append(url); }
-};
 
 // What a person does with the home page, the recommended applications, the
 // company selection and the invoicing windows, against the stand-in
@@ -190,10 +178,8 @@ void PageJourneyTest::homePageShowsTheTilesOfAFreshCatalogueAndTheNews()
         return longTitle->property("hovered").toBool();
     }());
     QTRY_VERIFY(P::findAll(news[2], main).size() == 2);
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+    UrlCatcher catcher(QStringLiteral("http"));
     P::click(longTitle);
-    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
     QCOMPARE(catcher.urls, QList<QUrl>{QUrl(ui->server().baseUrl() + QStringLiteral("/article/104.html"))});
 }
 
