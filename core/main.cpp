@@ -35,7 +35,12 @@ int main(int argc, char *argv[])
     RegisterTypeToQml();
     QLoggingCategory::setFilterRules(QStringLiteral("qt.scenegraph.general=true"));
     qSetMessagePattern(QStringLiteral("%{category}: %{message}"));
+#ifdef Q_OS_WIN
+    // The renderer runs inside the program's own process there. Not on
+    // Linux: Qt WebEngine 5.15 in one process here never finishes loading
+    // a page, so the renderer keeps its own process.
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--single-process");
+#endif
 
     QQmlApplicationEngine engine;
     RegisterEngine(engine);

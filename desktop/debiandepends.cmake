@@ -36,7 +36,8 @@ endif()
 
 # Modules found on disk carry a "path"; the program's own ("Function.…",
 # "an.utility") are registered from C++ and have none, and its own folders
-# ("../Control") are compiled into the executable. The scanner also follows
+# ("../Control") and scripts are compiled into the executable (a script
+# that a script imports is reported by its bare name, "Dialogs.js"). The scanner also follows
 # the folder imports inside Qt's own modules (QtQuick.Dialogs imports "qml"
 # from its documents) and reports them as paths below a document; they have
 # no qmldir and belong to the module that holds them, which is listed too.
@@ -46,7 +47,7 @@ foreach(entry IN LISTS paths)
     string(REGEX REPLACE "^\"path\": \"(.*)\"$" "\\1" path "${entry}")
     string(FIND "${path}/" "${CPACK_PLIT_QML_SOURCE_DIR}/" inside)
     string(REGEX MATCH "\\.qml(/|$)" belowDocument "${path}")
-    if(NOT inside EQUAL 0 AND NOT belowDocument)
+    if(IS_ABSOLUTE "${path}" AND NOT inside EQUAL 0 AND NOT belowDocument)
         list(APPEND files ${path}/qmldir)
     endif()
 endforeach()

@@ -32,6 +32,10 @@ Window {
     onVisibleChanged: {
         if (visible && initialFocus)
             initialFocus.forceActiveFocus()
+        // The keys go back to the window this one was opened over, so that
+        // Escape or Return there works at once after a warning.
+        if (!visible && transientParent && transientParent.visible)
+            transientParent.requestActivate()
     }
 
     DragArea {

@@ -272,8 +272,15 @@ QQuickItem *PlitInterface::waitFor(const QString &name, int timeoutMs)
 
 void PlitInterface::click(QQuickItem *item)
 {
+    QQuickWindow *window = item->window();
+    // A window manager gives the keyboard to the window a person clicks into.
+    QWindow *modal = QGuiApplication::modalWindow();
+    if (QGuiApplication::focusWindow() != window && (!modal || modal == window)) {
+        window->requestActivate();
+        QTest::qWaitForWindowActive(window, 1000);
+    }
     const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-    QTest::mouseClick(item->window(), Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
 }
 
 bool PlitInterface::click(const QString &name)

@@ -2,10 +2,10 @@
 #include "desktop/dpi.h"
 #include "desktop/systemfunction.h"
 #include "testdatadir.h"
+#include "urlcatcher.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -13,15 +13,6 @@
 
 #include <sys/statvfs.h>
 
-// Receives the URLs the desktop is asked to open.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl &url) { urls.append(url); }
-};
 
 class TestSystemFunction : public QObject
 {
@@ -69,12 +60,10 @@ private slots:
 
     void openDirectoryOpensTheAbsolutePathAsAFileUrl()
     {
-        UrlCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        UrlCatcher catcher(QStringLiteral("file"));
         QTemporaryDir dir;
         SystemFunction system;
         system.openDirectory(dir.path());
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(catcher.urls.size(), 1);
         QCOMPARE(catcher.urls.first().toLocalFile(), dir.path());
     }
