@@ -160,6 +160,11 @@ void DownloadFile::restart()
         m_timer->start();
 }
 
+bool DownloadFile::isPaused() const
+{
+    return m_starting ? m_pauseWhenStarted : m_control->state() == DownloadControl::Paused;
+}
+
 void DownloadFile::stop()
 {
     // While the size is asked for, this ends the start.

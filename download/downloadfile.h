@@ -28,6 +28,9 @@ public:
     // The controller's last error text since the last start or restart;
     // empty when there was none.
     QString lastError() const { return m_lastError; }
+    // Paused by the centre (also when asked while the size is still being
+    // asked for) and not taken up again since.
+    bool isPaused() const;
     bool isResumed() const { return m_resume == 1; }
     QString saveFile() const { return m_saveFile; }
 

@@ -212,6 +212,12 @@ bool DownloadFunction::getDownloadStatus(QString _id)
     return m_jobs.contains(_id);
 }
 
+bool DownloadFunction::getDownloadPaused(QString _id)
+{
+    const DownloadFile *job = m_jobs.value(_id);
+    return job && job->isPaused();
+}
+
 QString DownloadFunction::getDownloadError(QString _id)
 {
     if (const DownloadFile *job = m_jobs.value(_id))

@@ -34,6 +34,9 @@ public:
     Q_INVOKABLE QString getDownloadSpeed(QString _id);
     Q_INVOKABLE void downloadFinish(QString _id);
     Q_INVOKABLE bool getDownloadStatus(QString _id);
+    // Whether the entry's download is paused: the page rebuilds its rows on
+    // every page change and learns their state from here.
+    Q_INVOKABLE bool getDownloadPaused(QString _id);
     // Why the entry's download did not start or stalled; empty when nothing
     // went wrong.
     Q_INVOKABLE QString getDownloadError(QString _id);

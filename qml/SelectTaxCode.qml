@@ -137,32 +137,13 @@ DialogWindow {
         }
     }
 
-    Row {
+    Pager {
         anchors.right: parent.right
         anchors.rightMargin: 20
         anchors.bottom: parent.bottom
         anchors.bottomMargin: 18
-        spacing: 12
-
-        UiText {
-            anchors.verticalCenter: parent.verticalCenter
-            text: selectTaxCode.currentPage + " / " + Math.max(selectTaxCode.totalPage, 1)
-            color: $fontColor6
-            font.pixelSize: 13
-        }
-
-        PagerButton {
-            id: prevBtn
-            text: "上一页"
-            enabled: selectTaxCode.currentPage > 1
-            onClicked: turnTo(selectTaxCode.currentPage - 1)
-        }
-
-        PagerButton {
-            id: nextBtn
-            text: "下一页"
-            enabled: selectTaxCode.currentPage < selectTaxCode.totalPage
-            onClicked: turnTo(selectTaxCode.currentPage + 1)
-        }
+        currentPage: selectTaxCode.currentPage
+        totalPage: selectTaxCode.totalPage
+        onTurnTo: selectTaxCode.turnTo(page)
     }
 }

@@ -6,6 +6,9 @@ ButtonBase {
     id: button
 
     property int fontSize: 15
+    // The fill, and the fill under the pointer.
+    property color color: $mainTone
+    property color hoverColor: Qt.lighter(color, 1.1)
 
     implicitWidth: 160
     implicitHeight: 34
@@ -15,8 +18,8 @@ ButtonBase {
         radius: 2
         color: !button.enabled ? $lineRectColor
              : button.pressed ? $underTone
-             : button.hovered ? Qt.lighter($mainTone, 1.1)
-             : $mainTone
+             : button.hovered ? button.hoverColor
+             : button.color
     }
 
     UiText {

@@ -201,6 +201,7 @@ private slots:
         QCOMPARE(function.getDownloadSpeed(QStringLiteral("9")), QString());
         QCOMPARE(function.getDownloadError(QStringLiteral("9")), QString());
         QVERIFY(!function.getDownloadStatus(QStringLiteral("9")));
+        QVERIFY(!function.getDownloadPaused(QStringLiteral("9")));
         function.pause(QStringLiteral("9"));
         function.stop(QStringLiteral("9"));
         function.downloadFinish(QStringLiteral("9"));
@@ -231,8 +232,11 @@ private slots:
         const QString path = StandInServer::generatedFilePath(size, QStringLiteral("twice.exe"));
         DownloadFunction function;
         function.downloadFile(QStringLiteral("3"), bed.urlOf(path), QStringLiteral("twice.exe"));
+        QVERIFY(!function.getDownloadPaused(QStringLiteral("3")));
         function.pause(QStringLiteral("3"));
+        QVERIFY(function.getDownloadPaused(QStringLiteral("3")));
         function.downloadFile(QStringLiteral("3"), bed.urlOf(path), QStringLiteral("twice.exe"));
+        QVERIFY(!function.getDownloadPaused(QStringLiteral("3")));
         QTRY_COMPARE(function.getProgress(QStringLiteral("3")), 1.0f);
         QCOMPARE(bed.requestCount(path, QStringLiteral("HEAD")), 1); // one job: one size probe
         QCOMPARE(function.findChildren<QObject *>().size(), 0); // jobs have no parent
@@ -293,6 +297,7 @@ private slots:
         function.downloadFile(id, bed.urlOf(path), QStringLiteral("probe.exe"));
         QTest::qWait(300); // releases what was let go, and time for a wrong download to run
         QCOMPARE(function.getDownloadStatus(id), !stop);
+        QCOMPARE(function.getDownloadPaused(id), !stop);
         QCOMPARE(function.getProgress(id), 0.0f);
         QCOMPARE(function.getDownloadError(id), QString());
 

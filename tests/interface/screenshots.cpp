@@ -23,7 +23,8 @@ namespace {
 struct Shot
 {
     const char *name;
-    // Clicked in turn by name; "name=text" types text into the input named so.
+    // Clicked in turn by name; "name=text" types text into the input named so;
+    // "wait:ms" lets time pass.
     QStringList steps;
     // The window that must show before the picture is taken.
     const char *window;
@@ -35,6 +36,18 @@ struct Shot
 void withPrintHelper(PlitInterface &ui)
 {
     ui.installProgram(QStringLiteral("Vanta打印助手升级版"), QStringLiteral("printhelper/prnhelper"));
+}
+
+// The catalogue's first two installers come slowly, so that a download is
+// seen running.
+void slowDownloads(PlitInterface &ui)
+{
+    const QPair<const char *, int> slow[] = {{"/files/gen/50331648/setup_12.exe", 3 << 20},
+                                             {"/files/installer/4194304/plit-helper-setup.sh", 256 << 10}};
+    for (const auto &file : slow)
+        ui.server().script(QString::fromLatin1(file.first), {{QStringLiteral("method"), QStringLiteral("GET")},
+                                                             {QStringLiteral("rate"), file.second},
+                                                             {QStringLiteral("times"), 0}});
 }
 
 // One line per picture.
@@ -64,6 +77,9 @@ const Shot shots[] = {
     {"invoicing", {"账号登录", "请输入手机号=13800000002", "请输入密码=Plit@2026", "登录", "我要开票",
                    "下一页", "南京博远咨询有限公司 911105000007000685"},
      "南京博远咨询有限公司 911105000007000685", withPrintHelper},
+    {"download-centre", {"推荐应用", "下载中心", "一键安装", "wait:2500"}, "Plit云台", slowDownloads},
+    {"download-details", {"推荐应用", "下载中心", "一键安装#2", "wait:1200", "Plit开票助手#2"}, "Plit云台",
+     slowDownloads},
 };
 
 bool perform(PlitInterface &ui, const QString &step)
@@ -74,6 +90,11 @@ bool perform(PlitInterface &ui, const QString &step)
                                   ui.mainWindow(), step.mid(3));
         expression.evaluate();
         return !expression.hasError();
+    }
+    // "wait:ms": time for something to happen that shows, a download's progress.
+    if (step.startsWith(QLatin1String("wait:"))) {
+        QTest::qWait(step.mid(5).toInt());
+        return true;
     }
     const int equals = step.indexOf(QLatin1Char('='));
     if (equals > 0)

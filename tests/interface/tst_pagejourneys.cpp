@@ -217,7 +217,7 @@ void PageJourneyTest::moreOpensTheRecommendedApplicationsOnMyApps()
     QVERIFY(checked(QStringLiteral("热门应用")));
     QVERIFY(!checked(QStringLiteral("我的应用")));
 
-    // The download centre's tab is there, still empty.
+    // The download centre's tab shows software, no tiles.
     QVERIFY(P::click(QStringLiteral("下载中心")));
     QTRY_VERIFY(tileNames(main).isEmpty());
     QVERIFY(P::pressAccessibly(QStringLiteral("我的应用")));

@@ -181,6 +181,36 @@ private slots:
         QCOMPARE(exchange("GET", url(path)).body.size(), 100000);
     }
 
+    void rateSendsTheBodySlowly()
+    {
+        const QString path = StandInServer::generatedFilePath(50000, "slow.bin");
+        m_server->script(path, {{"rate", 100000}});
+        QElapsedTimer timer;
+        timer.start();
+        const Answer a = exchange("GET", url(path));
+        QVERIFY(timer.elapsed() >= 450);
+        QCOMPARE(a.body, StandInServer::generatedBytes(0, 50000));
+    }
+
+    void theCatalogueOffersAnInstallerScript()
+    {
+        const QJsonArray entries = post("/api/articleapi/getDownload", "page=1")
+                                           .json()["data"].toObject()["data"].toArray();
+        QString soft;
+        for (const QJsonValue &entry : entries) {
+            if (entry.toObject()["id"].toInt() == 31)
+                soft = entry.toObject()["uplodesoft"].toString();
+        }
+        QVERIFY(soft.endsWith("/files/installer/4194304/plit-helper-setup.sh"));
+        const Answer whole = exchange("GET", soft);
+        QCOMPARE(whole.body.size(), 4194304);
+        QVERIFY(whole.body.startsWith("#!/bin/sh\n"));
+        QVERIFY(whole.body.endsWith("\n"));
+        const Answer part = exchange("GET", soft, {}, {{"Range", "bytes=2-8"}});
+        QCOMPARE(part.status, 206);
+        QCOMPARE(part.body, whole.body.mid(2, 7));
+    }
+
     void hangKeepsTheClientWaitingUntilItGivesUp()
     {
         m_server->script("/api/platApi/passlog_on", {{"hang", true}});

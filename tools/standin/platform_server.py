@@ -2,9 +2,10 @@
 """Stand-in for the Plit platform service and update server, on loopback.
 
 Serves the platform's form-POST API from a small world (world.json), the
-update file, the print-helper installer, generated download files with Range
-support, and plain HTML pages.  Control paths under /__control/ let tests read
-the request record and script faults.  Standard library only.
+update file, the print-helper installer, generated download files and
+installer scripts with Range support, and plain HTML pages.  Control paths
+under /__control/ let tests read the request record and script faults.
+Standard library only.
 
     python3 platform_server.py --port 0 [--world world.json] [--host 127.0.0.1]
 
@@ -13,6 +14,7 @@ to stderr.
 """
 
 import argparse
+import functools
 import hashlib
 import json
 import os
@@ -55,16 +57,75 @@ def generated(offset, length):
     return data[start:start + length]
 
 
-def png(width, height, rgb):
-    """A small solid-colour PNG image."""
+# An installer script: run, it writes its arguments to "<its path>.started"
+# and ends; comment lines pad it to the size the catalogue gives.
+INSTALLER_HEAD = (b"#!/bin/sh\n"
+                  b"# Plit stand-in installer: records how it was started.\n"
+                  b"printf '%s' \"$*\" > \"$0.started\"\n"
+                  b"exit 0\n")
+
+
+@functools.lru_cache(maxsize=4)
+def installer_script(size):
+    """The installer script padded to size bytes (at least its head)."""
+    pad = max(size - len(INSTALLER_HEAD), 0)
+    line = b"#" + b"-" * 62 + b"\n"
+    body = INSTALLER_HEAD + (line * (pad // len(line) + 1))[:pad]
+    return body[:-1] + b"\n" if pad else body
+
+
+def png(width, height, rgb, pixel=None):
+    """A small PNG image: solid rgb, or the colour pixel(x, y) at each point."""
     def chunk(kind, data):
         return (struct.pack(">I", len(data)) + kind + data
                 + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
-    row = b"\x00" + bytes(rgb) * width
+    if pixel is None:
+        rows = (b"\x00" + bytes(rgb) * width) * height
+    else:
+        rows = b"".join(b"\x00" + b"".join(bytes(pixel(x, y)) for x in range(width))
+                        for y in range(height))
     return (b"\x89PNG\r\n\x1a\n"
             + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(row * height))
+            + chunk(b"IDAT", zlib.compress(rows))
             + chunk(b"IEND", b""))
+
+
+WHITE = (255, 255, 255)
+
+
+def software_icon(size, rgb):
+    """A catalogue icon: a rounded tile in rgb holding a white sheet."""
+    r = size // 6
+    def pixel(x, y):
+        cx = min(max(x, r), size - 1 - r)
+        cy = min(max(y, r), size - 1 - r)
+        if (x - cx) ** 2 + (y - cy) ** 2 > r * r:
+            return WHITE
+        if size * 0.28 <= x < size * 0.72 and size * 0.2 <= y < size * 0.8:
+            line = int((y - size * 0.2) / (size * 0.1))
+            if line % 2 == 1 and size * 0.36 <= x < size * (0.64 - 0.08 * (line // 2 % 2)):
+                return rgb
+            return WHITE
+        return rgb
+    return png(size, size, rgb, pixel)
+
+
+def software_screenshot(width, height, rgb):
+    """A screenshot of a program: a title band in rgb over a light window
+    with a side bar, lines of text and a button."""
+    light = tuple(min(c + (255 - c) * 4 // 5, 255) for c in rgb)
+    def pixel(x, y):
+        if y < 22:
+            return rgb
+        if x < 70:
+            return light if (y - 34) % 24 >= 12 or y < 34 else (236, 240, 246)
+        if width - 80 <= x < width - 20 and height - 34 <= y < height - 16:
+            return rgb
+        line = (y - 40) // 18
+        if y >= 40 and (y - 40) % 18 < 6 and line < 6 and 86 <= x < width - 30 - (line * 37) % 90:
+            return (208, 214, 224)
+        return (248, 249, 252)
+    return png(width, height, rgb, pixel)
 
 
 def log(*parts):
@@ -104,6 +165,7 @@ class Reply:
         self.headers = {"Content-Type": content_type}
         self.body = body
         self.generated = None  # (start, end) of a generated file
+        self.source = generated  # its bytes: source(offset, length)
 
     @property
     def length(self):
@@ -119,7 +181,7 @@ class Reply:
         pos = self.generated[0]
         while remaining > 0:
             n = min(CHUNK, remaining)
-            yield generated(pos, n)
+            yield self.source(pos, n)
             pos += n
             remaining -= n
 
@@ -304,7 +366,8 @@ class World:
 
     @staticmethod
     def software_url(s, base):
-        return "%s/files/gen/%d/%s" % (base, s["size"], urllib.parse.quote(s["file"]))
+        kind = "installer" if s.get("installer") else "gen"
+        return "%s/files/%s/%d/%s" % (base, kind, s["size"], urllib.parse.quote(s["file"]))
 
     def software_row(self, s, base):
         return {"id": s["id"], "title": s["title"], "shortitle": s["version"],
@@ -524,7 +587,7 @@ class Handler(BaseHTTPRequestHandler):
             reply.headers[str(name)] = str(value)
         self.send(reply, method, drop_after=script.get("drop_after"),
                   no_length=bool(script.get("no_length")), stall_after=script.get("stall_after"),
-                  short_by=int(script.get("short_by", 0)))
+                  short_by=int(script.get("short_by", 0)), rate=script.get("rate"))
 
     def hang(self):
         """Never answer: wait until the client closes the connection or the
@@ -541,7 +604,8 @@ class Handler(BaseHTTPRequestHandler):
                 except OSError:
                     return
 
-    def send(self, reply, method, drop_after=None, no_length=False, stall_after=None, short_by=0):
+    def send(self, reply, method, drop_after=None, no_length=False, stall_after=None, short_by=0,
+             rate=None):
         self.send_response(reply.status)
         for name, value in reply.headers.items():
             self.send_header(name, value)
@@ -564,7 +628,11 @@ class Handler(BaseHTTPRequestHandler):
         if stall_after is not None:
             limit = max(int(stall_after), 0)
         for chunk in reply.chunks(limit):
-            self.wfile.write(chunk)
+            if rate:
+                if not self.write_slowly(chunk, rate):
+                    return
+            else:
+                self.wfile.write(chunk)
         if stall_after is not None:
             # The connection stays open and silent until the client gives up.
             self.wfile.flush()
@@ -576,6 +644,18 @@ class Handler(BaseHTTPRequestHandler):
                 self.connection.shutdown(socket.SHUT_RDWR)
             except OSError:
                 pass
+
+    def write_slowly(self, data, rate):
+        """Writes data at about rate bytes a second, a twentieth of a second's
+        worth at a time; False when the server stops meanwhile."""
+        piece = max(int(rate) // 20, 1)
+        for pos in range(0, len(data), piece):
+            self.wfile.write(data[pos:pos + piece])
+            self.wfile.flush()
+            if self.state.stopping.wait(0.05):
+                self.close_connection = True
+                return False
+        return True
 
     def route(self, method, path, form, script):
         world = self.state.world
@@ -614,12 +694,22 @@ class Handler(BaseHTTPRequestHandler):
             if size > MAX_GENERATED:
                 return text_reply("file too large", 404)
             return self.file_reply(size, ignore_range, short_range)
+        m = re.fullmatch(r"/files/installer/(\d{1,9})/[^/]+", path)
+        if m:
+            size = int(m.group(1))
+            if size > MAX_BODY:
+                return text_reply("file too large", 404)
+            body = installer_script(size)
+            reply = self.file_reply(len(body), ignore_range, short_range)
+            reply.source = lambda offset, length: body[offset:offset + length]
+            return reply
         m = re.fullmatch(r"/images/(soft|shot)/(\d+)(?:-(\d+))?\.png", path)
         if m:
             n = int(m.group(2)) * 7 + int(m.group(3) or 0) * 53
-            size = (48, 48) if m.group(1) == "soft" else (320, 200)
-            return Reply(body=png(size[0], size[1], (n * 37 % 256, n * 91 % 256, 200)),
-                         content_type="image/png")
+            rgb = (n * 37 % 200, n * 91 % 200, 200)
+            image = (software_icon(48, rgb) if m.group(1) == "soft"
+                     else software_screenshot(320, 200, rgb))
+            return Reply(body=image, content_type="image/png")
         m = re.fullmatch(r"/(?:software|article)/(\d+)\.html", path)
         if m:
             return html_reply("详情 %s" % m.group(1), "<p>详细内容。</p>")

@@ -1,0 +1,23 @@
+import QtQuick 2.15
+
+// A thin progress bar: `value` from 0 (empty) to 1 (full). A screen reader
+// reads it as a progress bar with its percentage.
+Rectangle {
+    id: bar
+
+    property real value: 0
+
+    implicitWidth: 200
+    implicitHeight: 6
+    radius: height / 2
+    color: $lineColor
+    Accessible.role: Accessible.ProgressBar
+    Accessible.name: Math.floor(Math.min(Math.max(value, 0), 1) * 100) + "%"
+
+    Rectangle {
+        width: parent.width * Math.min(Math.max(bar.value, 0), 1)
+        height: parent.height
+        radius: parent.radius
+        color: $mainTone
+    }
+}
