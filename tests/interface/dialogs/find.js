@@ -1,5 +1,3 @@
-.pragma library
-
 // Finds what a window shows the way a person names it: the first shown item
 // under `root` whose accessible name, text or hint is `name`.
 function byName(root, name) {
