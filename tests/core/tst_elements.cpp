@@ -124,17 +124,6 @@ private slots:
         QCOMPARE(signalsOf(*element->metaObject()), signalList);
     }
 
-    void configModelTypeIsForTheBackendOnly()
-    {
-        ConfigModel model;
-        QSignalSpy changed(&model, &ConfigModel::typeChanged);
-        QCOMPARE(model.type(), 0);
-        model.setType(1);
-        QCOMPARE(model.type(), 1);
-        QCOMPARE(changed.count(), 1);
-        QVERIFY(!model.property("type").isValid());
-    }
-
     void settersNotifyOrNotAsBefore_data()
     {
         QTest::addColumn<QString>("className");
