@@ -139,19 +139,6 @@ private slots:
         QCOMPARE(function.getDownloadInfoListTotalPageCount(), 0);
     }
 
-    void theStandInCatalogueListsDownloadableEntries()
-    {
-        DownloadFunction function;
-        const QVariantList list = function.getDownloadInfoList();
-        QVERIFY(!list.isEmpty());
-        for (const QVariant &value : list) {
-            const auto *entry = value.value<DownloadFileModel *>();
-            QVERIFY(entry);
-            QVERIFY(!entry->id().isEmpty());
-        }
-        DownloadTestBed::release(list);
-    }
-
     void theDetailsCarryThePictures()
     {
         scriptJson(detailPath, detailReply({
