@@ -45,24 +45,18 @@ class AccountTest : public QObject
     Q_OBJECT
 
 private:
-    QScopedPointer<StandInServer> m_server;
+    QScopedPointer<StandInServer> m_server{new StandInServer};
     QScopedPointer<FreshDatabase> m_database;
 
 private slots:
-    void initTestCase()
-    {
-        m_server.reset(new StandInServer);
-        QVERIFY(m_server->isRunning());
-    }
-
     void cleanupTestCase()
     {
         VantaFunction::setTaxCodeFromPhoneNo({});
-        m_server.reset();
     }
 
     void init()
     {
+        QVERIFY(m_server->isRunning());
         m_server->reset();
         m_database.reset(new FreshDatabase);
         m_database->dir().makeCurrent();

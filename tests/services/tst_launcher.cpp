@@ -20,7 +20,7 @@ class LauncherTest : public QObject
     Q_OBJECT
 
 private:
-    QScopedPointer<StandInServer> m_server;
+    QScopedPointer<StandInServer> m_server{new StandInServer};
     QScopedPointer<FreshDatabase> m_database;
 
     // A small program that leaves "<name>.started" with its working directory
@@ -48,19 +48,9 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        m_server.reset(new StandInServer);
-        QVERIFY(m_server->isRunning());
-    }
-
-    void cleanupTestCase()
-    {
-        m_server.reset();
-    }
-
     void init()
     {
+        QVERIFY(m_server->isRunning());
         m_server->reset();
         m_database.reset(new FreshDatabase);
         MainFunction::launchPaths.clear();

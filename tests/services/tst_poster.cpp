@@ -35,7 +35,7 @@ private:
     int articleRequests() const { return m_server->requests("/api/ArticleApi/getArticle").size(); }
 
     QScopedPointer<TestDataDir> m_dir;
-    QScopedPointer<StandInServer> m_server;
+    QScopedPointer<StandInServer> m_server{new StandInServer};
 
     void setAge(const QString &name, int minutes)
     {
@@ -46,19 +46,9 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        m_server.reset(new StandInServer);
-        QVERIFY(m_server->isRunning());
-    }
-
-    void cleanupTestCase()
-    {
-        m_server.reset();
-    }
-
     void init()
     {
+        QVERIFY(m_server->isRunning());
         m_server->reset();
         m_dir.reset(new TestDataDir);
     }

@@ -38,23 +38,17 @@ class VantaFunctionTest : public QObject
     Q_OBJECT
 
 private:
-    QScopedPointer<StandInServer> m_server;
+    QScopedPointer<StandInServer> m_server{new StandInServer};
 
 private slots:
-    void initTestCase()
-    {
-        m_server.reset(new StandInServer);
-        QVERIFY(m_server->isRunning());
-    }
-
     void cleanupTestCase()
     {
         VantaFunction::setTaxCodeFromPhoneNo({});
-        m_server.reset();
     }
 
     void init()
     {
+        QVERIFY(m_server->isRunning());
         m_server->reset();
     }
 
