@@ -190,8 +190,10 @@ private slots:
             "phone=13800000002&key=k-42&code=123456&types=1010&ip="));
     }
 
-    void rememberedCredentialsSignInSilently()
+    void rememberedCredentialsSignInSilentlyAndNoneNever()
     {
+        QCOMPARE(MainFunction().btnAutoLogin(), QString());
+        QVERIFY(m_server->requests("/api/platApi/passlog_on").isEmpty());
         {
             MainFunction account;
             QCOMPARE(account.btnLoginPassword(kDemoPhone, kDemoPassword, true),
@@ -207,13 +209,6 @@ private slots:
         QCOMPARE(again.btnAutoLogin(), QStringLiteral("OK"));
         QVERIFY(again.getLoginStatus());
         QCOMPARE(m_server->requests("/api/platApi/passlog_on").size(), 1);
-    }
-
-    void noSettingsFileMeansNoSilentSignIn()
-    {
-        MainFunction account;
-        QCOMPARE(account.btnAutoLogin(), QString());
-        QVERIFY(m_server->requests("/api/platApi/passlog_on").isEmpty());
     }
 
     void failedSignInWritesNoCredentials()
