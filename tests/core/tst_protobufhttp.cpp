@@ -90,7 +90,7 @@ private slots:
     void replyBodyIsReturnedWhateverTheStatus()
     {
         const QString path = QStringLiteral("/api/platapi/getTaxPage");
-        m_server->script(path, {{"status", 500}, {"body", QStringLiteral("服务器错误")}});
+        m_server->script(path, {{"status", 500}, {"body", "服务器错误"}});
         QString result = QStringLiteral("stale");
         protobufHttp(m_server->baseUrl() + path, QStringLiteral("phone=1"), result);
         QCOMPARE(result, QStringLiteral("服务器错误"));
@@ -195,8 +195,7 @@ private slots:
         QTRY_COMPARE(m_server->requests(path).size(), 1);
         QCOMPARE(lastRequest(path).value("body").toString(),
                  QStringLiteral("types=1020&summary=open a%26b&phone=13800138000&userid=42"
-                                "&tax_code=91110000X&mac=AA:BB:CC:DD:EE:FF&ip=%1&edition=2.0.0.2")
-                     .arg(ip()));
+                                "&tax_code=91110000X&mac=AA:BB:CC:DD:EE:FF&ip=%1&edition=2.0.0.2").arg(ip()));
         LogFunction().log(QStringLiteral("1000"), QStringLiteral("x"));
         QTRY_COMPARE(m_server->requests(path).size(), 2);
         QCOMPARE(lastRequest(path).value("body").toString(),

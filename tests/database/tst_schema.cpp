@@ -97,8 +97,7 @@ private slots:
         const QStringList names = takeNames(fresh.db().getConfigList());
         QCOMPARE(names.count(QStringLiteral("智能客服")), 1);
         QCOMPARE(names.last(), QStringLiteral("智能客服"));
-        QCOMPARE(takeNames(fresh.db().getTopConfigList()),
-                 QStringList({"我要开票", "智能客服", "更多"}));
+        QCOMPARE(takeNames(fresh.db().getTopConfigList()), QStringList({"我要开票", "智能客服", "更多"}));
     }
 
     void isTableExistOnlyForTables()

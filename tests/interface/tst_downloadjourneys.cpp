@@ -99,9 +99,7 @@ private:
     // Serves entry `path`'s file at `bytesPerSecond` from now on.
     void slowDown(const QString &path, int bytesPerSecond) const
     {
-        ui->server().script(path, {{QStringLiteral("method"), QStringLiteral("GET")},
-                                   {QStringLiteral("rate"), bytesPerSecond},
-                                   {QStringLiteral("times"), 0}});
+        ui->server().script(path, {{"method", "GET"}, {"rate", bytesPerSecond}, {"times", 0}});
     }
 
 private slots:
@@ -199,8 +197,7 @@ private slots:
         openDownloadCentre();
         const QString title = QStringLiteral("增值税发票开票软件(税务UKey版)");
         const QString path = QStringLiteral("/files/gen/50331648/setup_12.exe");
-        ui->server().script(path, {{QStringLiteral("method"), QStringLiteral("GET")},
-                                   {QStringLiteral("stall_after"), 300000}});
+        ui->server().script(path, {{"method", "GET"}, {"stall_after", 300000}});
         slowDown(path, 256 * 1024);
         QQuickItem *row = rowOf(title);
         QVERIFY(row);

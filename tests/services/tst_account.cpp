@@ -196,8 +196,7 @@ private slots:
         QVERIFY(m_server->requests("/api/platApi/passlog_on").isEmpty());
         {
             MainFunction account;
-            QCOMPARE(account.btnLoginPassword(kDemoPhone, kDemoPassword, true),
-                     QStringLiteral("OK"));
+            QCOMPARE(account.btnLoginPassword(kDemoPhone, kDemoPassword, true), QStringLiteral("OK"));
         }
         const ConfigFunction::Credentials saved = ConfigFunction::readCredentials();
         QCOMPARE(saved.phone, kDemoPhone);

@@ -87,8 +87,7 @@ private slots:
 
     void recordsRequestsWithDecodedFormAndKeepsPlusSigns()
     {
-        post("/api/platApi/messageSave",
-             "msgtypes=1&summary=a+b %E5%A5%BD 好&phone=13800000002&types=1016");
+        post("/api/platApi/messageSave", "msgtypes=1&summary=a+b %E5%A5%BD 好&phone=13800000002&types=1016");
         exchange("GET", url("/api/platApi/getServtime?x=1"));
         const QJsonArray all = m_server->requests();
         QCOMPARE(all.size(), 2);
@@ -110,8 +109,7 @@ private slots:
 
     void scriptedStatusAndBodyServeTheGivenTimesThenTheNormalAnswer()
     {
-        m_server->script("/api/platApi/sendLog",
-                         {{"status", 500}, {"body", "not json"}, {"times", 2}});
+        m_server->script("/api/platApi/sendLog", {{"status", 500}, {"body", "not json"}, {"times", 2}});
         m_server->script("/api/platApi/sendLog", {{"json", QJsonObject{{"states", false}}}});
         for (int i = 0; i < 2; ++i) {
             const Answer a = post("/api/platApi/sendLog", "types=1");
