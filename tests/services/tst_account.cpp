@@ -259,45 +259,34 @@ private slots:
                  QStringLiteral("13800000009"));
     }
 
-    void resetResults_data()
+    // The reset and feedback windows show what these calls give back.
+    void resetAndFeedbackResults_data()
     {
+        QTest::addColumn<bool>("reset");
         QTest::addColumn<QJsonObject>("answer");
         QTest::addColumn<QString>("result");
-        QTest::newRow("ok") << reply({{"states", true}, {"status", 1}}) << "OK";
-        QTest::newRow("locked") << reply({{"states", true}, {"status", 0}}) << "此用户已锁定";
-        QTest::newRow("refused") << reply({{"states", false}, {"msg", "两次密码不一致"}}) << "两次密码不一致";
-        QTest::newRow("refused with msg OK") << reply({{"states", false}, {"msg", "OK"}}) << "重置失败";
-        QTest::newRow("no status") << reply({{"states", true}}) << "重置失败";
-        QTest::newRow("not json") << QJsonObject{{"body", "oops"}} << "重置失败";
+        QTest::newRow("reset ok") << true << reply({{"states", true}, {"status", 1}}) << "OK";
+        QTest::newRow("reset locked") << true << reply({{"states", true}, {"status", 0}}) << "此用户已锁定";
+        QTest::newRow("reset refused") << true << reply({{"states", false}, {"msg", "两次密码不一致"}}) << "两次密码不一致";
+        QTest::newRow("reset refused with msg OK") << true << reply({{"states", false}, {"msg", "OK"}}) << "重置失败";
+        QTest::newRow("reset without status") << true << reply({{"states", true}}) << "重置失败";
+        QTest::newRow("reset not json") << true << QJsonObject{{"body", "oops"}} << "重置失败";
+        QTest::newRow("feedback ok") << false << reply({{"states", true}}) << "OK";
+        QTest::newRow("feedback refused") << false << reply({{"states", false}, {"msg", "内容为空"}}) << "内容为空";
+        QTest::newRow("feedback refused with msg OK") << false << reply({{"states", false}, {"msg", "OK"}}) << "提交失败";
+        QTest::newRow("feedback without states") << false << reply({{"msg", "x"}}) << "";
+        QTest::newRow("feedback not json") << false << QJsonObject{{"body", "oops"}} << "返回json解析失败";
     }
 
-    void resetResults()
+    void resetAndFeedbackResults()
     {
+        QFETCH(bool, reset);
         QFETCH(QJsonObject, answer);
         QFETCH(QString, result);
-        m_server->script("/api/platApi/ResetPassword", answer);
+        m_server->script(reset ? "/api/platApi/ResetPassword" : "/api/platApi/messageSave", answer);
         MainFunction account;
-        QCOMPARE(account.btnResetPassword("1", "2", "p", "p"), result);
-    }
-
-    void feedbackResults_data()
-    {
-        QTest::addColumn<QJsonObject>("answer");
-        QTest::addColumn<QString>("result");
-        QTest::newRow("ok") << reply({{"states", true}}) << "OK";
-        QTest::newRow("refused") << reply({{"states", false}, {"msg", "内容为空"}}) << "内容为空";
-        QTest::newRow("refused with msg OK") << reply({{"states", false}, {"msg", "OK"}}) << "提交失败";
-        QTest::newRow("no states") << reply({{"msg", "x"}}) << "";
-        QTest::newRow("not json") << QJsonObject{{"body", "oops"}} << "返回json解析失败";
-    }
-
-    void feedbackResults()
-    {
-        QFETCH(QJsonObject, answer);
-        QFETCH(QString, result);
-        m_server->script("/api/platApi/messageSave", answer);
-        MainFunction account;
-        QCOMPARE(account.btnSuggestionInfo("1", "意见", "13800000002"), result);
+        QCOMPARE(reset ? account.btnResetPassword("1", "2", "p", "p")
+                       : account.btnSuggestionInfo("1", "意见", "13800000002"), result);
     }
 
     void feedbackIsCutTo200Characters()
