@@ -22,15 +22,6 @@ class RecordsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void versionAndDateAreWrittenAndRead()
-    {
-        FreshDatabase fresh;
-        QVERIFY(fresh.db().setVersion("2.1.0.0"));
-        QCOMPARE(fresh.db().getVersion(), QStringLiteral("2.1.0.0"));
-        QVERIFY(fresh.db().updateDatabaseDate("2024-3-10"));
-        QCOMPARE(fresh.db().getdateDatabaseDate(), QStringLiteral("2024-3-10"));
-    }
-
     void missingDateRowReadsAsToday()
     {
         FreshDatabase fresh;
