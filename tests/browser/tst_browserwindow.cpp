@@ -101,16 +101,14 @@ private slots:
         QCOMPARE(window->tabWidget()->tabText(0), QStringLiteral("(Untitled)"));
 
         window->tabWidget()->setUrl(page(QStringLiteral("News")));
-        QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("News - Plit Browser"),
-                                  WebTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("News - Plit Browser"), WebTimeoutMs);
         QCOMPARE(window->tabWidget()->tabToolTip(0), QStringLiteral("News"));
         QCOMPARE(window->tabWidget()->tabBar()->tabData(0).toUrl(), page(QStringLiteral("News")));
 
         // A tab in the background does not name the window until it is current.
         WebView *other = window->tabWidget()->createBackgroundTab();
         other->setUrl(page(QStringLiteral("Other")));
-        QTRY_COMPARE_WITH_TIMEOUT(window->tabWidget()->tabText(1), QStringLiteral("Other"),
-                                  WebTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(window->tabWidget()->tabText(1), QStringLiteral("Other"), WebTimeoutMs);
         QCOMPARE(window->windowTitle(), QStringLiteral("News - Plit Browser"));
         QCOMPARE(window->currentTab(), window->tabWidget()->widget(0));
         window->tabWidget()->nextTab();
@@ -186,7 +184,7 @@ private slots:
 
     void tabMenuOffersTabItemsOnlyOnATab()
     {
-        BrowserWindow *window = windowWithPages({QStringLiteral("One"), QStringLiteral("Two")});
+        BrowserWindow *window = windowWithPages({"One", "Two"});
         QVERIFY(window);
         QTabBar *bar = window->tabWidget()->tabBar();
         QStringList onTab;
@@ -263,8 +261,7 @@ private slots:
         QCOMPARE(host->windows().size(), 1);
         BrowserWindow *window = host->windows().first();
         QVERIFY(window->isVisible());
-        QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("News - Plit Browser"),
-                                  WebTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("News - Plit Browser"), WebTimeoutMs);
 
         // A second call opens another window of the same host.
         function.openBrower(page(QStringLiteral("Second")).toString());

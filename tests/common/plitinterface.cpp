@@ -156,8 +156,7 @@ QString PlitInterface::logText() const
 
 QString PlitInterface::installProgram(const QString &subkey, const QString &name, const QString &value) const
 {
-    const QString program = m_dataDir.writeProgram(
-        name, "#!/bin/sh\nprintf '%s' \"$*\" > \"$0.started\"\n");
+    const QString program = m_dataDir.writeProgram(name, "#!/bin/sh\nprintf '%s' \"$*\" > \"$0.started\"\n");
     QSettings entries(dataPath(QStringLiteral("uninstall.ini")), QSettings::IniFormat);
     entries.setIniCodec("UTF-8");
     entries.setValue(subkey + QLatin1Char('/') + value, program);

@@ -110,8 +110,7 @@ void StandInServer::script(const QString &path, const QJsonObject &reply) const
 {
     QJsonObject body = reply;
     body.insert(QStringLiteral("path"), path);
-    control("POST", QStringLiteral("/__control/script"),
-            QJsonDocument(body).toJson(QJsonDocument::Compact));
+    control("POST", QStringLiteral("/__control/script"), QJsonDocument(body).toJson(QJsonDocument::Compact));
 }
 
 void StandInServer::reset() const
@@ -129,16 +128,14 @@ void StandInServer::unscript() const
 
 void StandInServer::setUpdateVersion(const QString &version) const
 {
-    const QJsonObject body{{QStringLiteral("version"), version}};
-    control("POST", QStringLiteral("/__control/update"),
-            QJsonDocument(body).toJson(QJsonDocument::Compact));
+    const QJsonObject body{{"version", version}};
+    control("POST", QStringLiteral("/__control/update"), QJsonDocument(body).toJson(QJsonDocument::Compact));
 }
 
 void StandInServer::setUpdateBody(const QByteArray &raw) const
 {
-    const QJsonObject body{{QStringLiteral("raw"), QString::fromUtf8(raw)}};
-    control("POST", QStringLiteral("/__control/update"),
-            QJsonDocument(body).toJson(QJsonDocument::Compact));
+    const QJsonObject body{{"raw", QString::fromUtf8(raw)}};
+    control("POST", QStringLiteral("/__control/update"), QJsonDocument(body).toJson(QJsonDocument::Compact));
 }
 
 QByteArray StandInServer::generatedBytes(qint64 offset, qint64 length)

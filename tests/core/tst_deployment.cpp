@@ -13,119 +13,108 @@ class DeploymentTest : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-
-    void dataDirectoryIsTheOneNamedInTheEnvironment();
-    void portableCopyKeepsItsDataBesideTheProgram();
-    void userDataFolderIsMadeInTheApplicationDataLocation();
-    void logStaysInAWritableWorkingDirectory();
-    void logMovesToTheDataDirectoryWhenTheWorkingDirectoryIsGone();
-    void aboutTextsComeFromTheEnvironmentOrTheBuild();
-
 private:
     QTemporaryDir m_home;
     QString m_startDir;
-};
 
-void DeploymentTest::initTestCase()
-{
-    // As start-up names the program: the user's data location depends on it.
-    QCoreApplication::setOrganizationName(QStringLiteral("QtProject"));
-    QCoreApplication::setApplicationName(QStringLiteral("Gallery"));
-    QVERIFY(m_home.isValid());
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("data"))));
-    m_startDir = QDir::currentPath();
-}
+private slots:
+    void initTestCase()
+    {
+        // As start-up names the program: the user's data location depends on it.
+        QCoreApplication::setOrganizationName(QStringLiteral("QtProject"));
+        QCoreApplication::setApplicationName(QStringLiteral("Gallery"));
+        QVERIFY(m_home.isValid());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("data"))));
+        m_startDir = QDir::currentPath();
+    }
 
-void DeploymentTest::init()
-{
-    qunsetenv("PLIT_DATA_DIR");
-}
+    void init()
+    {
+        qunsetenv("PLIT_DATA_DIR");
+    }
 
-void DeploymentTest::cleanup()
-{
-    qInstallMessageHandler(nullptr);
-    QDir::setCurrent(m_startDir);
-    qunsetenv("PLIT_DATA_DIR");
-}
+    void cleanup()
+    {
+        qInstallMessageHandler(nullptr);
+        QDir::setCurrent(m_startDir);
+        qunsetenv("PLIT_DATA_DIR");
+    }
 
-void DeploymentTest::dataDirectoryIsTheOneNamedInTheEnvironment()
-{
-    QTemporaryDir dir;
-    qputenv("PLIT_DATA_DIR", QFile::encodeName(dir.path() + QStringLiteral("/data/")));
-    QCOMPARE(Deployment::dataDir(), dir.path() + QStringLiteral("/data"));
-    QCOMPARE(Deployment::dataPath(QStringLiteral("System.ini")), dir.path() + QStringLiteral("/data/System.ini"));
+    void dataDirectoryIsTheOneNamedInTheEnvironment()
+    {
+        QTemporaryDir dir;
+        qputenv("PLIT_DATA_DIR", QFile::encodeName(dir.path() + QStringLiteral("/data/")));
+        QCOMPARE(Deployment::dataDir(), dir.path() + QStringLiteral("/data"));
+        QCOMPARE(Deployment::dataPath(QStringLiteral("System.ini")), dir.path() + QStringLiteral("/data/System.ini"));
 
-    // A relative name is taken from the working directory at start.
-    QDir::setCurrent(dir.path());
-    qputenv("PLIT_DATA_DIR", "here/../there");
-    QCOMPARE(Deployment::dataDir(), QDir::currentPath() + QStringLiteral("/there"));
-}
+        // A relative name is taken from the working directory at start.
+        QDir::setCurrent(dir.path());
+        qputenv("PLIT_DATA_DIR", "here/../there");
+        QCOMPARE(Deployment::dataDir(), QDir::currentPath() + QStringLiteral("/there"));
+    }
 
-void DeploymentTest::portableCopyKeepsItsDataBesideTheProgram()
-{
-    QVERIFY(QFileInfo(QCoreApplication::applicationDirPath()).isWritable());
-    QCOMPARE(Deployment::dataDir(), QCoreApplication::applicationDirPath());
-    QVERIFY(!QFileInfo::exists(m_home.filePath(QStringLiteral("data/QtProject/Gallery/Plit"))));
-}
+    void portableCopyKeepsItsDataBesideTheProgram()
+    {
+        QVERIFY(QFileInfo(QCoreApplication::applicationDirPath()).isWritable());
+        QCOMPARE(Deployment::dataDir(), QCoreApplication::applicationDirPath());
+        QVERIFY(!QFileInfo::exists(m_home.filePath(QStringLiteral("data/QtProject/Gallery/Plit"))));
+    }
 
-void DeploymentTest::userDataFolderIsMadeInTheApplicationDataLocation()
-{
-    const QString expected = m_home.filePath(QStringLiteral("data/QtProject/Gallery/Plit"));
-    QCOMPARE(Deployment::userDataDir(), expected);
-    QVERIFY(QFileInfo(expected).isDir());
-    // A second call finds it there.
-    QCOMPARE(Deployment::userDataDir(), expected);
-}
+    void userDataFolderIsMadeInTheApplicationDataLocation()
+    {
+        const QString expected = m_home.filePath(QStringLiteral("data/QtProject/Gallery/Plit"));
+        QCOMPARE(Deployment::userDataDir(), expected);
+        QVERIFY(QFileInfo(expected).isDir());
+        // A second call finds it there.
+        QCOMPARE(Deployment::userDataDir(), expected);
+    }
 
-void DeploymentTest::logStaysInAWritableWorkingDirectory()
-{
-    QTemporaryDir work;
-    QTemporaryDir data;
-    qputenv("PLIT_DATA_DIR", QFile::encodeName(data.path()));
-    QDir::setCurrent(work.path());
-    QCOMPARE(Deployment::logFilePath(), QStringLiteral("log.txt"));
-
-    qInstallMessageHandler(logMessageHandler);
-    qDebug("into the working directory");
-    QVERIFY(QFile::exists(work.filePath(QStringLiteral("log.txt"))));
-    QVERIFY(!QFile::exists(data.filePath(QStringLiteral("log.txt"))));
-}
-
-void DeploymentTest::logMovesToTheDataDirectoryWhenTheWorkingDirectoryIsGone()
-{
-    QTemporaryDir data;
-    qputenv("PLIT_DATA_DIR", QFile::encodeName(data.path()));
+    void logStaysInAWritableWorkingDirectory()
     {
         QTemporaryDir work;
+        QTemporaryDir data;
+        qputenv("PLIT_DATA_DIR", QFile::encodeName(data.path()));
         QDir::setCurrent(work.path());
-    } // removed under our feet: nothing can be written there any more
+        QCOMPARE(Deployment::logFilePath(), QStringLiteral("log.txt"));
 
-    QCOMPARE(Deployment::logFilePath(), data.filePath(QStringLiteral("log.txt")));
-    qInstallMessageHandler(logMessageHandler);
-    qDebug("kept all the same");
-    QFile log(data.filePath(QStringLiteral("log.txt")));
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    QVERIFY(log.readAll().contains(" kept all the same ("));
-}
+        qInstallMessageHandler(logMessageHandler);
+        qDebug("into the working directory");
+        QVERIFY(QFile::exists(work.filePath(QStringLiteral("log.txt"))));
+        QVERIFY(!QFile::exists(data.filePath(QStringLiteral("log.txt"))));
+    }
 
-void DeploymentTest::aboutTextsComeFromTheEnvironmentOrTheBuild()
-{
-    qunsetenv("PLIT_SERVICE_HOTLINE");
-    qunsetenv("PLIT_COPYRIGHT");
-    QCOMPARE(Deployment::serviceHotline(), QStringLiteral(PLIT_DEFAULT_SERVICE_HOTLINE));
-    QCOMPARE(Deployment::copyrightLine(), QStringLiteral(PLIT_DEFAULT_COPYRIGHT));
+    void logMovesToTheDataDirectoryWhenTheWorkingDirectoryIsGone()
+    {
+        QTemporaryDir data;
+        qputenv("PLIT_DATA_DIR", QFile::encodeName(data.path()));
+        {
+            QTemporaryDir work;
+            QDir::setCurrent(work.path());
+        } // removed under our feet: nothing can be written there any more
 
-    qputenv("PLIT_SERVICE_HOTLINE", "021-5555 0101");
-    qputenv("PLIT_COPYRIGHT", QStringLiteral("© 2026 某某科技").toUtf8());
-    QCOMPARE(Deployment::serviceHotline(), QStringLiteral("021-5555 0101"));
-    QCOMPARE(Deployment::copyrightLine(), QStringLiteral("© 2026 某某科技"));
-    qunsetenv("PLIT_SERVICE_HOTLINE");
-    qunsetenv("PLIT_COPYRIGHT");
-}
+        QCOMPARE(Deployment::logFilePath(), data.filePath(QStringLiteral("log.txt")));
+        qInstallMessageHandler(logMessageHandler);
+        qDebug("kept all the same");
+        QFile log(data.filePath(QStringLiteral("log.txt")));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains(" kept all the same ("));
+    }
+
+    void aboutTextsComeFromTheEnvironmentOrTheBuild()
+    {
+        qunsetenv("PLIT_SERVICE_HOTLINE");
+        qunsetenv("PLIT_COPYRIGHT");
+        QCOMPARE(Deployment::serviceHotline(), QStringLiteral(PLIT_DEFAULT_SERVICE_HOTLINE));
+        QCOMPARE(Deployment::copyrightLine(), QStringLiteral(PLIT_DEFAULT_COPYRIGHT));
+
+        qputenv("PLIT_SERVICE_HOTLINE", "021-5555 0101");
+        qputenv("PLIT_COPYRIGHT", QStringLiteral("© 2026 某某科技").toUtf8());
+        QCOMPARE(Deployment::serviceHotline(), QStringLiteral("021-5555 0101"));
+        QCOMPARE(Deployment::copyrightLine(), QStringLiteral("© 2026 某某科技"));
+        qunsetenv("PLIT_SERVICE_HOTLINE");
+        qunsetenv("PLIT_COPYRIGHT");
+    }
+};
 
 QTEST_GUILESS_MAIN(DeploymentTest)
 #include "tst_deployment.moc"

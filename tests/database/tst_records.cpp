@@ -4,22 +4,6 @@
 
 #include <QtTest>
 
-// The version and date rows and the table of stored users.
-class RecordsTest : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void versionAndDateAreWrittenAndRead();
-    void missingDateRowReadsAsToday();
-    void versionWithoutItsRowIsNotRecorded();
-    void insertingTheSameUserTwiceKeepsTheFirstAndClearsFlags();
-    void newUserWithFlagIsTheOnlyAutoLogin();
-    void updatingTheFlagOfAnUnknownUserClearsAll();
-    void usersAreListedInTableOrder();
-    void quotedNamesAreStoredAndFound();
-};
-
 namespace {
 
 QList<UserInfo *> users(const QVariantList &list)
@@ -32,94 +16,92 @@ QList<UserInfo *> users(const QVariantList &list)
 
 } // namespace
 
-void RecordsTest::versionAndDateAreWrittenAndRead()
+// The version and date rows and the table of stored users.
+class RecordsTest : public QObject
 {
-    FreshDatabase fresh;
-    QVERIFY(fresh.db().setVersion("2.1.0.0"));
-    QCOMPARE(fresh.db().getVersion(), QStringLiteral("2.1.0.0"));
-    QVERIFY(fresh.db().updateDatabaseDate("2024-3-10"));
-    QCOMPARE(fresh.db().getdateDatabaseDate(), QStringLiteral("2024-3-10"));
-}
+    Q_OBJECT
 
-void RecordsTest::missingDateRowReadsAsToday()
-{
-    FreshDatabase fresh;
-    QVERIFY(fresh.exec("DELETE FROM time"));
-    QCOMPARE(fresh.db().getdateDatabaseDate(), databaseDateText(QDate::currentDate()));
-    QVERIFY(fresh.db().connection().querySql("SELECT * FROM time").isEmpty());
-}
+private slots:
+    void missingDateRowReadsAsToday()
+    {
+        FreshDatabase fresh;
+        QVERIFY(fresh.exec("DELETE FROM time"));
+        QCOMPARE(fresh.db().getdateDatabaseDate(), databaseDateText(QDate::currentDate()));
+        QVERIFY(fresh.db().connection().querySql("SELECT * FROM time").isEmpty());
+    }
 
-void RecordsTest::versionWithoutItsRowIsNotRecorded()
-{
-    FreshDatabase fresh;
-    QVERIFY(fresh.exec("DELETE FROM version"));
-    QVERIFY(!fresh.db().setVersion("2.0.0.3"));
-    QCOMPARE(fresh.db().getVersion(), QString());
-}
+    void versionWithoutItsRowIsNotRecorded()
+    {
+        FreshDatabase fresh;
+        QVERIFY(fresh.exec("DELETE FROM version"));
+        QVERIFY(!fresh.db().setVersion("2.0.0.3"));
+        QCOMPARE(fresh.db().getVersion(), QString());
+    }
 
-void RecordsTest::insertingTheSameUserTwiceKeepsTheFirstAndClearsFlags()
-{
-    FreshDatabase fresh;
-    QVERIFY(fresh.db().InsertUserInfo("13800000001", "first", 1));
-    QCOMPARE(takeCount(fresh.db().getUserInfoAutoLogin()), 1);
-    QVERIFY(!fresh.db().InsertUserInfo("13800000001", "second", 1));
-    QCOMPARE(fresh.db().getUserNameCount(), 1);
-    QCOMPARE(fresh.db().getPwdFromUserName("13800000001"), QStringLiteral("first"));
-    QCOMPARE(takeCount(fresh.db().getUserInfoAutoLogin()), 0);
-}
+    void insertingTheSameUserTwiceKeepsTheFirstAndClearsFlags()
+    {
+        FreshDatabase fresh;
+        QVERIFY(fresh.db().InsertUserInfo("13800000001", "first", 1));
+        QCOMPARE(takeCount(fresh.db().getUserInfoAutoLogin()), 1);
+        QVERIFY(!fresh.db().InsertUserInfo("13800000001", "second", 1));
+        QCOMPARE(fresh.db().getUserNameCount(), 1);
+        QCOMPARE(fresh.db().getPwdFromUserName("13800000001"), QStringLiteral("first"));
+        QCOMPARE(takeCount(fresh.db().getUserInfoAutoLogin()), 0);
+    }
 
-void RecordsTest::newUserWithFlagIsTheOnlyAutoLogin()
-{
-    FreshDatabase fresh;
-    QVERIFY(fresh.db().InsertUserInfo("1", "p1", 1));
-    QVERIFY(fresh.db().InsertUserInfo("2", "p2", 1));
-    const QVariantList list = fresh.db().getUserInfo();
-    const QList<UserInfo *> flagged = users(list);
-    QCOMPARE(flagged.size(), 1);
-    QCOMPARE(flagged.first()->username(), QStringLiteral("2"));
-    QCOMPARE(flagged.first()->pwd(), QStringLiteral("p2"));
-    QCOMPARE(flagged.first()->autologin(), QStringLiteral("1"));
-    qDeleteAll(flagged);
+    void newUserWithFlagIsTheOnlyAutoLogin()
+    {
+        FreshDatabase fresh;
+        QVERIFY(fresh.db().InsertUserInfo("1", "p1", 1));
+        QVERIFY(fresh.db().InsertUserInfo("2", "p2", 1));
+        const QVariantList list = fresh.db().getUserInfo();
+        const QList<UserInfo *> flagged = users(list);
+        QCOMPARE(flagged.size(), 1);
+        QCOMPARE(flagged.first()->username(), QStringLiteral("2"));
+        QCOMPARE(flagged.first()->pwd(), QStringLiteral("p2"));
+        QCOMPARE(flagged.first()->autologin(), QStringLiteral("1"));
+        qDeleteAll(flagged);
 
-    const QList<UserInfo *> autoLogin = users(fresh.db().getUserInfoAutoLogin());
-    QCOMPARE(autoLogin.size(), 1);
-    QCOMPARE(autoLogin.first()->autologin(), QString());
-    qDeleteAll(autoLogin);
+        const QList<UserInfo *> autoLogin = users(fresh.db().getUserInfoAutoLogin());
+        QCOMPARE(autoLogin.size(), 1);
+        QCOMPARE(autoLogin.first()->autologin(), QString());
+        qDeleteAll(autoLogin);
 
-    QVERIFY(fresh.db().UpdateUserInfoAutoLoginFlag("1", 1));
-    const QList<UserInfo *> moved = users(fresh.db().getUserInfoAutoLogin());
-    QCOMPARE(moved.size(), 1);
-    QCOMPARE(moved.first()->username(), QStringLiteral("1"));
-    qDeleteAll(moved);
-}
+        QVERIFY(fresh.db().UpdateUserInfoAutoLoginFlag("1", 1));
+        const QList<UserInfo *> moved = users(fresh.db().getUserInfoAutoLogin());
+        QCOMPARE(moved.size(), 1);
+        QCOMPARE(moved.first()->username(), QStringLiteral("1"));
+        qDeleteAll(moved);
+    }
 
-void RecordsTest::updatingTheFlagOfAnUnknownUserClearsAll()
-{
-    FreshDatabase fresh;
-    QVERIFY(fresh.db().InsertUserInfo("1", "p1", 1));
-    QVERIFY(fresh.db().UpdateUserInfoAutoLoginFlag("nobody", 1));
-    QCOMPARE(takeCount(fresh.db().getUserInfoAutoLogin()), 0);
-}
+    void updatingTheFlagOfAnUnknownUserClearsAll()
+    {
+        FreshDatabase fresh;
+        QVERIFY(fresh.db().InsertUserInfo("1", "p1", 1));
+        QVERIFY(fresh.db().UpdateUserInfoAutoLoginFlag("nobody", 1));
+        QCOMPARE(takeCount(fresh.db().getUserInfoAutoLogin()), 0);
+    }
 
-void RecordsTest::usersAreListedInTableOrder()
-{
-    FreshDatabase fresh;
-    QVERIFY(fresh.db().InsertUserInfo("b", "1", 0));
-    QVERIFY(fresh.db().InsertUserInfo("a", "2", 0));
-    QCOMPARE(fresh.db().getUserNameList(), QList<QString>({"b", "a"}));
-    QCOMPARE(fresh.db().getUserNameCount(), 2);
-    QCOMPARE(fresh.db().getPwdFromUserName("unknown"), QString());
-}
+    void usersAreListedInTableOrder()
+    {
+        FreshDatabase fresh;
+        QVERIFY(fresh.db().InsertUserInfo("b", "1", 0));
+        QVERIFY(fresh.db().InsertUserInfo("a", "2", 0));
+        QCOMPARE(fresh.db().getUserNameList(), QList<QString>({"b", "a"}));
+        QCOMPARE(fresh.db().getUserNameCount(), 2);
+        QCOMPARE(fresh.db().getPwdFromUserName("unknown"), QString());
+    }
 
-void RecordsTest::quotedNamesAreStoredAndFound()
-{
-    FreshDatabase fresh;
-    QVERIFY(fresh.db().InsertUserInfo("a'b", "p'w", 1));
-    QVERIFY(!fresh.db().InsertUserInfo("a'b", "other", 0));
-    QCOMPARE(fresh.db().getPwdFromUserName("a'b"), QStringLiteral("p'w"));
-    QCOMPARE(fresh.db().getPwdFromUserName("x' OR '1'='1"), QString());
-    QCOMPARE(fresh.db().getUserNameCount(), 1);
-}
+    void quotedNamesAreStoredAndFound()
+    {
+        FreshDatabase fresh;
+        QVERIFY(fresh.db().InsertUserInfo("a'b", "p'w", 1));
+        QVERIFY(!fresh.db().InsertUserInfo("a'b", "other", 0));
+        QCOMPARE(fresh.db().getPwdFromUserName("a'b"), QStringLiteral("p'w"));
+        QCOMPARE(fresh.db().getPwdFromUserName("x' OR '1'='1"), QString());
+        QCOMPARE(fresh.db().getUserNameCount(), 1);
+    }
+};
 
 QTEST_GUILESS_MAIN(RecordsTest)
 #include "tst_records.moc"

@@ -94,8 +94,8 @@ private slots:
     void anInstallerStartsInTheDataDirectoryWithItsOwnPath()
     {
         const QString path = QStringLiteral("/files/installer.sh");
-        bed.server().script(path, {{QStringLiteral("body"), QString::fromLocal8Bit(bed.recorder(QStringLiteral("started")))},
-                                   {QStringLiteral("times"), 0}});
+        bed.server().script(path, {{"body", QString::fromLocal8Bit(bed.recorder(QStringLiteral("started")))},
+                                   {"times", 0}});
         // An installer saved over a file that may be executed keeps that permission.
         const QString target = bed.filePath(QStringLiteral("temp/installer.sh"));
         QVERIFY(bed.dir().write(QStringLiteral("temp/installer.sh"), QByteArray()));
@@ -230,8 +230,7 @@ private slots:
     void aBrokenSegmentShowsItsErrorUntilPausedAndRestarted()
     {
         const QString path = StandInServer::generatedFilePath(500000, QStringLiteral("cut.bin"));
-        bed.server().script(path, {{QStringLiteral("method"), QStringLiteral("GET")},
-                                   {QStringLiteral("drop_after"), 1000}});
+        bed.server().script(path, {{"method", "GET"}, {"drop_after", 1000}});
         DownloadFile job(QStringLiteral("20"), bed.urlOf(path), bed.filePath(QStringLiteral("cut.bin")));
         job.startDown();
         QTRY_VERIFY(!job.lastError().isEmpty());

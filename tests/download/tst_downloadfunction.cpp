@@ -17,14 +17,12 @@ const QString detailPath = QStringLiteral("/api/Articleapi/getDownloadInfo");
 
 QJsonObject catalogueReply(const QJsonValue &states, const QJsonArray &entries, int pageCount)
 {
-    return QJsonObject{{QStringLiteral("states"), states},
-                       {QStringLiteral("data"), QJsonObject{{QStringLiteral("data"), entries},
-                                                             {QStringLiteral("page_count"), pageCount}}}};
+    return QJsonObject{{"states", states}, {"data", QJsonObject{{"data", entries}, {"page_count", pageCount}}}};
 }
 
 QJsonObject detailReply(const QJsonObject &data)
 {
-    return QJsonObject{{QStringLiteral("states"), true}, {QStringLiteral("data"), data}};
+    return QJsonObject{{"states", true}, {"data", data}};
 }
 
 } // namespace
@@ -37,7 +35,7 @@ class TestDownloadFunction : public QObject
 
     void scriptJson(const QString &path, const QJsonObject &json) const
     {
-        bed.server().script(path, {{QStringLiteral("json"), json}});
+        bed.server().script(path, {{"json", json}});
     }
 
     SoftwareInfo *details(DownloadFunction &function, const QString &id) const
@@ -57,17 +55,11 @@ private slots:
     void theCataloguePageCarriesEveryEntryAndThePageCount()
     {
         scriptJson(listPath, catalogueReply(true, QJsonArray{
-            QJsonObject{{QStringLiteral("id"), 12}, {QStringLiteral("title"), QStringLiteral("开票软件")},
-                        {QStringLiteral("shortitle"), QStringLiteral("V2.0")},
-                        {QStringLiteral("summary"), QStringLiteral("摘要")},
-                        {QStringLiteral("uplodeimg"), QStringLiteral("http://x/icon.png")},
-                        {QStringLiteral("uplodesoft"), QStringLiteral("http://x/soft/setup.exe")},
-                        {QStringLiteral("softsize"), QStringLiteral("12.5M")},
-                        {QStringLiteral("p_url"), QStringLiteral("http://x/page")}},
-            QJsonObject{{QStringLiteral("id"), 13}, {QStringLiteral("title"), QStringLiteral("no page")},
-                        {QStringLiteral("uplodesoft"), QStringLiteral("http://x/dir/")}},
-            QJsonObject{{QStringLiteral("id"), 14}, {QStringLiteral("uplodesoft"), QStringLiteral("plain.exe")}},
-        }, 3));
+            QJsonObject{{"id", 12}, {"title", "开票软件"}, {"shortitle", "V2.0"}, {"summary", "摘要"},
+                        {"uplodeimg", "http://x/icon.png"}, {"uplodesoft", "http://x/soft/setup.exe"},
+                        {"softsize", "12.5M"}, {"p_url", "http://x/page"}},
+            QJsonObject{{"id", 13}, {"title", "no page"}, {"uplodesoft", "http://x/dir/"}},
+            QJsonObject{{"id", 14}, {"uplodesoft", "plain.exe"}}}, 3));
         DownloadFunction function;
         QCOMPARE(function.getDownloadInfoListTotalPageCount(), 0);
         const QVariantList list = function.getDownloadInfoListFromPage(2);
@@ -100,9 +92,8 @@ private slots:
     void numbersReadAsTextAreWrittenInTheirShortestForm()
     {
         scriptJson(listPath, catalogueReply(true, QJsonArray{
-            QJsonObject{{QStringLiteral("id"), 12}, {QStringLiteral("softsize"), 0.1},
-                        {QStringLiteral("shortitle"), 2.5}, {QStringLiteral("title"), 20200101},
-                        {QStringLiteral("summary"), 12345678901.0}}}, 1));
+            QJsonObject{{"id", 12}, {"softsize", 0.1}, {"shortitle", 2.5}, {"title", 20200101},
+                        {"summary", 12345678901.0}}}, 1));
         DownloadFunction function;
         const QVariantList list = function.getDownloadInfoList();
         QCOMPARE(list.size(), 1);
@@ -113,7 +104,7 @@ private slots:
         QCOMPARE(entry->summary(), QStringLiteral("12345678901"));
         DownloadTestBed::release(list);
 
-        scriptJson(detailPath, detailReply({{QStringLiteral("softsize"), 0.3}, {QStringLiteral("shortitle"), 1.1}}));
+        scriptJson(detailPath, detailReply({{"softsize", 0.3}, {"shortitle", 1.1}}));
         QScopedPointer<SoftwareInfo> info(details(function, QStringLiteral("12")));
         QCOMPARE(info->size(), QStringLiteral("0.3"));
         QCOMPARE(info->version(), QStringLiteral("1.1"));
@@ -132,35 +123,19 @@ private slots:
     void aRefusedOrMalformedCatalogueIsAnEmptyList()
     {
         QFETCH(QString, body);
-        bed.server().script(listPath, {{QStringLiteral("body"), body}, {QStringLiteral("times"), 2}});
+        bed.server().script(listPath, {{"body", body}, {"times", 2}});
         DownloadFunction function;
         QCOMPARE(function.getDownloadInfoList(), QVariantList());
         QCOMPARE(function.getDownloadInfoListFromPage(1), QVariantList());
         QCOMPARE(function.getDownloadInfoListTotalPageCount(), 0);
     }
 
-    void theStandInCatalogueListsDownloadableEntries()
-    {
-        DownloadFunction function;
-        const QVariantList list = function.getDownloadInfoList();
-        QVERIFY(!list.isEmpty());
-        for (const QVariant &value : list) {
-            const auto *entry = value.value<DownloadFileModel *>();
-            QVERIFY(entry);
-            QVERIFY(!entry->id().isEmpty());
-        }
-        DownloadTestBed::release(list);
-    }
-
     void theDetailsCarryThePictures()
     {
         scriptJson(detailPath, detailReply({
-                {QStringLiteral("id"), QStringLiteral("12")}, {QStringLiteral("uplodeimg"), QStringLiteral("i.png")},
-                {QStringLiteral("title"), QStringLiteral("名称")}, {QStringLiteral("shortitle"), QStringLiteral("V1")},
-                {QStringLiteral("softsize"), QStringLiteral("3M")}, {QStringLiteral("creat_time"), QStringLiteral("2020-01-02")},
-                {QStringLiteral("summary"), QStringLiteral("s")},
-                {QStringLiteral("imglist"), QJsonArray{QJsonObject{{QStringLiteral("url"), QStringLiteral("a.png")}},
-                                                       QJsonObject{{QStringLiteral("url"), QStringLiteral("b.png")}}}}}));
+                {"id", "12"}, {"uplodeimg", "i.png"}, {"title", "名称"}, {"shortitle", "V1"},
+                {"softsize", "3M"}, {"creat_time", "2020-01-02"}, {"summary", "s"},
+                {"imglist", QJsonArray{QJsonObject{{"url", "a.png"}}, QJsonObject{{"url", "b.png"}}}}}));
         DownloadFunction function;
         QScopedPointer<SoftwareInfo> info(details(function, QStringLiteral("12")));
         QVERIFY(info);
@@ -171,7 +146,7 @@ private slots:
         QCOMPARE(info->size(), QStringLiteral("3M"));
         QCOMPARE(info->updatetime(), QStringLiteral("2020-01-02"));
         QCOMPARE(info->summary(), QStringLiteral("s"));
-        QCOMPARE(info->piclist(), (QVariantList{QStringLiteral("a.png"), QStringLiteral("b.png")}));
+        QCOMPARE(info->piclist(), (QVariantList{"a.png", "b.png"}));
         QVERIFY(info->picexist());
         const QString body = bed.server().requests(detailPath).first().toObject().value(QStringLiteral("body")).toString();
         QVERIFY(body.startsWith(QStringLiteral("articleid=12&ip=")));
@@ -179,8 +154,7 @@ private slots:
 
     void detailsWithoutPicturesOrRefusedAreEmpty()
     {
-        scriptJson(detailPath, detailReply({{QStringLiteral("title"), QStringLiteral("t")},
-                                            {QStringLiteral("imglist"), QJsonArray()}}));
+        scriptJson(detailPath, detailReply({{"title", "t"}, {"imglist", QJsonArray()}}));
         DownloadFunction function;
         QScopedPointer<SoftwareInfo> info(details(function, QStringLiteral("1")));
         QCOMPARE(info->name(), QStringLiteral("t"));
@@ -250,8 +224,7 @@ private slots:
         const QString path = StandInServer::generatedFilePath(size, QStringLiteral("half.exe"));
         const QString target = DownloadFunction::savePath(QStringLiteral("half.exe"));
         // The connection breaks at half and the page stops the download there.
-        bed.server().script(path, {{QStringLiteral("method"), QStringLiteral("GET")},
-                                   {QStringLiteral("drop_after"), size / 2}});
+        bed.server().script(path, {{"method", "GET"}, {"drop_after", size / 2}});
         DownloadFunction function;
         function.downloadFile(QStringLiteral("5"), bed.urlOf(path), QStringLiteral("half.exe"));
         QTRY_VERIFY_WITH_TIMEOUT(!function.getDownloadError(QStringLiteral("5")).isEmpty(), 20000);
@@ -285,8 +258,7 @@ private slots:
         QFETCH(bool, stop);
         const QString id = QStringLiteral("21");
         const QString path = StandInServer::generatedFilePath(1000, QStringLiteral("probe.exe"));
-        bed.server().script(path, {{QStringLiteral("method"), QStringLiteral("HEAD")},
-                                   {QStringLiteral("delay_ms"), 1500}});
+        bed.server().script(path, {{"method", "HEAD"}, {"delay_ms", 1500}});
         DownloadFunction function;
         QTimer::singleShot(100, &function, [&] {
             if (stop)
@@ -313,8 +285,7 @@ private slots:
         bed.setTimeLimit(300);
         const QString id = QStringLiteral("22");
         const QString path = StandInServer::generatedFilePath(100000, QStringLiteral("stall.exe"));
-        bed.server().script(path, {{QStringLiteral("method"), QStringLiteral("GET")},
-                                   {QStringLiteral("stall_after"), 1000}});
+        bed.server().script(path, {{"method", "GET"}, {"stall_after", 1000}});
         DownloadFunction function;
         function.downloadFile(id, bed.urlOf(path), QStringLiteral("stall.exe"));
         QTRY_VERIFY(!function.getDownloadError(id).isEmpty());

@@ -58,70 +58,68 @@ class InstalledPlitTest : public QObject
     Q_OBJECT
 
 private slots:
-    void startsFromAReadOnlyDirectoryWithItsDataInTheUserFolder();
-};
-
-void InstalledPlitTest::startsFromAReadOnlyDirectoryWithItsDataInTheUserFolder()
-{
-    QTemporaryDir home;
-    QVERIFY(home.isValid());
-    if (QProcess::execute(QStringLiteral(PLIT_RUN_READ_ONLY), {home.path(), QStringLiteral("true")}) == 77)
-        QSKIP("this system allows no read-only mount of one's own");
-
-    StandInServer server;
-    QVERIFY(server.isRunning());
-    server.useAsPlatform();
-
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("PLIT_DATA_DIR"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the X server of xvfb-run
-    env.insert(QStringLiteral("HOME"), home.path());
-    for (const char *name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"}) {
-        const QString dir = home.filePath(QLatin1String(name));
-        QVERIFY(QDir().mkpath(dir));
-        env.insert(QLatin1String(name), dir);
-    }
-    QFile::setPermissions(env.value(QStringLiteral("XDG_RUNTIME_DIR")),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-
-    const QStringList installed = filesUnder(kRoot);
-    QProcess plit;
-    plit.setProcessEnvironment(env);
-    plit.setProcessChannelMode(QProcess::MergedChannels);
-    plit.start(QStringLiteral(PLIT_RUN_READ_ONLY), {kBinDir, kBinDir + QStringLiteral("/plit")});
-    QVERIFY(plit.waitForStarted());
-
-    QTRY_VERIFY2_WITH_TIMEOUT(!shownWindow(QStringLiteral("Plit云台")).isEmpty()
-                                  || plit.state() == QProcess::NotRunning,
-                              "no window", 60000);
-    QVERIFY2(plit.state() == QProcess::Running, plit.readAll().constData());
-
-    const QString folder = env.value(QStringLiteral("XDG_DATA_HOME")) + QStringLiteral("/QtProject/Gallery/Plit");
+    void startsFromAReadOnlyDirectoryWithItsDataInTheUserFolder()
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-        db.setDatabaseName(folder + QStringLiteral("/corvane.db"));
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        QVERIFY(db.open());
-        QSqlQuery query(db);
-        QVERIFY(query.exec(QStringLiteral("SELECT count(*) FROM config")) && query.next());
-        QCOMPARE(query.value(0).toInt(), 8);
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("check"));
-    // The window shows while the pages are still being built: start-up ends
-    // a moment later.
-    QFile log(folder + QStringLiteral("/log.txt"));
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    QTRY_VERIFY_WITH_TIMEOUT(log.seek(0) && log.readAll().contains(" main End "), 30000);
-    // Its start-up reached the stand-in.
-    QVERIFY(!server.requests().isEmpty());
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        if (QProcess::execute(QStringLiteral(PLIT_RUN_READ_ONLY), {home.path(), QStringLiteral("true")}) == 77)
+            QSKIP("this system allows no read-only mount of one's own");
 
-    // SIGTERM ends it in order, and it left nothing in the installed tree.
-    plit.terminate();
-    QVERIFY(plit.waitForFinished(20000));
-    QCOMPARE(plit.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(plit.exitCode(), 0);
-    QCOMPARE(filesUnder(kRoot), installed);
-}
+        StandInServer server;
+        QVERIFY(server.isRunning());
+        server.useAsPlatform();
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("PLIT_DATA_DIR"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the X server of xvfb-run
+        env.insert(QStringLiteral("HOME"), home.path());
+        for (const char *name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"}) {
+            const QString dir = home.filePath(QLatin1String(name));
+            QVERIFY(QDir().mkpath(dir));
+            env.insert(QLatin1String(name), dir);
+        }
+        QFile::setPermissions(env.value(QStringLiteral("XDG_RUNTIME_DIR")),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+        const QStringList installed = filesUnder(kRoot);
+        QProcess plit;
+        plit.setProcessEnvironment(env);
+        plit.setProcessChannelMode(QProcess::MergedChannels);
+        plit.start(QStringLiteral(PLIT_RUN_READ_ONLY), {kBinDir, kBinDir + QStringLiteral("/plit")});
+        QVERIFY(plit.waitForStarted());
+
+        QTRY_VERIFY2_WITH_TIMEOUT(!shownWindow(QStringLiteral("Plit云台")).isEmpty()
+                                      || plit.state() == QProcess::NotRunning,
+                                  "no window", 60000);
+        QVERIFY2(plit.state() == QProcess::Running, plit.readAll().constData());
+
+        const QString folder = env.value(QStringLiteral("XDG_DATA_HOME")) + QStringLiteral("/QtProject/Gallery/Plit");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+            db.setDatabaseName(folder + QStringLiteral("/corvane.db"));
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            QVERIFY(query.exec(QStringLiteral("SELECT count(*) FROM config")) && query.next());
+            QCOMPARE(query.value(0).toInt(), 8);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("check"));
+        // The window shows while the pages are still being built: start-up ends
+        // a moment later.
+        QFile log(folder + QStringLiteral("/log.txt"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QTRY_VERIFY_WITH_TIMEOUT(log.seek(0) && log.readAll().contains(" main End "), 30000);
+        // Its start-up reached the stand-in.
+        QVERIFY(!server.requests().isEmpty());
+
+        // SIGTERM ends it in order, and it left nothing in the installed tree.
+        plit.terminate();
+        QVERIFY(plit.waitForFinished(20000));
+        QCOMPARE(plit.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(plit.exitCode(), 0);
+        QCOMPARE(filesUnder(kRoot), installed);
+    }
+};
 
 QTEST_GUILESS_MAIN(InstalledPlitTest)
 #include "tst_installedplit.moc"

@@ -13,31 +13,6 @@
 #include <QQuickWindow>
 #include <QtTest>
 
-// What a person does in the download centre, against the stand-in platform
-// and the real download centre: turning its pages, downloading an installer
-// with a pause on the way, the details of a running download, and a download
-// that the server lets stall.
-class DownloadJourneyTest : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void init();
-    void cleanup();
-
-    void installerIsDownloadedPausedResumedAndStarted();
-    void detailsOfARunningDownloadOfferToStopIt();
-    void aStalledDownloadShowsItFailed();
-
-private:
-    // "更多" on the home page, then the tab "下载中心"; its first page shown.
-    void openDownloadCentre();
-    // Serves entry `path`'s file at `bytesPerSecond` from now on.
-    void slowDown(const QString &path, int bytesPerSecond) const;
-
-    std::unique_ptr<PlitInterface> ui;
-};
-
 namespace {
 
 using P = PlitInterface;
@@ -97,137 +72,149 @@ QByteArray fileBytes(const QString &path)
 
 } // namespace
 
-void DownloadJourneyTest::init()
+// What a person does in the download centre, against the stand-in platform
+// and the real download centre: turning its pages, downloading an installer
+// with a pause on the way, the details of a running download, and a download
+// that the server lets stall.
+class DownloadJourneyTest : public QObject
 {
-    ui = std::make_unique<PlitInterface>();
-    QVERIFY(ui->server().isRunning());
-    QVERIFY(ui->start());
-}
+    Q_OBJECT
 
-void DownloadJourneyTest::cleanup()
-{
-    ui.reset();
-    qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
-}
+private:
+    std::unique_ptr<PlitInterface> ui;
 
-void DownloadJourneyTest::openDownloadCentre()
-{
-    const QList<QQuickItem *> more = P::findAll(QStringLiteral("更多"), ui->mainWindow());
-    QVERIFY(!more.isEmpty());
-    P::click(more.last()); // the tile, drawn after the main window's button
-    // The catalogue is read when its tab first shows, not at the start.
-    QVERIFY(P::waitFor(QStringLiteral("下载中心")));
-    QVERIFY(ui->server().requests(QStringLiteral("/api/articleapi/getDownload")).isEmpty());
-    QVERIFY(P::click(QStringLiteral("下载中心")));
-    QTRY_VERIFY(rowOf(kHelper));
-}
-
-void DownloadJourneyTest::slowDown(const QString &path, int bytesPerSecond) const
-{
-    ui->server().script(path, {{QStringLiteral("method"), QStringLiteral("GET")},
-                               {QStringLiteral("rate"), bytesPerSecond},
-                               {QStringLiteral("times"), 0}});
-}
-
-void DownloadJourneyTest::installerIsDownloadedPausedResumedAndStarted()
-{
-    openDownloadCentre();
-    slowDown(kHelperPath, 1024 * 1024);
-
-    // The other pages, and back: the first page as it was.
-    QVERIFY(P::click(QStringLiteral("下一页")));
-    QTRY_VERIFY(rowOf(QStringLiteral("出口退税申报系统")));
-    QVERIFY(!rowOf(kHelper));
-    QVERIFY(P::click(QStringLiteral("上一页")));
-    QTRY_VERIFY(rowOf(kHelper));
-    QVERIFY(!P::find(QStringLiteral("上一页"))->isEnabled());
-
-    QQuickItem *row = rowOf(kHelper);
-    P::click(inRow(row, QStringLiteral("一键安装")));
-    QTRY_VERIFY_WITH_TIMEOUT(row->property("progress").toReal() > 0, kLong);
-    QVERIFY(!inRow(row, QStringLiteral("一键安装")));
-    QCOMPARE(P::accessibleRole(inRow(row, QStringLiteral("停止"))), int(QAccessible::Button));
-
-    P::click(inRow(row, QStringLiteral("暂停")));
-    QTRY_VERIFY(inRow(row, QStringLiteral("已暂停")));
-    const qreal paused = row->property("progress").toReal();
-    QVERIFY(paused < 1);
-    P::click(inRow(row, QStringLiteral("继续")));
-    QTRY_VERIFY(!inRow(row, QStringLiteral("已暂停")));
-    QTRY_VERIFY_WITH_TIMEOUT(row->property("progress").toReal() > paused, kLong);
-
-    // Done: the row starts afresh, and the installer ran with its own path.
-    QTRY_VERIFY_WITH_TIMEOUT(inRow(row, QStringLiteral("一键安装")), kLong);
-    QCOMPARE(row->property("progress").toReal(), 0.0);
-    QVERIFY(!inRow(row, QStringLiteral("暂停")));
-    const QString saved = DownloadFunction::savePath(kHelperFile);
-    QTRY_VERIFY(QFile::exists(saved + QStringLiteral(".started")));
-    QTRY_COMPARE(QString::fromLocal8Bit(fileBytes(saved + QStringLiteral(".started"))), saved);
-    // Resumed, it asked for the rest of the file, not for all of it again.
-    QString lastRange;
-    for (const QJsonValue &request : ui->server().requests(kHelperPath)) {
-        if (request[QStringLiteral("method")] == QLatin1String("GET"))
-            lastRange = request[QStringLiteral("headers")][QStringLiteral("range")].toString();
+    // "更多" on the home page, then the tab "下载中心"; its first page shown.
+    void openDownloadCentre()
+    {
+        const QList<QQuickItem *> more = P::findAll(QStringLiteral("更多"), ui->mainWindow());
+        QVERIFY(!more.isEmpty());
+        P::click(more.last()); // the tile, drawn after the main window's button
+        // The catalogue is read when its tab first shows, not at the start.
+        QVERIFY(P::waitFor(QStringLiteral("下载中心")));
+        QVERIFY(ui->server().requests(QStringLiteral("/api/articleapi/getDownload")).isEmpty());
+        QVERIFY(P::click(QStringLiteral("下载中心")));
+        QTRY_VERIFY(rowOf(kHelper));
     }
-    QVERIFY2(lastRange.startsWith(QStringLiteral("bytes=")) && !lastRange.startsWith(QStringLiteral("bytes=0-")),
-             qPrintable(lastRange));
-    ui->server().unscript();
-    const QByteArray original = served(ui->server().baseUrl() + kHelperPath);
-    QCOMPARE(original.size(), 4194304);
-    QVERIFY(fileBytes(saved) == original);
-}
 
-void DownloadJourneyTest::detailsOfARunningDownloadOfferToStopIt()
-{
-    openDownloadCentre();
-    const QString title = QStringLiteral("自然人电子税务局(扣缴端)");
-    slowDown(QStringLiteral("/files/gen/100663296/setup_13.exe"), 256 * 1024);
-    QQuickItem *row = rowOf(title);
-    QVERIFY(row);
-    P::click(inRow(row, QStringLiteral("一键安装")));
-    QTRY_VERIFY_WITH_TIMEOUT(row->property("progress").toReal() > 0, kLong);
+    // Serves entry `path`'s file at `bytesPerSecond` from now on.
+    void slowDown(const QString &path, int bytesPerSecond) const
+    {
+        ui->server().script(path, {{"method", "GET"}, {"rate", bytesPerSecond}, {"times", 0}});
+    }
 
-    // The name opens the details: the entry's figures and its screenshot
-    // from the platform, and "停止" for the running download.
-    P::click(inRow(row, title));
-    QVERIFY(P::waitFor(QStringLiteral("< 返回")));
-    QVERIFY(P::find(QStringLiteral("版本：V3.1.150 | 大小：96.0MB | 更新时间：2026-02-02 09:30:00")));
-    QQuickItem *screenshot = P::waitFor(QStringLiteral("截图 1"));
-    QVERIFY(screenshot);
-    QTRY_COMPARE(screenshot->property("status").toInt(), 1); // Image.Ready
-    QVERIFY(!P::find(QStringLiteral("截图 2")));
-    QVERIFY(P::click(QStringLiteral("停止")));
-    QVERIFY(P::waitFor(QStringLiteral("下载")));
+private slots:
+    void init()
+    {
+        ui = std::make_unique<PlitInterface>();
+        QVERIFY(ui->server().isRunning());
+        QVERIFY(ui->start());
+    }
 
-    QVERIFY(P::click(QStringLiteral("< 返回")));
-    QTRY_VERIFY(inRow(row, QStringLiteral("一键安装")));
-    QVERIFY(!inRow(row, QStringLiteral("暂停")));
-}
+    void cleanup()
+    {
+        ui.reset();
+        qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
+    }
 
-void DownloadJourneyTest::aStalledDownloadShowsItFailed()
-{
-    qputenv("PLIT_REQUEST_TIMEOUT_MS", "1000");
-    openDownloadCentre();
-    const QString title = QStringLiteral("增值税发票开票软件(税务UKey版)");
-    const QString path = QStringLiteral("/files/gen/50331648/setup_12.exe");
-    ui->server().script(path, {{QStringLiteral("method"), QStringLiteral("GET")},
-                               {QStringLiteral("stall_after"), 300000}});
-    slowDown(path, 256 * 1024);
-    QQuickItem *row = rowOf(title);
-    QVERIFY(row);
-    P::click(inRow(row, QStringLiteral("一键安装")));
-    QTRY_VERIFY_WITH_TIMEOUT(inRow(row, QStringLiteral("下载失败")), kLong);
-    QVERIFY(!row->property("errorText").toString().isEmpty());
-    QVERIFY(inRow(row, QStringLiteral("一键安装")));
-    QVERIFY(!inRow(row, QStringLiteral("暂停")));
+    void installerIsDownloadedPausedResumedAndStarted()
+    {
+        openDownloadCentre();
+        slowDown(kHelperPath, 1024 * 1024);
 
-    // Tried again, it goes on.
-    P::click(inRow(row, QStringLiteral("一键安装")));
-    QTRY_VERIFY(!inRow(row, QStringLiteral("下载失败")));
-    QTRY_VERIFY_WITH_TIMEOUT(row->property("progress").toReal() > 0.01, kLong);
-    P::click(inRow(row, QStringLiteral("停止")));
-    QTRY_VERIFY(inRow(row, QStringLiteral("一键安装")));
-}
+        // The other pages, and back: the first page as it was.
+        QVERIFY(P::click(QStringLiteral("下一页")));
+        QTRY_VERIFY(rowOf(QStringLiteral("出口退税申报系统")));
+        QVERIFY(!rowOf(kHelper));
+        QVERIFY(P::click(QStringLiteral("上一页")));
+        QTRY_VERIFY(rowOf(kHelper));
+        QVERIFY(!P::find(QStringLiteral("上一页"))->isEnabled());
+
+        QQuickItem *row = rowOf(kHelper);
+        P::click(inRow(row, QStringLiteral("一键安装")));
+        QTRY_VERIFY_WITH_TIMEOUT(row->property("progress").toReal() > 0, kLong);
+        QVERIFY(!inRow(row, QStringLiteral("一键安装")));
+        QCOMPARE(P::accessibleRole(inRow(row, QStringLiteral("停止"))), int(QAccessible::Button));
+
+        P::click(inRow(row, QStringLiteral("暂停")));
+        QTRY_VERIFY(inRow(row, QStringLiteral("已暂停")));
+        const qreal paused = row->property("progress").toReal();
+        QVERIFY(paused < 1);
+        P::click(inRow(row, QStringLiteral("继续")));
+        QTRY_VERIFY(!inRow(row, QStringLiteral("已暂停")));
+        QTRY_VERIFY_WITH_TIMEOUT(row->property("progress").toReal() > paused, kLong);
+
+        // Done: the row starts afresh, and the installer ran with its own path.
+        QTRY_VERIFY_WITH_TIMEOUT(inRow(row, QStringLiteral("一键安装")), kLong);
+        QCOMPARE(row->property("progress").toReal(), 0.0);
+        QVERIFY(!inRow(row, QStringLiteral("暂停")));
+        const QString saved = DownloadFunction::savePath(kHelperFile);
+        QTRY_VERIFY(QFile::exists(saved + QStringLiteral(".started")));
+        QTRY_COMPARE(QString::fromLocal8Bit(fileBytes(saved + QStringLiteral(".started"))), saved);
+        // Resumed, it asked for the rest of the file, not for all of it again.
+        QString lastRange;
+        for (const QJsonValue &request : ui->server().requests(kHelperPath)) {
+            if (request[QStringLiteral("method")] == QLatin1String("GET"))
+                lastRange = request[QStringLiteral("headers")][QStringLiteral("range")].toString();
+        }
+        QVERIFY2(lastRange.startsWith(QStringLiteral("bytes=")) && !lastRange.startsWith(QStringLiteral("bytes=0-")),
+                 qPrintable(lastRange));
+        ui->server().unscript();
+        const QByteArray original = served(ui->server().baseUrl() + kHelperPath);
+        QCOMPARE(original.size(), 4194304);
+        QVERIFY(fileBytes(saved) == original);
+    }
+
+    void detailsOfARunningDownloadOfferToStopIt()
+    {
+        openDownloadCentre();
+        const QString title = QStringLiteral("自然人电子税务局(扣缴端)");
+        slowDown(QStringLiteral("/files/gen/100663296/setup_13.exe"), 256 * 1024);
+        QQuickItem *row = rowOf(title);
+        QVERIFY(row);
+        P::click(inRow(row, QStringLiteral("一键安装")));
+        QTRY_VERIFY_WITH_TIMEOUT(row->property("progress").toReal() > 0, kLong);
+
+        // The name opens the details: the entry's figures and its screenshot
+        // from the platform, and "停止" for the running download.
+        P::click(inRow(row, title));
+        QVERIFY(P::waitFor(QStringLiteral("< 返回")));
+        QVERIFY(P::find(QStringLiteral("版本：V3.1.150 | 大小：96.0MB | 更新时间：2026-02-02 09:30:00")));
+        QQuickItem *screenshot = P::waitFor(QStringLiteral("截图 1"));
+        QVERIFY(screenshot);
+        QTRY_COMPARE(screenshot->property("status").toInt(), 1); // Image.Ready
+        QVERIFY(!P::find(QStringLiteral("截图 2")));
+        QVERIFY(P::click(QStringLiteral("停止")));
+        QVERIFY(P::waitFor(QStringLiteral("下载")));
+
+        QVERIFY(P::click(QStringLiteral("< 返回")));
+        QTRY_VERIFY(inRow(row, QStringLiteral("一键安装")));
+        QVERIFY(!inRow(row, QStringLiteral("暂停")));
+    }
+
+    void aStalledDownloadShowsItFailed()
+    {
+        qputenv("PLIT_REQUEST_TIMEOUT_MS", "1000");
+        openDownloadCentre();
+        const QString title = QStringLiteral("增值税发票开票软件(税务UKey版)");
+        const QString path = QStringLiteral("/files/gen/50331648/setup_12.exe");
+        ui->server().script(path, {{"method", "GET"}, {"stall_after", 300000}});
+        slowDown(path, 256 * 1024);
+        QQuickItem *row = rowOf(title);
+        QVERIFY(row);
+        P::click(inRow(row, QStringLiteral("一键安装")));
+        QTRY_VERIFY_WITH_TIMEOUT(inRow(row, QStringLiteral("下载失败")), kLong);
+        QVERIFY(!row->property("errorText").toString().isEmpty());
+        QVERIFY(inRow(row, QStringLiteral("一键安装")));
+        QVERIFY(!inRow(row, QStringLiteral("暂停")));
+
+        // Tried again, it goes on.
+        P::click(inRow(row, QStringLiteral("一键安装")));
+        QTRY_VERIFY(!inRow(row, QStringLiteral("下载失败")));
+        QTRY_VERIFY_WITH_TIMEOUT(row->property("progress").toReal() > 0.01, kLong);
+        P::click(inRow(row, QStringLiteral("停止")));
+        QTRY_VERIFY(inRow(row, QStringLiteral("一键安装")));
+    }
+};
 
 PLIT_INTERFACE_TEST_MAIN(DownloadJourneyTest)
 #include "tst_downloadjourneys.moc"

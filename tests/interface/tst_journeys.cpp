@@ -14,46 +14,6 @@
 #include <QSystemTrayIcon>
 #include <QtTest>
 
-// What a person does with the main window and the sign-in and account
-// windows, against the stand-in platform: clicks, keys and what shows.
-class JourneyTest : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void init();
-    void cleanup();
-
-    void passwordSignInIsRememberedAndTheNextStartSignsInSilently();
-    void rememberingOnlyFillsTheFormNextTime();
-    void wrongPasswordShowsTheMessageAndKeepsTheWindow();
-    void smsSignInWithTheCodeTheServiceSent();
-    void accountToCompleteGetsTheCompletionWindow();
-    void registrationWaitsForTheAgreement();
-    void passwordResetReturnsToSignIn();
-    void keyboardAlonePassesTheSignInWindow();
-    void screenReaderFindsAndPressesTheControls();
-    void navigationMarksTheChosenButton();
-    void stayOnTopToggledTwiceRestoresTheFlags();
-    void backgroundDragMovesTheWindow();
-    void noticesPopUpFiveSecondsAfterTheStart();
-    void helpAndAssistantOpenTheWebWindow();
-    void realProgramStartShowsNoQmlWarning();
-
-private:
-    // Opens the sign-in window from the main window.
-    void openSignIn();
-    void signInWithPassword(const QString &phone, const QString &password);
-    // The demo account with "记住密码" and "自动登录".
-    void signInWithBothBoxes();
-    // What the main window's title band shows: the number and "退出" once
-    // signed in, "账号登录" before.
-    bool showsSignedIn(const QString &phone) const;
-    bool showsSignedOut() const;
-
-    std::unique_ptr<PlitInterface> ui;
-};
-
 namespace {
 
 const QString kDemoPhone = QStringLiteral("13800000002");
@@ -64,434 +24,449 @@ using P = PlitInterface;
 
 } // namespace
 
-void JourneyTest::init()
+// What a person does with the main window and the sign-in and account
+// windows, against the stand-in platform: clicks, keys and what shows.
+class JourneyTest : public QObject
 {
-    ui = std::make_unique<PlitInterface>();
-    QVERIFY(ui->server().isRunning());
-    QVERIFY(ui->start());
-    QVERIFY(showsSignedOut());
-}
+    Q_OBJECT
 
-void JourneyTest::cleanup()
-{
-    ui.reset();
-}
+private:
+    std::unique_ptr<PlitInterface> ui;
 
-void JourneyTest::openSignIn()
-{
-    QVERIFY(P::click(QStringLiteral("账号登录")));
-    QVERIFY(P::waitForWindow(QStringLiteral("登录")));
-}
-
-void JourneyTest::signInWithPassword(const QString &phone, const QString &password)
-{
-    openSignIn();
-    QVERIFY(P::type(QStringLiteral("请输入手机号"), phone));
-    QVERIFY(P::type(QStringLiteral("请输入密码"), password));
-    QVERIFY(P::click(QStringLiteral("登录")));
-}
-
-bool JourneyTest::showsSignedIn(const QString &phone) const
-{
-    return P::find(phone, ui->mainWindow()) && P::find(QStringLiteral("退出"), ui->mainWindow())
-        && !P::find(QStringLiteral("账号登录"), ui->mainWindow());
-}
-
-bool JourneyTest::showsSignedOut() const
-{
-    return P::find(QStringLiteral("账号登录"), ui->mainWindow())
-        && !P::find(QStringLiteral("退出"), ui->mainWindow());
-}
-
-void JourneyTest::signInWithBothBoxes()
-{
-    openSignIn();
-    QVERIFY(P::type(QStringLiteral("请输入手机号"), kDemoPhone));
-    QVERIFY(P::type(QStringLiteral("请输入密码"), kDemoPassword));
-    QVERIFY(!P::find(QStringLiteral("自动登录"))); // shown only with "记住密码"
-    QVERIFY(P::click(QStringLiteral("记住密码")));
-    QVERIFY(P::click(QStringLiteral("自动登录")));
-    QVERIFY(P::click(QStringLiteral("登录")));
-    QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
-    QVERIFY(showsSignedIn(kDemoPhone));
-}
-
-void JourneyTest::passwordSignInIsRememberedAndTheNextStartSignsInSilently()
-{
-    signInWithBothBoxes();
-    const QJsonObject form = ui->server().requests("/api/platApi/passlog_on").last()["form"].toObject();
-    QCOMPARE(form["phone"].toString(), kDemoPhone);
-    QCOMPARE(form["password"].toString(), kDemoPassword);
-    // Signed in, the button does not open the sign-in window again.
-    QVERIFY(P::click(kDemoPhone));
-    QTest::qWait(100);
-    QVERIFY(!P::window(QStringLiteral("登录")));
-
-    // The interface remembers the number and password in a file only its
-    // owner reads; the log says that it did, without the password.
-    const QString settingsPath = P::interfaceSettingsPath();
-    QTRY_VERIFY(QSettings().value("inputPhone").toString() == kDemoPhone);
-    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup
-        | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
-    QCOMPARE(QFile::permissions(settingsPath) & others, QFileDevice::Permissions());
-    QVERIFY(ui->logText().contains(QStringLiteral("settings.inputPassword ***")));
-    QVERIFY(!ui->logText().contains(kDemoPassword));
-
-    // The next start signs in without a window.
-    ui->server().clearRequests();
-    QVERIFY(ui->start());
-    QTRY_VERIFY(showsSignedIn(kDemoPhone));
-    QVERIFY(!P::window(QStringLiteral("登录")));
-    QCOMPARE(ui->server().requests("/api/platApi/passlog_on").size(), 1);
-
-    // Signing out returns to "账号登录", and the sign-in window opens again.
-    QVERIFY(P::click(QStringLiteral("退出")));
-    QVERIFY(showsSignedOut());
-    openSignIn();
-}
-
-void JourneyTest::rememberingOnlyFillsTheFormNextTime()
-{
-    signInWithBothBoxes();
-    QVERIFY(P::click(QStringLiteral("退出")));
-
-    // Signing in again without "自动登录": the form is still filled, and the
-    // program forgets the password it kept for signing in by itself.
-    openSignIn();
-    QCOMPARE(P::find(QStringLiteral("请输入手机号"))->property("text").toString(), kDemoPhone);
-    QVERIFY(P::click(QStringLiteral("自动登录")));
-    QVERIFY(P::click(QStringLiteral("登录")));
-    QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
-    QVERIFY(!QFile(ui->dataPath("System.ini")).exists()
-            || !QSettings(ui->dataPath("System.ini"), QSettings::IniFormat).contains("PASSWORD"));
-
-    // So the next start waits for the user, with the form filled.
-    QVERIFY(ui->start());
-    QTest::qWait(200);
-    QVERIFY(showsSignedOut());
-    openSignIn();
-    QCOMPARE(P::find(QStringLiteral("请输入手机号"))->property("text").toString(), kDemoPhone);
-
-    // Unticking "记住密码" hides "自动登录" and forgets the number at the next sign-in.
-    QVERIFY(P::click(QStringLiteral("记住密码")));
-    QVERIFY(!P::find(QStringLiteral("自动登录")));
-    QVERIFY(P::click(QStringLiteral("登录")));
-    QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
-    QTRY_VERIFY(QSettings().value("inputPhone").toString().isEmpty());
-    QVERIFY(QSettings().value("inputPassword").toString().isEmpty());
-}
-
-void JourneyTest::wrongPasswordShowsTheMessageAndKeepsTheWindow()
-{
-    // While the platform thinks, the pointer shows that the program waits.
-    ui->server().script("/api/platApi/passlog_on", {{"delay_ms", 600}});
-    int busyShape = -1;
-    QTimer::singleShot(300, [&] {
-        if (const QCursor *cursor = QGuiApplication::overrideCursor())
-            busyShape = cursor->shape();
-    });
-    signInWithPassword(kDemoPhone, QStringLiteral("wrong-password"));
-    QCOMPARE(busyShape, int(Qt::BusyCursor));
-    QVERIFY(!QGuiApplication::overrideCursor());
-
-    QQuickItem *message = P::waitFor(QStringLiteral("账号或密码错误"));
-    QVERIFY(message);
-    const QColor colour = message->property("color").value<QColor>();
-    QVERIFY2(colour.red() > 180 && colour.green() < 100 && colour.blue() < 100, qPrintable(colour.name()));
-    QVERIFY(P::window(QStringLiteral("登录")));
-    QVERIFY(showsSignedOut());
-
-    // Escape closes it.
-    P::press(Qt::Key_Escape);
-    QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
-}
-
-void JourneyTest::smsSignInWithTheCodeTheServiceSent()
-{
-    openSignIn();
-    QVERIFY(P::click(QStringLiteral("手机登录")));
-    QVERIFY(P::waitFor(QStringLiteral("请输入动态密码")));
-    QVERIFY(P::type(QStringLiteral("请输入手机号"), kDemoPhone));
-    QVERIFY(P::click(QStringLiteral("获取动态密码")));
-    QCOMPARE(ui->server().requests("/api/platApi/mesSend").last()["form"]["phone"].toString(), kDemoPhone);
-    // Counting down, the button cannot send again.
-    QVERIFY(P::waitFor(QStringLiteral("59S")));
-    P::click(P::find(QStringLiteral("59S")));
-    QTest::qWait(100);
-    QCOMPARE(ui->server().requests("/api/platApi/mesSend").size(), 1);
-
-    QVERIFY(P::type(QStringLiteral("请输入动态密码"), kSmsCode));
-    P::press(Qt::Key_Return);
-    QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
-    QVERIFY(showsSignedIn(kDemoPhone));
-    QCOMPARE(ui->server().requests("/api/platApi/log_on").last()["form"]["code"].toString(), kSmsCode);
-}
-
-void JourneyTest::accountToCompleteGetsTheCompletionWindow()
-{
-    const QString phone = QStringLiteral("13800000001");
-    signInWithPassword(phone, kDemoPassword);
-    QVERIFY(P::waitForWindow(QStringLiteral("完善信息")));
-    QVERIFY(!P::window(QStringLiteral("登录")));
-
-    QVERIFY(P::type(QStringLiteral("请输入姓名"), QStringLiteral("张晓明")));
-    QVERIFY(P::type(QStringLiteral("请输入邮箱"), QStringLiteral("zhang@example.com")));
-    QVERIFY(P::type(QStringLiteral("请输入登录密码"), QStringLiteral("Neu@2026")));
-    // "提交" waits for the agreement.
-    QVERIFY(P::click(QStringLiteral("提交")));
-    QTest::qWait(100);
-    QVERIFY(ui->server().requests("/api/platApi/userReg").isEmpty());
-    QVERIFY(P::click(QStringLiteral("《用户注册协议》")));
-    QVERIFY(P::click(QStringLiteral("提交")));
-
-    QVERIFY(P::waitForWindowGone(QStringLiteral("完善信息")));
-    QVERIFY(showsSignedIn(phone));
-    const QJsonObject form = ui->server().requests("/api/platApi/userReg").last()["form"].toObject();
-    QCOMPARE(form["phone"].toString(), phone);
-    QCOMPARE(form["code"].toString(), QStringLiteral("qorvexmt40782"));
-    QCOMPARE(form["real_name"].toString(), QStringLiteral("张晓明"));
-    QCOMPARE(form["password"].toString(), QStringLiteral("Neu@2026"));
-}
-
-void JourneyTest::registrationWaitsForTheAgreement()
-{
-    const QString phone = QStringLiteral("13900000009");
-    openSignIn();
-    QVERIFY(P::click(QStringLiteral("注册新账号")));
-    QVERIFY(P::waitForWindow(QStringLiteral("注册")));
-    QVERIFY(!P::window(QStringLiteral("登录")));
-
-    QVERIFY(P::type(QStringLiteral("请输入姓名"), QStringLiteral("李四")));
-    QVERIFY(P::type(QStringLiteral("请输入邮箱"), QStringLiteral("li@example.com")));
-    QVERIFY(P::type(QStringLiteral("请输入手机号"), phone));
-    QVERIFY(P::click(QStringLiteral("获取验证码")));
-    QCOMPARE(ui->server().requests("/api/platApi/mesSend").last()["form"]["phone"].toString(), phone);
-    QVERIFY(P::type(QStringLiteral("请输入验证码"), kSmsCode));
-    QVERIFY(P::type(QStringLiteral("请输入登录密码"), QStringLiteral("Reg@2026")));
-
-    // Return in the last input submits only once the agreement is accepted.
-    P::press(Qt::Key_Return);
-    QTest::qWait(100);
-    QVERIFY(ui->server().requests("/api/platApi/userReg").isEmpty());
-    QVERIFY(P::click(QStringLiteral("《用户注册协议》")));
-    QVERIFY(P::click(QStringLiteral("请输入登录密码")));
-    P::press(Qt::Key_Return);
-
-    QVERIFY(P::waitForWindowGone(QStringLiteral("注册")));
-    QVERIFY(showsSignedIn(phone));
-    QCOMPARE(ui->server().requests("/api/platApi/userReg").last()["form"]["real_name"].toString(),
-             QStringLiteral("李四"));
-}
-
-void JourneyTest::passwordResetReturnsToSignIn()
-{
-    const QString newPassword = QStringLiteral("Reset@2026");
-    openSignIn();
-    QVERIFY(P::click(QStringLiteral("忘记密码?")));
-    QVERIFY(P::waitForWindow(QStringLiteral("重置密码")));
-    QVERIFY(!P::window(QStringLiteral("登录")));
-
-    QVERIFY(P::type(QStringLiteral("请输入手机号"), kDemoPhone));
-    QVERIFY(P::click(QStringLiteral("获取验证码")));
-    QVERIFY(P::type(QStringLiteral("请输入验证码"), kSmsCode));
-    QVERIFY(P::type(QStringLiteral("请输入新密码"), newPassword));
-    QVERIFY(P::type(QStringLiteral("请重新输入新密码"), QStringLiteral("not the same")));
-    QVERIFY(P::click(QStringLiteral("提交")));
-    QVERIFY(P::waitFor(QStringLiteral("两次输入的密码不一致")));
-    QVERIFY(P::window(QStringLiteral("重置密码")));
-
-    QVERIFY(P::type(QStringLiteral("请重新输入新密码"), newPassword));
-    P::press(Qt::Key_Return);
-    QVERIFY(P::waitForWindowGone(QStringLiteral("重置密码")));
-    QVERIFY(P::waitForWindow(QStringLiteral("登录")));
-
-    // The new password is the one that signs in now.
-    QVERIFY(P::type(QStringLiteral("请输入手机号"), kDemoPhone));
-    QVERIFY(P::type(QStringLiteral("请输入密码"), newPassword));
-    QVERIFY(P::click(QStringLiteral("登录")));
-    QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
-    QVERIFY(showsSignedIn(kDemoPhone));
-}
-
-void JourneyTest::keyboardAlonePassesTheSignInWindow()
-{
-    openSignIn();
-    QQuickWindow *signIn = P::window(QStringLiteral("登录"));
-    QVERIFY(QTest::qWaitForWindowActive(signIn));
-    // The window opens with the keyboard in the phone number; Tab goes on
-    // to the password.
-    QTRY_VERIFY(signIn->activeFocusItem()
-                && P::accessibleName(signIn->activeFocusItem()) == QStringLiteral("请输入手机号"));
-    P::typeText(kDemoPhone);
-    P::press(Qt::Key_Tab);
-    QCOMPARE(P::accessibleName(signIn->activeFocusItem()), QStringLiteral("请输入密码"));
-    P::typeText(kDemoPassword);
-    P::press(Qt::Key_Return);
-    QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
-    QVERIFY(showsSignedIn(kDemoPhone));
-}
-
-void JourneyTest::screenReaderFindsAndPressesTheControls()
-{
-    QQuickWindow *main = ui->mainWindow();
-    for (const QString &name : {QStringLiteral("关闭"), QStringLiteral("最小化"), QStringLiteral("更多"),
-                                QStringLiteral("Plit首页"), QStringLiteral("新闻公告"),
-                                QStringLiteral("推荐应用"), QStringLiteral("在线服务"),
-                                QStringLiteral("账号登录")}) {
-        QQuickItem *item = P::find(name, main);
-        QVERIFY2(item, qPrintable(name));
-        QVERIFY2(P::accessibleName(item) == name, qPrintable(name));
+    // Opens the sign-in window from the main window.
+    void openSignIn()
+    {
+        QVERIFY(P::click(QStringLiteral("账号登录")));
+        QVERIFY(P::waitForWindow(QStringLiteral("登录")));
     }
-    QCOMPARE(P::accessibleRole(P::find(QStringLiteral("关闭"), main)), int(QAccessible::Button));
 
-    QVERIFY(P::pressAccessibly(QStringLiteral("账号登录")));
-    QVERIFY(P::waitForWindow(QStringLiteral("登录")));
-    QQuickWindow *signIn = P::window(QStringLiteral("登录"));
-    QCOMPARE(P::accessibleRole(P::find(QStringLiteral("请输入密码"), signIn)), int(QAccessible::EditableText));
-    QCOMPARE(P::accessibleRole(P::find(QStringLiteral("记住密码"), signIn)), int(QAccessible::CheckBox));
-    QCOMPARE(P::accessibleRole(P::find(QStringLiteral("手机登录"), signIn)), int(QAccessible::Button));
-    for (const QString &name : {QStringLiteral("密码登录"), QStringLiteral("登录"),
-                                QStringLiteral("注册新账号"), QStringLiteral("忘记密码?")})
-        QVERIFY2(P::find(name, signIn), qPrintable(name));
+    void signInWithPassword(const QString &phone, const QString &password)
+    {
+        openSignIn();
+        QVERIFY(P::type(QStringLiteral("请输入手机号"), phone));
+        QVERIFY(P::type(QStringLiteral("请输入密码"), password));
+        QVERIFY(P::click(QStringLiteral("登录")));
+    }
 
-    // The tab of the SMS code, and the window's close button, by the reader.
-    QVERIFY(P::pressAccessibly(QStringLiteral("手机登录")));
-    QVERIFY(P::waitFor(QStringLiteral("获取动态密码")));
-    QVERIFY(P::pressAccessibly(QStringLiteral("关闭")));
-    QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
-}
+    // What the main window's title band shows: the number and "退出" once
+    // signed in, "账号登录" before.
+    bool showsSignedIn(const QString &phone) const
+    {
+        return P::find(phone, ui->mainWindow()) && P::find(QStringLiteral("退出"), ui->mainWindow())
+            && !P::find(QStringLiteral("账号登录"), ui->mainWindow());
+    }
 
-void JourneyTest::navigationMarksTheChosenButton()
-{
-    const QStringList buttons = {QStringLiteral("Plit首页"), QStringLiteral("新闻公告"),
-                                 QStringLiteral("推荐应用"), QStringLiteral("在线服务")};
-    // Which navigation buttons a screen reader reads as chosen.
-    const auto chosen = [&] {
-        QStringList names;
-        for (const QString &name : buttons) {
-            QAccessibleInterface *button = QAccessible::queryAccessibleInterface(P::find(name, ui->mainWindow()));
-            if (button && button->state().checked)
-                names << name;
+    bool showsSignedOut() const
+    {
+        return P::find(QStringLiteral("账号登录"), ui->mainWindow())
+            && !P::find(QStringLiteral("退出"), ui->mainWindow());
+    }
+
+    // The demo account with "记住密码" and "自动登录".
+    void signInWithBothBoxes()
+    {
+        openSignIn();
+        QVERIFY(P::type(QStringLiteral("请输入手机号"), kDemoPhone));
+        QVERIFY(P::type(QStringLiteral("请输入密码"), kDemoPassword));
+        QVERIFY(!P::find(QStringLiteral("自动登录"))); // shown only with "记住密码"
+        QVERIFY(P::click(QStringLiteral("记住密码")));
+        QVERIFY(P::click(QStringLiteral("自动登录")));
+        QVERIFY(P::click(QStringLiteral("登录")));
+        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
+        QVERIFY(showsSignedIn(kDemoPhone));
+    }
+
+private slots:
+    void init()
+    {
+        ui = std::make_unique<PlitInterface>();
+        QVERIFY(ui->server().isRunning());
+        QVERIFY(ui->start());
+        QVERIFY(showsSignedOut());
+    }
+
+    void cleanup()
+    {
+        ui.reset();
+    }
+
+    void passwordSignInIsRememberedAndTheNextStartSignsInSilently()
+    {
+        signInWithBothBoxes();
+        const QJsonObject form = ui->server().requests("/api/platApi/passlog_on").last()["form"].toObject();
+        QCOMPARE(form["phone"].toString(), kDemoPhone);
+        QCOMPARE(form["password"].toString(), kDemoPassword);
+        // Signed in, the button does not open the sign-in window again.
+        QVERIFY(P::click(kDemoPhone));
+        QTest::qWait(100);
+        QVERIFY(!P::window(QStringLiteral("登录")));
+
+        // The interface remembers the number and password in a file only its
+        // owner reads; the log says that it did, without the password.
+        const QString settingsPath = P::interfaceSettingsPath();
+        QTRY_VERIFY(QSettings().value("inputPhone").toString() == kDemoPhone);
+        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup
+            | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+        QCOMPARE(QFile::permissions(settingsPath) & others, QFileDevice::Permissions());
+        QVERIFY(ui->logText().contains(QStringLiteral("settings.inputPassword ***")));
+        QVERIFY(!ui->logText().contains(kDemoPassword));
+
+        // The next start signs in without a window.
+        ui->server().clearRequests();
+        QVERIFY(ui->start());
+        QTRY_VERIFY(showsSignedIn(kDemoPhone));
+        QVERIFY(!P::window(QStringLiteral("登录")));
+        QCOMPARE(ui->server().requests("/api/platApi/passlog_on").size(), 1);
+
+        // Signing out returns to "账号登录", and the sign-in window opens again.
+        QVERIFY(P::click(QStringLiteral("退出")));
+        QVERIFY(showsSignedOut());
+        openSignIn();
+    }
+
+    void rememberingOnlyFillsTheFormNextTime()
+    {
+        signInWithBothBoxes();
+        QVERIFY(P::click(QStringLiteral("退出")));
+
+        // Signing in again without "自动登录": the form is still filled, and the
+        // program forgets the password it kept for signing in by itself.
+        openSignIn();
+        QCOMPARE(P::find(QStringLiteral("请输入手机号"))->property("text").toString(), kDemoPhone);
+        QVERIFY(P::click(QStringLiteral("自动登录")));
+        QVERIFY(P::click(QStringLiteral("登录")));
+        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
+        QVERIFY(!QFile(ui->dataPath("System.ini")).exists()
+                || !QSettings(ui->dataPath("System.ini"), QSettings::IniFormat).contains("PASSWORD"));
+
+        // So the next start waits for the user, with the form filled.
+        QVERIFY(ui->start());
+        QTest::qWait(200);
+        QVERIFY(showsSignedOut());
+        openSignIn();
+        QCOMPARE(P::find(QStringLiteral("请输入手机号"))->property("text").toString(), kDemoPhone);
+
+        // Unticking "记住密码" hides "自动登录" and forgets the number at the next sign-in.
+        QVERIFY(P::click(QStringLiteral("记住密码")));
+        QVERIFY(!P::find(QStringLiteral("自动登录")));
+        QVERIFY(P::click(QStringLiteral("登录")));
+        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
+        QTRY_VERIFY(QSettings().value("inputPhone").toString().isEmpty());
+        QVERIFY(QSettings().value("inputPassword").toString().isEmpty());
+    }
+
+    void wrongPasswordShowsTheMessageAndKeepsTheWindow()
+    {
+        // While the platform thinks, the pointer shows that the program waits.
+        ui->server().script("/api/platApi/passlog_on", {{"delay_ms", 600}});
+        int busyShape = -1;
+        QTimer::singleShot(300, [&] {
+            if (const QCursor *cursor = QGuiApplication::overrideCursor())
+                busyShape = cursor->shape();
+        });
+        signInWithPassword(kDemoPhone, QStringLiteral("wrong-password"));
+        QCOMPARE(busyShape, int(Qt::BusyCursor));
+        QVERIFY(!QGuiApplication::overrideCursor());
+
+        QQuickItem *message = P::waitFor(QStringLiteral("账号或密码错误"));
+        QVERIFY(message);
+        const QColor colour = message->property("color").value<QColor>();
+        QVERIFY2(colour.red() > 180 && colour.green() < 100 && colour.blue() < 100, qPrintable(colour.name()));
+        QVERIFY(P::window(QStringLiteral("登录")));
+        QVERIFY(showsSignedOut());
+
+        // Escape closes it.
+        P::press(Qt::Key_Escape);
+        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
+    }
+
+    void smsSignInWithTheCodeTheServiceSent()
+    {
+        openSignIn();
+        QVERIFY(P::click(QStringLiteral("手机登录")));
+        QVERIFY(P::waitFor(QStringLiteral("请输入动态密码")));
+        QVERIFY(P::type(QStringLiteral("请输入手机号"), kDemoPhone));
+        QVERIFY(P::click(QStringLiteral("获取动态密码")));
+        QCOMPARE(ui->server().requests("/api/platApi/mesSend").last()["form"]["phone"].toString(), kDemoPhone);
+        // Counting down, the button cannot send again.
+        QVERIFY(P::waitFor(QStringLiteral("59S")));
+        P::click(P::find(QStringLiteral("59S")));
+        QTest::qWait(100);
+        QCOMPARE(ui->server().requests("/api/platApi/mesSend").size(), 1);
+
+        QVERIFY(P::type(QStringLiteral("请输入动态密码"), kSmsCode));
+        P::press(Qt::Key_Return);
+        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
+        QVERIFY(showsSignedIn(kDemoPhone));
+        QCOMPARE(ui->server().requests("/api/platApi/log_on").last()["form"]["code"].toString(), kSmsCode);
+    }
+
+    void accountToCompleteGetsTheCompletionWindow()
+    {
+        const QString phone = QStringLiteral("13800000001");
+        signInWithPassword(phone, kDemoPassword);
+        QVERIFY(P::waitForWindow(QStringLiteral("完善信息")));
+        QVERIFY(!P::window(QStringLiteral("登录")));
+
+        QVERIFY(P::type(QStringLiteral("请输入姓名"), QStringLiteral("张晓明")));
+        QVERIFY(P::type(QStringLiteral("请输入邮箱"), QStringLiteral("zhang@example.com")));
+        QVERIFY(P::type(QStringLiteral("请输入登录密码"), QStringLiteral("Neu@2026")));
+        // "提交" waits for the agreement.
+        QVERIFY(P::click(QStringLiteral("提交")));
+        QTest::qWait(100);
+        QVERIFY(ui->server().requests("/api/platApi/userReg").isEmpty());
+        QVERIFY(P::click(QStringLiteral("《用户注册协议》")));
+        QVERIFY(P::click(QStringLiteral("提交")));
+
+        QVERIFY(P::waitForWindowGone(QStringLiteral("完善信息")));
+        QVERIFY(showsSignedIn(phone));
+        const QJsonObject form = ui->server().requests("/api/platApi/userReg").last()["form"].toObject();
+        QCOMPARE(form["phone"].toString(), phone);
+        QCOMPARE(form["code"].toString(), QStringLiteral("qorvexmt40782"));
+        QCOMPARE(form["real_name"].toString(), QStringLiteral("张晓明"));
+        QCOMPARE(form["password"].toString(), QStringLiteral("Neu@2026"));
+    }
+
+    void registrationWaitsForTheAgreement()
+    {
+        const QString phone = QStringLiteral("13900000009");
+        openSignIn();
+        QVERIFY(P::click(QStringLiteral("注册新账号")));
+        QVERIFY(P::waitForWindow(QStringLiteral("注册")));
+        QVERIFY(!P::window(QStringLiteral("登录")));
+
+        QVERIFY(P::type(QStringLiteral("请输入姓名"), QStringLiteral("李四")));
+        QVERIFY(P::type(QStringLiteral("请输入邮箱"), QStringLiteral("li@example.com")));
+        QVERIFY(P::type(QStringLiteral("请输入手机号"), phone));
+        QVERIFY(P::click(QStringLiteral("获取验证码")));
+        QCOMPARE(ui->server().requests("/api/platApi/mesSend").last()["form"]["phone"].toString(), phone);
+        QVERIFY(P::type(QStringLiteral("请输入验证码"), kSmsCode));
+        QVERIFY(P::type(QStringLiteral("请输入登录密码"), QStringLiteral("Reg@2026")));
+
+        // Return in the last input submits only once the agreement is accepted.
+        P::press(Qt::Key_Return);
+        QTest::qWait(100);
+        QVERIFY(ui->server().requests("/api/platApi/userReg").isEmpty());
+        QVERIFY(P::click(QStringLiteral("《用户注册协议》")));
+        QVERIFY(P::click(QStringLiteral("请输入登录密码")));
+        P::press(Qt::Key_Return);
+
+        QVERIFY(P::waitForWindowGone(QStringLiteral("注册")));
+        QVERIFY(showsSignedIn(phone));
+        QCOMPARE(ui->server().requests("/api/platApi/userReg").last()["form"]["real_name"].toString(),
+                 QStringLiteral("李四"));
+    }
+
+    void passwordResetReturnsToSignIn()
+    {
+        const QString newPassword = QStringLiteral("Reset@2026");
+        openSignIn();
+        QVERIFY(P::click(QStringLiteral("忘记密码?")));
+        QVERIFY(P::waitForWindow(QStringLiteral("重置密码")));
+        QVERIFY(!P::window(QStringLiteral("登录")));
+
+        QVERIFY(P::type(QStringLiteral("请输入手机号"), kDemoPhone));
+        QVERIFY(P::click(QStringLiteral("获取验证码")));
+        QVERIFY(P::type(QStringLiteral("请输入验证码"), kSmsCode));
+        QVERIFY(P::type(QStringLiteral("请输入新密码"), newPassword));
+        QVERIFY(P::type(QStringLiteral("请重新输入新密码"), QStringLiteral("not the same")));
+        QVERIFY(P::click(QStringLiteral("提交")));
+        QVERIFY(P::waitFor(QStringLiteral("两次输入的密码不一致")));
+        QVERIFY(P::window(QStringLiteral("重置密码")));
+
+        QVERIFY(P::type(QStringLiteral("请重新输入新密码"), newPassword));
+        P::press(Qt::Key_Return);
+        QVERIFY(P::waitForWindowGone(QStringLiteral("重置密码")));
+        QVERIFY(P::waitForWindow(QStringLiteral("登录")));
+
+        // The new password is the one that signs in now.
+        QVERIFY(P::type(QStringLiteral("请输入手机号"), kDemoPhone));
+        QVERIFY(P::type(QStringLiteral("请输入密码"), newPassword));
+        QVERIFY(P::click(QStringLiteral("登录")));
+        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
+        QVERIFY(showsSignedIn(kDemoPhone));
+    }
+
+    void keyboardAlonePassesTheSignInWindow()
+    {
+        openSignIn();
+        QQuickWindow *signIn = P::window(QStringLiteral("登录"));
+        QVERIFY(QTest::qWaitForWindowActive(signIn));
+        // The window opens with the keyboard in the phone number; Tab goes on
+        // to the password.
+        QTRY_VERIFY(signIn->activeFocusItem()
+                    && P::accessibleName(signIn->activeFocusItem()) == QStringLiteral("请输入手机号"));
+        P::typeText(kDemoPhone);
+        P::press(Qt::Key_Tab);
+        QCOMPARE(P::accessibleName(signIn->activeFocusItem()), QStringLiteral("请输入密码"));
+        P::typeText(kDemoPassword);
+        P::press(Qt::Key_Return);
+        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
+        QVERIFY(showsSignedIn(kDemoPhone));
+    }
+
+    void screenReaderFindsAndPressesTheControls()
+    {
+        QQuickWindow *main = ui->mainWindow();
+        for (const QString &name : {QStringLiteral("关闭"), QStringLiteral("最小化"), QStringLiteral("更多"),
+                                    QStringLiteral("Plit首页"), QStringLiteral("新闻公告"),
+                                    QStringLiteral("推荐应用"), QStringLiteral("在线服务"),
+                                    QStringLiteral("账号登录")}) {
+            QQuickItem *item = P::find(name, main);
+            QVERIFY2(item, qPrintable(name));
+            QVERIFY2(P::accessibleName(item) == name, qPrintable(name));
         }
-        return names;
-    };
-    QCOMPARE(chosen(), QStringList{QStringLiteral("Plit首页")});
-    QVERIFY(P::click(QStringLiteral("新闻公告")));
-    QCOMPARE(chosen(), QStringList{QStringLiteral("新闻公告")});
-    QVERIFY(P::click(QStringLiteral("推荐应用")));
-    QCOMPARE(chosen(), QStringList{QStringLiteral("推荐应用")});
-    QVERIFY(P::click(QStringLiteral("Plit首页")));
-    QCOMPARE(chosen(), QStringList{QStringLiteral("Plit首页")});
+        QCOMPARE(P::accessibleRole(P::find(QStringLiteral("关闭"), main)), int(QAccessible::Button));
 
-    // A page asks for the recommended applications.
-    QVERIFY(QMetaObject::invokeMethod(ui->mainWindow(), "jumpToHotApp"));
-    QCOMPARE(chosen(), QStringList{QStringLiteral("推荐应用")});
-}
+        QVERIFY(P::pressAccessibly(QStringLiteral("账号登录")));
+        QVERIFY(P::waitForWindow(QStringLiteral("登录")));
+        QQuickWindow *signIn = P::window(QStringLiteral("登录"));
+        QCOMPARE(P::accessibleRole(P::find(QStringLiteral("请输入密码"), signIn)), int(QAccessible::EditableText));
+        QCOMPARE(P::accessibleRole(P::find(QStringLiteral("记住密码"), signIn)), int(QAccessible::CheckBox));
+        QCOMPARE(P::accessibleRole(P::find(QStringLiteral("手机登录"), signIn)), int(QAccessible::Button));
+        for (const QString &name : {QStringLiteral("密码登录"), QStringLiteral("登录"),
+                                    QStringLiteral("注册新账号"), QStringLiteral("忘记密码?")})
+            QVERIFY2(P::find(name, signIn), qPrintable(name));
 
-void JourneyTest::stayOnTopToggledTwiceRestoresTheFlags()
-{
-    QQuickWindow *main = ui->mainWindow();
-    const Qt::WindowFlags before = main->flags();
-    QVERIFY(!before.testFlag(Qt::WindowStaysOnTopHint));
+        // The tab of the SMS code, and the window's close button, by the reader.
+        QVERIFY(P::pressAccessibly(QStringLiteral("手机登录")));
+        QVERIFY(P::waitFor(QStringLiteral("获取动态密码")));
+        QVERIFY(P::pressAccessibly(QStringLiteral("关闭")));
+        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
+    }
 
-    QVERIFY(P::click(QStringLiteral("更多")));
-    QVERIFY(P::waitFor(QStringLiteral("置顶窗口")));
-    QVERIFY(P::click(QStringLiteral("置顶窗口")));
-    QTRY_VERIFY(main->flags().testFlag(Qt::WindowStaysOnTopHint));
+    void navigationMarksTheChosenButton()
+    {
+        const QStringList buttons = {QStringLiteral("Plit首页"), QStringLiteral("新闻公告"),
+                                     QStringLiteral("推荐应用"), QStringLiteral("在线服务")};
+        // Which navigation buttons a screen reader reads as chosen.
+        const auto chosen = [&] {
+            QStringList names;
+            for (const QString &name : buttons) {
+                QAccessibleInterface *button = QAccessible::queryAccessibleInterface(P::find(name, ui->mainWindow()));
+                if (button && button->state().checked)
+                    names << name;
+            }
+            return names;
+        };
+        QCOMPARE(chosen(), QStringList{QStringLiteral("Plit首页")});
+        QVERIFY(P::click(QStringLiteral("新闻公告")));
+        QCOMPARE(chosen(), QStringList{QStringLiteral("新闻公告")});
+        QVERIFY(P::click(QStringLiteral("推荐应用")));
+        QCOMPARE(chosen(), QStringList{QStringLiteral("推荐应用")});
+        QVERIFY(P::click(QStringLiteral("Plit首页")));
+        QCOMPARE(chosen(), QStringList{QStringLiteral("Plit首页")});
 
-    QVERIFY(P::click(QStringLiteral("更多")));
-    QVERIFY(P::waitFor(QStringLiteral("取消置顶")));
-    QVERIFY(P::click(QStringLiteral("取消置顶")));
-    QTRY_COMPARE(main->flags(), before);
-    QVERIFY(P::click(QStringLiteral("更多")));
-    QVERIFY(P::waitFor(QStringLiteral("置顶窗口")));
-    P::press(Qt::Key_Escape);
-}
+        // A page asks for the recommended applications.
+        QVERIFY(QMetaObject::invokeMethod(ui->mainWindow(), "jumpToHotApp"));
+        QCOMPARE(chosen(), QStringList{QStringLiteral("推荐应用")});
+    }
 
-void JourneyTest::backgroundDragMovesTheWindow()
-{
-    QQuickWindow *main = ui->mainWindow();
-    const QPoint start = main->position();
-    const QPoint grip(500, 300); // in the middle of the page area
-    // The pointer moves on the screen; the window under it moves as well.
-    const auto dragTo = [&](const QPoint &offset) {
-        QTest::mouseMove(main, start + grip + offset - main->position());
-    };
-    QTest::mousePress(main, Qt::LeftButton, Qt::NoModifier, grip);
-    dragTo(QPoint(20, 10));
-    dragTo(QPoint(40, 30));
-    QTest::mouseRelease(main, Qt::LeftButton, Qt::NoModifier, start + grip + QPoint(40, 30) - main->position());
-    QTRY_COMPARE(main->position(), start + QPoint(40, 30));
+    void stayOnTopToggledTwiceRestoresTheFlags()
+    {
+        QQuickWindow *main = ui->mainWindow();
+        const Qt::WindowFlags before = main->flags();
+        QVERIFY(!before.testFlag(Qt::WindowStaysOnTopHint));
 
-    // The right button does not drag.
-    const QPoint moved = main->position();
-    QTest::mousePress(main, Qt::RightButton, Qt::NoModifier, grip);
-    QTest::mouseMove(main, grip + QPoint(40, 30));
-    QTest::mouseRelease(main, Qt::RightButton, Qt::NoModifier, grip + QPoint(40, 30));
-    QTest::qWait(50);
-    QCOMPARE(main->position(), moved);
-}
+        QVERIFY(P::click(QStringLiteral("更多")));
+        QVERIFY(P::waitFor(QStringLiteral("置顶窗口")));
+        QVERIFY(P::click(QStringLiteral("置顶窗口")));
+        QTRY_VERIFY(main->flags().testFlag(Qt::WindowStaysOnTopHint));
 
-void JourneyTest::noticesPopUpFiveSecondsAfterTheStart()
-{
-    // The stand-in has five notices: the pop-up shows, and the articles'
-    // cache is refreshed.
-    QVERIFY(!P::window(QStringLiteral("Plit通知")));
-    QVERIFY(P::waitForWindow(QStringLiteral("Plit通知"), 8000));
-    QTRY_COMPARE(ui->server().requests("/api/ArticleApi/getIndexArticle").size(), 1);
+        QVERIFY(P::click(QStringLiteral("更多")));
+        QVERIFY(P::waitFor(QStringLiteral("取消置顶")));
+        QVERIFY(P::click(QStringLiteral("取消置顶")));
+        QTRY_COMPARE(main->flags(), before);
+        QVERIFY(P::click(QStringLiteral("更多")));
+        QVERIFY(P::waitFor(QStringLiteral("置顶窗口")));
+        P::press(Qt::Key_Escape);
+    }
 
-    // Without notices it stays hidden; the cache is refreshed all the same.
-    ui->server().script("/api/platapi/getArticle", {{"json", QJsonObject{{"states", true}, {"data", QJsonArray()}}}});
-    ui->server().clearRequests();
-    QVERIFY(ui->start());
-    QTRY_VERIFY_WITH_TIMEOUT(ui->server().requests("/api/ArticleApi/getIndexArticle").size() == 1, 8000);
-    QVERIFY(!P::window(QStringLiteral("Plit通知")));
-}
+    void backgroundDragMovesTheWindow()
+    {
+        QQuickWindow *main = ui->mainWindow();
+        const QPoint start = main->position();
+        const QPoint grip(500, 300); // in the middle of the page area
+        // The pointer moves on the screen; the window under it moves as well.
+        const auto dragTo = [&](const QPoint &offset) {
+            QTest::mouseMove(main, start + grip + offset - main->position());
+        };
+        QTest::mousePress(main, Qt::LeftButton, Qt::NoModifier, grip);
+        dragTo(QPoint(20, 10));
+        dragTo(QPoint(40, 30));
+        QTest::mouseRelease(main, Qt::LeftButton, Qt::NoModifier, start + grip + QPoint(40, 30) - main->position());
+        QTRY_COMPARE(main->position(), start + QPoint(40, 30));
 
-void JourneyTest::helpAndAssistantOpenTheWebWindow()
-{
-    QVERIFY(P::click(QStringLiteral("更多")));
-    QVERIFY(P::waitFor(QStringLiteral("使用帮助")));
-    QVERIFY(P::click(QStringLiteral("使用帮助")));
-    QVERIFY(P::waitForWindow(QStringLiteral("使用帮助 ")));
-    QQuickWindow *web = P::window(QStringLiteral("使用帮助 "));
-    QCOMPARE(web->property("currentUrl").toUrl(), QUrl(ui->server().baseUrl() + QStringLiteral("/help/")));
-    web->close();
+        // The right button does not drag.
+        const QPoint moved = main->position();
+        QTest::mousePress(main, Qt::RightButton, Qt::NoModifier, grip);
+        QTest::mouseMove(main, grip + QPoint(40, 30));
+        QTest::mouseRelease(main, Qt::RightButton, Qt::NoModifier, grip + QPoint(40, 30));
+        QTest::qWait(50);
+        QCOMPARE(main->position(), moved);
+    }
 
-    // No assistant program on this machine: its web chat opens instead.
-    QVERIFY(P::click(QStringLiteral("在线服务")));
-    QVERIFY(P::waitForWindow(QStringLiteral("智能客服 Tilo")));
-    QCOMPARE(P::window(QStringLiteral("智能客服 Tilo"))->property("currentUrl").toUrl(),
-             QUrl(ui->server().baseUrl() + QStringLiteral("/chat")));
-}
+    void noticesPopUpFiveSecondsAfterTheStart()
+    {
+        // The stand-in has five notices: the pop-up shows, and the articles'
+        // cache is refreshed.
+        QVERIFY(!P::window(QStringLiteral("Plit通知")));
+        QVERIFY(P::waitForWindow(QStringLiteral("Plit通知"), 8000));
+        QTRY_COMPARE(ui->server().requests("/api/ArticleApi/getIndexArticle").size(), 1);
 
-void JourneyTest::realProgramStartShowsNoQmlWarning()
-{
-    // The program itself, with saved credentials and past the notice check
-    // that runs five seconds after the start.
-    QTemporaryDir dir;
-    QFile ini(dir.filePath(QStringLiteral("System.ini")));
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("PHONRNUM=" + kDemoPhone.toLatin1() + "\r\nPASSWORD=" + kDemoPassword.toLatin1()
-              + "\r\nAUTOLOGON=true\r\n");
-    ini.close();
-    PlitProcess plit(dir.path());
-    plit.environment().insert(QStringLiteral("PLIT_PLATFORM_URL"), ui->server().baseUrl());
-    plit.environment().insert(QStringLiteral("PLIT_UPDATE_URL"), ui->server().baseUrl());
-    plit.environment().insert(QStringLiteral("PLIT_CHAT_URL"), ui->server().baseUrl() + QStringLiteral("/chat"));
-    plit.environment().insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-    ui->server().clearRequests();
-    plit.start();
-    QVERIFY2(plit.waitUntilUp(), qPrintable(plit.output()));
-    QTRY_VERIFY_WITH_TIMEOUT(!ui->server().requests("/api/platapi/getArticle").isEmpty(), 15000);
-    QTest::qWait(500);
-    QCOMPARE(ui->server().requests("/api/platApi/passlog_on").size(), 1);
+        // Without notices it stays hidden; the cache is refreshed all the same.
+        ui->server().script("/api/platapi/getArticle", {{"json", QJsonObject{{"states", true}, {"data", QJsonArray()}}}});
+        ui->server().clearRequests();
+        QVERIFY(ui->start());
+        QTRY_VERIFY_WITH_TIMEOUT(ui->server().requests("/api/ArticleApi/getIndexArticle").size() == 1, 8000);
+        QVERIFY(!P::window(QStringLiteral("Plit通知")));
+    }
 
-    const QRegularExpression qmlWarning(QStringLiteral("(^|\\n)(Warning|Critical|Fatal): [^\\n]*(qrc:|\\.qml)"));
-    const QString log = plit.logText();
-    QVERIFY2(!qmlWarning.match(log).hasMatch(), qPrintable(qmlWarning.match(log).captured(0)));
-    QVERIFY(log.contains(QStringLiteral("loginPanel autoLogon")));
-}
+    void helpAndAssistantOpenTheWebWindow()
+    {
+        QVERIFY(P::click(QStringLiteral("更多")));
+        QVERIFY(P::waitFor(QStringLiteral("使用帮助")));
+        QVERIFY(P::click(QStringLiteral("使用帮助")));
+        QVERIFY(P::waitForWindow(QStringLiteral("使用帮助 ")));
+        QQuickWindow *web = P::window(QStringLiteral("使用帮助 "));
+        QCOMPARE(web->property("currentUrl").toUrl(), QUrl(ui->server().baseUrl() + QStringLiteral("/help/")));
+        web->close();
+
+        // No assistant program on this machine: its web chat opens instead.
+        QVERIFY(P::click(QStringLiteral("在线服务")));
+        QVERIFY(P::waitForWindow(QStringLiteral("智能客服 Tilo")));
+        QCOMPARE(P::window(QStringLiteral("智能客服 Tilo"))->property("currentUrl").toUrl(),
+                 QUrl(ui->server().baseUrl() + QStringLiteral("/chat")));
+    }
+
+    void realProgramStartShowsNoQmlWarning()
+    {
+        // The program itself, with saved credentials and past the notice check
+        // that runs five seconds after the start.
+        QTemporaryDir dir;
+        QFile ini(dir.filePath(QStringLiteral("System.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("PHONRNUM=" + kDemoPhone.toLatin1() + "\r\nPASSWORD=" + kDemoPassword.toLatin1()
+                  + "\r\nAUTOLOGON=true\r\n");
+        ini.close();
+        PlitProcess plit(dir.path());
+        plit.environment().insert(QStringLiteral("PLIT_PLATFORM_URL"), ui->server().baseUrl());
+        plit.environment().insert(QStringLiteral("PLIT_UPDATE_URL"), ui->server().baseUrl());
+        plit.environment().insert(QStringLiteral("PLIT_CHAT_URL"), ui->server().baseUrl() + QStringLiteral("/chat"));
+        plit.environment().insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        ui->server().clearRequests();
+        plit.start();
+        QVERIFY2(plit.waitUntilUp(), qPrintable(plit.output()));
+        QTRY_VERIFY_WITH_TIMEOUT(!ui->server().requests("/api/platapi/getArticle").isEmpty(), 15000);
+        QTest::qWait(500);
+        QCOMPARE(ui->server().requests("/api/platApi/passlog_on").size(), 1);
+
+        const QRegularExpression qmlWarning(QStringLiteral("(^|\\n)(Warning|Critical|Fatal): [^\\n]*(qrc:|\\.qml)"));
+        const QString log = plit.logText();
+        QVERIFY2(!qmlWarning.match(log).hasMatch(), qPrintable(qmlWarning.match(log).captured(0)));
+        QVERIFY(log.contains(QStringLiteral("loginPanel autoLogon")));
+    }
+};
 
 PLIT_INTERFACE_TEST_MAIN(JourneyTest)
 #include "tst_journeys.moc"

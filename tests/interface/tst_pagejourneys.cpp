@@ -10,47 +10,6 @@
 #include <QSqlQuery>
 #include <QtTest>
 
-
-// What a person does with the home page, the recommended applications, the
-// company selection and the invoicing windows, against the stand-in
-// platform: clicks, keys and what shows.
-class PageJourneyTest : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-
-    void homePageShowsTheTilesOfAFreshCatalogueAndTheNews();
-    void configuredProgramStartsFromItsTile();
-    void moreOpensTheRecommendedApplicationsOnMyApps();
-    void invoicingWhileSignedOutAsksToSignIn();
-    void invoicingWindowsOfTheDemoAccountAtMostThreeAtATime();
-    void invoicingPageOpensItsFormInTheSameWindow();
-    void singleCompanyOpensAtOnceAndOnlyOnce();
-    void programOfOnesOwnJoinsMyApps();
-    void newsPageShowsThePlatformsNews();
-
-private:
-    // Starts again with the print helper installed, so "我要开票" goes on.
-    void installPrintHelper();
-    void signIn(const QString &phone);
-    // Clicks the tile of `name` on the page shown (a tile and the main
-    // window's "更多" button share a name: the tile is drawn later).
-    void clickTile(const QString &name);
-    // "我要开票" on the home page, and the company selection it opens.
-    QQuickWindow *openSelection();
-    // Chooses a company in the selection; its invoicing window once its page
-    // has loaded.
-    QQuickWindow *openCompany(const QString &name, const QString &code);
-    // The message dialog's text, and the dialog closed again.
-    void expectWarning(const QString &text);
-
-    std::unique_ptr<PlitInterface> ui;
-};
-
 namespace {
 
 const QString kDemoPhone = QStringLiteral("13800000002");
@@ -82,316 +41,335 @@ int catalogueRows()
 
 } // namespace
 
-void PageJourneyTest::initTestCase()
+// What a person does with the home page, the recommended applications, the
+// company selection and the invoicing windows, against the stand-in
+// platform: clicks, keys and what shows.
+class PageJourneyTest : public QObject
 {
-    // Qt's own file dialog, which a test can answer.
-    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-}
+    Q_OBJECT
 
-void PageJourneyTest::init()
-{
-    ui = std::make_unique<PlitInterface>();
-    QVERIFY(ui->server().isRunning());
-    QVERIFY(ui->start());
-}
+private:
+    std::unique_ptr<PlitInterface> ui;
 
-void PageJourneyTest::cleanup()
-{
-    ui.reset();
-}
-
-void PageJourneyTest::installPrintHelper()
-{
-    ui->installProgram(QStringLiteral("Vanta打印助手升级版"), QStringLiteral("printhelper/prnhelper"));
-    QVERIFY(ui->start());
-}
-
-void PageJourneyTest::signIn(const QString &phone)
-{
-    QVERIFY(P::click(QStringLiteral("账号登录")));
-    QVERIFY(P::waitForWindow(QStringLiteral("登录")));
-    QVERIFY(P::type(QStringLiteral("请输入手机号"), phone));
-    QVERIFY(P::type(QStringLiteral("请输入密码"), QStringLiteral("Plit@2026")));
-    QVERIFY(P::click(QStringLiteral("登录")));
-    QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
-    QVERIFY(P::find(phone, ui->mainWindow()));
-}
-
-void PageJourneyTest::clickTile(const QString &name)
-{
-    const QList<QQuickItem *> named = P::findAll(name, ui->mainWindow());
-    QVERIFY2(!named.isEmpty(), qPrintable(name));
-    P::click(named.last());
-}
-
-QQuickWindow *PageJourneyTest::openSelection()
-{
-    clickTile(QStringLiteral("我要开票"));
-    if (!P::waitForWindow(QStringLiteral("选择税号")))
-        return nullptr;
-    return P::window(QStringLiteral("选择税号"));
-}
-
-QQuickWindow *PageJourneyTest::openCompany(const QString &name, const QString &code)
-{
-    const QString title = name + QLatin1Char(' ') + code;
-    if (!P::click(title) || !P::waitForWindow(title))
-        return nullptr;
-    QQuickWindow *window = P::window(title);
-    return P::waitForWebPages(window) ? window : nullptr;
-}
-
-void PageJourneyTest::expectWarning(const QString &text)
-{
-    QVERIFY(P::waitForWindow(QStringLiteral("Plit提示")));
-    QVERIFY2(P::find(text, P::window(QStringLiteral("Plit提示"))), qPrintable(text));
-    QVERIFY(P::click(QStringLiteral("确定")));
-    QVERIFY(P::waitForWindowGone(QStringLiteral("Plit提示")));
-}
-
-void PageJourneyTest::homePageShowsTheTilesOfAFreshCatalogueAndTheNews()
-{
-    QQuickWindow *main = ui->mainWindow();
-    QCOMPARE(tileNames(main), QStringList({"我要开票", "智能客服", "更多"}));
-    QCOMPARE(P::accessibleRole(P::findAll(QStringLiteral("我要开票"), main).last()), int(QAccessible::Button));
-
-    // Two company news and three industry news, as the platform was asked.
-    const QStringList news = {"Plit云台2.0正式发布", "公司荣获年度优秀服务商", "关于小规模纳税人增值税减免政策的公告",
-                              "全面数字化电子发票推广应用", "个人所得税汇算清缴即将开始"};
-    for (const QString &title : news) {
-        QQuickItem *row = P::find(title, main);
-        QVERIFY2(row, qPrintable(title));
-        QCOMPARE(P::accessibleRole(row), int(QAccessible::Link));
+    // Starts again with the print helper installed, so "我要开票" goes on.
+    void installPrintHelper()
+    {
+        ui->installProgram(QStringLiteral("Vanta打印助手升级版"), QStringLiteral("printhelper/prnhelper"));
+        QVERIFY(ui->start());
     }
-    QVERIFY(!P::find(QStringLiteral("客服热线服务时间调整"), main));
-    QVERIFY(P::find(QStringLiteral("> 公司新闻"), main));
-    QVERIFY(P::find(QStringLiteral("> 行业动态"), main));
 
-    // Under the pointer a long title shows whole; a click opens the article
-    // in the system's browser.
-    QQuickItem *longTitle = P::find(news[2], main);
-    // The pointer comes from elsewhere on the window (a move to where it
-    // already is enters nothing), again while the busy page lets it pass.
-    QTRY_VERIFY([&] {
-        QTest::mouseMove(main, QPoint(main->width() / 2, main->height() / 2));
-        QTest::mouseMove(main, longTitle->mapToScene(QPointF(20, 10)).toPoint());
-        return longTitle->property("hovered").toBool();
-    }());
-    QTRY_VERIFY(P::findAll(news[2], main).size() == 2);
-    UrlCatcher catcher(QStringLiteral("http"));
-    P::click(longTitle);
-    QCOMPARE(catcher.urls, QList<QUrl>{QUrl(ui->server().baseUrl() + QStringLiteral("/article/104.html"))});
-}
+    void signIn(const QString &phone)
+    {
+        QVERIFY(P::click(QStringLiteral("账号登录")));
+        QVERIFY(P::waitForWindow(QStringLiteral("登录")));
+        QVERIFY(P::type(QStringLiteral("请输入手机号"), phone));
+        QVERIFY(P::type(QStringLiteral("请输入密码"), QStringLiteral("Plit@2026")));
+        QVERIFY(P::click(QStringLiteral("登录")));
+        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
+        QVERIFY(P::find(phone, ui->mainWindow()));
+    }
 
-void PageJourneyTest::configuredProgramStartsFromItsTile()
-{
-    ui->installProgram(QStringLiteral("开票软件"), QStringLiteral("invoice/开票软件"));
-    QVERIFY(ui->start());
-    QQuickWindow *main = ui->mainWindow();
-    QCOMPARE(tileNames(main), QStringList({"开票软件", "我要开票", "智能客服", "更多"}));
-    clickTile(QStringLiteral("开票软件"));
-    QTRY_VERIFY(ui->programStarted(QStringLiteral("invoice/开票软件")));
+    // Clicks the tile of `name` on the page shown (a tile and the main
+    // window's "更多" button share a name: the tile is drawn later).
+    void clickTile(const QString &name)
+    {
+        const QList<QQuickItem *> named = P::findAll(name, ui->mainWindow());
+        QVERIFY2(!named.isEmpty(), qPrintable(name));
+        P::click(named.last());
+    }
 
-    // Configured, it is one of "我的应用" and no longer "热门应用".
-    QVERIFY(P::click(QStringLiteral("推荐应用")));
-    QTRY_VERIFY(tileNames(main).contains(QStringLiteral("开票软件")));
-    QVERIFY(P::click(QStringLiteral("热门应用")));
-    QTRY_COMPARE(tileNames(main), QStringList({"Ressa", "UKEY开票", "财税助手", "打印助手"}));
-}
+    // "我要开票" on the home page, and the company selection it opens.
+    QQuickWindow *openSelection()
+    {
+        clickTile(QStringLiteral("我要开票"));
+        if (!P::waitForWindow(QStringLiteral("选择税号")))
+            return nullptr;
+        return P::window(QStringLiteral("选择税号"));
+    }
 
-void PageJourneyTest::moreOpensTheRecommendedApplicationsOnMyApps()
-{
-    QQuickWindow *main = ui->mainWindow();
-    clickTile(QStringLiteral("更多"));
-    QTRY_COMPARE(tileNames(main), QStringList({"智能客服", "我要开票", "更多"}));
-    const auto checked = [&](const QString &name) {
-        QAccessibleInterface *item = QAccessible::queryAccessibleInterface(P::find(name, main));
-        return item && item->state().checked;
-    };
-    QVERIFY(checked(QStringLiteral("推荐应用")));
-    QVERIFY(checked(QStringLiteral("我的应用")));
-    QCOMPARE(P::accessibleRole(P::find(QStringLiteral("我的应用"), main)), int(QAccessible::PageTab));
+    // Chooses a company in the selection; its invoicing window once its page
+    // has loaded.
+    QQuickWindow *openCompany(const QString &name, const QString &code)
+    {
+        const QString title = name + QLatin1Char(' ') + code;
+        if (!P::click(title) || !P::waitForWindow(title))
+            return nullptr;
+        QQuickWindow *window = P::window(title);
+        return P::waitForWebPages(window) ? window : nullptr;
+    }
 
-    QVERIFY(P::click(QStringLiteral("热门应用")));
-    QTRY_COMPARE(tileNames(main), QStringList({"开票软件", "Ressa", "UKEY开票", "财税助手", "打印助手"}));
-    QVERIFY(checked(QStringLiteral("热门应用")));
-    QVERIFY(!checked(QStringLiteral("我的应用")));
+    // The message dialog's text, and the dialog closed again.
+    void expectWarning(const QString &text)
+    {
+        QVERIFY(P::waitForWindow(QStringLiteral("Plit提示")));
+        QVERIFY2(P::find(text, P::window(QStringLiteral("Plit提示"))), qPrintable(text));
+        QVERIFY(P::click(QStringLiteral("确定")));
+        QVERIFY(P::waitForWindowGone(QStringLiteral("Plit提示")));
+    }
 
-    // The download centre's tab shows software, no tiles.
-    QVERIFY(P::click(QStringLiteral("下载中心")));
-    QTRY_VERIFY(tileNames(main).isEmpty());
-    QVERIFY(P::pressAccessibly(QStringLiteral("我的应用")));
-    QTRY_COMPARE(tileNames(main).size(), 3);
-}
+private slots:
+    void initTestCase()
+    {
+        // Qt's own file dialog, which a test can answer.
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    }
 
-void PageJourneyTest::invoicingWhileSignedOutAsksToSignIn()
-{
-    installPrintHelper();
-    clickTile(QStringLiteral("我要开票"));
-    QVERIFY(P::waitForWindow(QStringLiteral("登录")));
-    QVERIFY(!P::window(QStringLiteral("选择税号")));
-    QVERIFY(ui->server().requests("/api/platapi/getTaxPage").isEmpty());
-}
+    void init()
+    {
+        ui = std::make_unique<PlitInterface>();
+        QVERIFY(ui->server().isRunning());
+        QVERIFY(ui->start());
+    }
 
-void PageJourneyTest::invoicingWindowsOfTheDemoAccountAtMostThreeAtATime()
-{
-    installPrintHelper();
-    signIn(kDemoPhone);
+    void cleanup()
+    {
+        ui.reset();
+    }
 
-    // The selection pages and searches on the platform.
-    QQuickWindow *selection = openSelection();
-    QVERIFY(selection);
-    QVERIFY(P::find(QStringLiteral("Plit云台·选择企业"), selection));
-    QVERIFY(P::find(QStringLiteral("北京恒达商贸有限公司 911100000007000000"), selection));
-    QCOMPARE(P::accessibleRole(P::find(QStringLiteral("北京恒达商贸有限公司 911100000007000000"), selection)),
-             int(QAccessible::Button));
-    QVERIFY(P::click(QStringLiteral("下一页")));
-    QVERIFY(P::waitFor(QStringLiteral("南京博远咨询有限公司 911105000007000685")));
-    QCOMPARE(ui->server().requests("/api/platapi/getTaxPage").last()["form"]["page"].toString(),
-             QStringLiteral("2"));
-    QVERIFY(P::type(QStringLiteral("请输入税号或者名称进行查询"), QStringLiteral("恒达")));
-    P::press(Qt::Key_Return);
-    QVERIFY(P::waitFor(QStringLiteral("成都恒达电子有限公司 911118000007002466")));
-    QCOMPARE(ui->server().requests("/api/platapi/getTaxPage").last()["form"]["key"].toString(),
-             QStringLiteral("恒达"));
+    void homePageShowsTheTilesOfAFreshCatalogueAndTheNews()
+    {
+        QQuickWindow *main = ui->mainWindow();
+        QCOMPARE(tileNames(main), QStringList({"我要开票", "智能客服", "更多"}));
+        QCOMPARE(P::accessibleRole(P::findAll(QStringLiteral("我要开票"), main).last()), int(QAccessible::Button));
 
-    // A company chosen opens its invoicing service, named in the title.
-    QQuickWindow *first = openCompany(QStringLiteral("北京恒达商贸有限公司"), QStringLiteral("911100000007000000"));
-    QVERIFY(first);
-    QVERIFY(!P::window(QStringLiteral("选择税号")));
-    QVERIFY(P::webViews(first).first()->property("title").toString().contains(QStringLiteral("北京恒达商贸有限公司")));
+        // Two company news and three industry news, as the platform was asked.
+        const QStringList news = {"Plit云台2.0正式发布", "公司荣获年度优秀服务商", "关于小规模纳税人增值税减免政策的公告",
+                                  "全面数字化电子发票推广应用", "个人所得税汇算清缴即将开始"};
+        for (const QString &title : news) {
+            QQuickItem *row = P::find(title, main);
+            QVERIFY2(row, qPrintable(title));
+            QCOMPARE(P::accessibleRole(row), int(QAccessible::Link));
+        }
+        QVERIFY(!P::find(QStringLiteral("客服热线服务时间调整"), main));
+        QVERIFY(P::find(QStringLiteral("> 公司新闻"), main));
+        QVERIFY(P::find(QStringLiteral("> 行业动态"), main));
 
-    // Two more, by way of the selection, which no longer offers the first.
-    selection = openSelection();
-    QVERIFY(selection);
-    QVERIFY(!P::find(QStringLiteral("北京恒达商贸有限公司 911100000007000000"), selection));
-    QVERIFY(openCompany(QStringLiteral("上海鑫源科技有限公司"), QStringLiteral("911101000007000137")));
-    QVERIFY(openSelection());
-    QQuickWindow *third = openCompany(QStringLiteral("广州华信餐饮有限公司"), QStringLiteral("911102000007000274"));
-    QVERIFY(third);
+        // Under the pointer a long title shows whole; a click opens the article
+        // in the system's browser.
+        QQuickItem *longTitle = P::find(news[2], main);
+        // The pointer comes from elsewhere on the window (a move to where it
+        // already is enters nothing), again while the busy page lets it pass.
+        QTRY_VERIFY([&] {
+            QTest::mouseMove(main, QPoint(main->width() / 2, main->height() / 2));
+            QTest::mouseMove(main, longTitle->mapToScene(QPointF(20, 10)).toPoint());
+            return longTitle->property("hovered").toBool();
+        }());
+        QTRY_VERIFY(P::findAll(news[2], main).size() == 2);
+        UrlCatcher catcher(QStringLiteral("http"));
+        P::click(longTitle);
+        QCOMPARE(catcher.urls, QList<QUrl>{QUrl(ui->server().baseUrl() + QStringLiteral("/article/104.html"))});
+    }
 
-    // A fourth is refused, and no window opens for it.
-    QVERIFY(openSelection());
-    QVERIFY(P::click(QStringLiteral("深圳顺安物流有限公司 911103000007000411")));
-    expectWarning(QStringLiteral("我要开票最多同时只能打开3个!"));
-    QVERIFY(!P::window(QStringLiteral("深圳顺安物流有限公司 911103000007000411")));
-    P::press(Qt::Key_Escape);
-    QVERIFY(P::waitForWindowGone(QStringLiteral("选择税号")));
+    void configuredProgramStartsFromItsTile()
+    {
+        ui->installProgram(QStringLiteral("开票软件"), QStringLiteral("invoice/开票软件"));
+        QVERIFY(ui->start());
+        QQuickWindow *main = ui->mainWindow();
+        QCOMPARE(tileNames(main), QStringList({"开票软件", "我要开票", "智能客服", "更多"}));
+        clickTile(QStringLiteral("开票软件"));
+        QTRY_VERIFY(ui->programStarted(QStringLiteral("invoice/开票软件")));
 
-    // Its close button gives the first company back: the fourth opens now.
-    QVERIFY(P::find(QStringLiteral("关闭"), first));
-    P::click(P::find(QStringLiteral("关闭"), first));
-    QVERIFY(P::waitForWindowGone(QStringLiteral("北京恒达商贸有限公司 911100000007000000")));
-    selection = openSelection();
-    QVERIFY(selection);
-    QVERIFY(P::find(QStringLiteral("北京恒达商贸有限公司 911100000007000000"), selection));
-    QQuickWindow *fourth = openCompany(QStringLiteral("深圳顺安物流有限公司"), QStringLiteral("911103000007000411"));
-    QVERIFY(fourth);
+        // Configured, it is one of "我的应用" and no longer "热门应用".
+        QVERIFY(P::click(QStringLiteral("推荐应用")));
+        QTRY_VERIFY(tileNames(main).contains(QStringLiteral("开票软件")));
+        QVERIFY(P::click(QStringLiteral("热门应用")));
+        QTRY_COMPARE(tileNames(main), QStringList({"Ressa", "UKEY开票", "财税助手", "打印助手"}));
+    }
 
-    // Closed by the window manager, a window gives its company back as well.
-    third->close();
-    QVERIFY(P::waitForWindowGone(QStringLiteral("广州华信餐饮有限公司 911102000007000274")));
-    QVERIFY(openSelection());
-    QVERIFY(openCompany(QStringLiteral("广州华信餐饮有限公司"), QStringLiteral("911102000007000274")));
-}
+    void moreOpensTheRecommendedApplicationsOnMyApps()
+    {
+        QQuickWindow *main = ui->mainWindow();
+        clickTile(QStringLiteral("更多"));
+        QTRY_COMPARE(tileNames(main), QStringList({"智能客服", "我要开票", "更多"}));
+        const auto checked = [&](const QString &name) {
+            QAccessibleInterface *item = QAccessible::queryAccessibleInterface(P::find(name, main));
+            return item && item->state().checked;
+        };
+        QVERIFY(checked(QStringLiteral("推荐应用")));
+        QVERIFY(checked(QStringLiteral("我的应用")));
+        QCOMPARE(P::accessibleRole(P::find(QStringLiteral("我的应用"), main)), int(QAccessible::PageTab));
 
-void PageJourneyTest::invoicingPageOpensItsFormInTheSameWindow()
-{
-    installPrintHelper();
-    signIn(kDemoPhone);
-    QVERIFY(openSelection());
-    QQuickWindow *window = openCompany(QStringLiteral("北京恒达商贸有限公司"), QStringLiteral("911100000007000000"));
-    QVERIFY(window);
-    QQuickItem *view = P::webViews(window).first();
-    // The site's "开具发票" opens a new window; the form shows in this one.
-    const int before = P::windows().size();
-    QVERIFY(QMetaObject::invokeMethod(view, "runJavaScript",
-                                      Q_ARG(QString, QStringLiteral("document.getElementById('issue').click()"))));
-    QTRY_VERIFY_WITH_TIMEOUT(view->property("url").toUrl().path() == QStringLiteral("/invoice/issue"), 30000);
-    QVERIFY(P::waitForWebPages(window));
-    QCOMPARE(view->property("title").toString(), QStringLiteral("开具发票"));
-    QCOMPARE(P::windows().size(), before);
-}
+        QVERIFY(P::click(QStringLiteral("热门应用")));
+        QTRY_COMPARE(tileNames(main), QStringList({"开票软件", "Ressa", "UKEY开票", "财税助手", "打印助手"}));
+        QVERIFY(checked(QStringLiteral("热门应用")));
+        QVERIFY(!checked(QStringLiteral("我的应用")));
 
-void PageJourneyTest::singleCompanyOpensAtOnceAndOnlyOnce()
-{
-    installPrintHelper();
-    signIn(QStringLiteral("13800000003"));
-    clickTile(QStringLiteral("我要开票"));
-    const QString title = QStringLiteral("杭州一禾文具有限公司 913301067788990011");
-    QVERIFY(P::waitForWindow(title));
-    QVERIFY(!P::window(QStringLiteral("选择税号")));
-    QVERIFY(P::waitForWebPages(P::window(title)));
+        // The download centre's tab shows software, no tiles.
+        QVERIFY(P::click(QStringLiteral("下载中心")));
+        QTRY_VERIFY(tileNames(main).isEmpty());
+        QVERIFY(P::pressAccessibly(QStringLiteral("我的应用")));
+        QTRY_COMPARE(tileNames(main).size(), 3);
+    }
 
-    // Open already: the tile says so.
-    P::click(P::findAll(QStringLiteral("我要开票"), ui->mainWindow()).last());
-    expectWarning(QStringLiteral("您已经打开了我要开票!"));
-    QCOMPARE(P::windows().size(), 2);
-}
+    void invoicingWhileSignedOutAsksToSignIn()
+    {
+        installPrintHelper();
+        clickTile(QStringLiteral("我要开票"));
+        QVERIFY(P::waitForWindow(QStringLiteral("登录")));
+        QVERIFY(!P::window(QStringLiteral("选择税号")));
+        QVERIFY(ui->server().requests("/api/platapi/getTaxPage").isEmpty());
+    }
 
-void PageJourneyTest::programOfOnesOwnJoinsMyApps()
-{
-    const QString program = ui->installProgram(QStringLiteral("unrelated"), QStringLiteral("tools/票据助手"));
-    QQuickWindow *main = ui->mainWindow();
-    QVERIFY(P::click(QStringLiteral("推荐应用")));
-    clickTile(QStringLiteral("更多"));
-    QVERIFY(P::waitForWindow(QStringLiteral("添加自定义软件")));
-    QVERIFY(P::find(QStringLiteral("Plit云台·添加软件")));
+    void invoicingWindowsOfTheDemoAccountAtMostThreeAtATime()
+    {
+        installPrintHelper();
+        signIn(kDemoPhone);
 
-    // A name is needed first; nothing is added without one.
-    const int rows = catalogueRows();
-    QVERIFY(P::click(QStringLiteral("确定")));
-    expectWarning(QStringLiteral("请输入软件名称！"));
-    QCOMPARE(catalogueRows(), rows);
+        // The selection pages and searches on the platform.
+        QQuickWindow *selection = openSelection();
+        QVERIFY(selection);
+        QVERIFY(P::find(QStringLiteral("Plit云台·选择企业"), selection));
+        QVERIFY(P::find(QStringLiteral("北京恒达商贸有限公司 911100000007000000"), selection));
+        QCOMPARE(P::accessibleRole(P::find(QStringLiteral("北京恒达商贸有限公司 911100000007000000"), selection)),
+                 int(QAccessible::Button));
+        QVERIFY(P::click(QStringLiteral("下一页")));
+        QVERIFY(P::waitFor(QStringLiteral("南京博远咨询有限公司 911105000007000685")));
+        QCOMPARE(ui->server().requests("/api/platapi/getTaxPage").last()["form"]["page"].toString(),
+                 QStringLiteral("2"));
+        QVERIFY(P::type(QStringLiteral("请输入税号或者名称进行查询"), QStringLiteral("恒达")));
+        P::press(Qt::Key_Return);
+        QVERIFY(P::waitFor(QStringLiteral("成都恒达电子有限公司 911118000007002466")));
+        QCOMPARE(ui->server().requests("/api/platapi/getTaxPage").last()["form"]["key"].toString(),
+                 QStringLiteral("恒达"));
 
-    // "浏览" offers every file: programs here carry no ".exe".
-    ModalAnswerer answerer;
-    QStringList filters;
-    answerer.expect([&](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        QVERIFY(dialog);
-        filters = dialog->nameFilters();
-        // Typed into the name field, as selectFile() does not wait for the
-        // folder's listing to be read.
-        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        QVERIFY(name);
-        name->setText(program);
-        ModalAnswerer::press(modal, QDialogButtonBox::Open);
-    });
-    QVERIFY(P::click(QStringLiteral("浏览")));
-    QTRY_COMPARE(answerer.answered(), 1);
-    QCOMPARE(filters.first(), QStringLiteral("All files (*)"));
-    QVERIFY(filters.contains(QStringLiteral("exe文件 (*.exe)")));
-    QTRY_COMPARE(P::find(QStringLiteral("请选择软件程序"))->property("text").toString(), program);
+        // A company chosen opens its invoicing service, named in the title.
+        QQuickWindow *first = openCompany(QStringLiteral("北京恒达商贸有限公司"), QStringLiteral("911100000007000000"));
+        QVERIFY(first);
+        QVERIFY(!P::window(QStringLiteral("选择税号")));
+        QVERIFY(P::webViews(first).first()->property("title").toString().contains(QStringLiteral("北京恒达商贸有限公司")));
 
-    QVERIFY(P::type(QStringLiteral("请输入软件名称"), QStringLiteral("票据助手")));
-    QVERIFY(P::click(QStringLiteral("确定")));
-    QVERIFY(P::waitForWindowGone(QStringLiteral("添加自定义软件")));
-    QTRY_VERIFY(tileNames(main).contains(QStringLiteral("票据助手")));
-    QCOMPARE(catalogueRows(), rows + 1);
+        // Two more, by way of the selection, which no longer offers the first.
+        selection = openSelection();
+        QVERIFY(selection);
+        QVERIFY(!P::find(QStringLiteral("北京恒达商贸有限公司 911100000007000000"), selection));
+        QVERIFY(openCompany(QStringLiteral("上海鑫源科技有限公司"), QStringLiteral("911101000007000137")));
+        QVERIFY(openSelection());
+        QQuickWindow *third = openCompany(QStringLiteral("广州华信餐饮有限公司"), QStringLiteral("911102000007000274"));
+        QVERIFY(third);
 
-    // Its tile shows the saved icon and starts the program.
-    QQuickItem *tile = P::findAll(QStringLiteral("票据助手"), main).first();
-    const QUrl icon = tile->property("entry").value<QObject *>()->property("icon").toString();
-    QVERIFY(icon.isLocalFile());
-    QCOMPARE(icon.toLocalFile(), ui->dataPath(QStringLiteral("temp/票据助手.png")));
-    QVERIFY(QFile::exists(icon.toLocalFile()));
-    P::click(tile);
-    QTRY_VERIFY(ui->programStarted(QStringLiteral("tools/票据助手")));
-    // Not a home-page tile.
-    QVERIFY(P::click(QStringLiteral("Plit首页")));
-    QTRY_COMPARE(tileNames(main), QStringList({"我要开票", "智能客服", "更多"}));
-}
+        // A fourth is refused, and no window opens for it.
+        QVERIFY(openSelection());
+        QVERIFY(P::click(QStringLiteral("深圳顺安物流有限公司 911103000007000411")));
+        expectWarning(QStringLiteral("我要开票最多同时只能打开3个!"));
+        QVERIFY(!P::window(QStringLiteral("深圳顺安物流有限公司 911103000007000411")));
+        P::press(Qt::Key_Escape);
+        QVERIFY(P::waitForWindowGone(QStringLiteral("选择税号")));
 
-void PageJourneyTest::newsPageShowsThePlatformsNews()
-{
-    QVERIFY(P::click(QStringLiteral("新闻公告")));
-    QVERIFY(P::waitForWebPages(ui->mainWindow()));
-    QQuickItem *view = P::webViews(ui->mainWindow()).first();
-    QCOMPARE(view->property("url").toUrl(), QUrl(ui->server().baseUrl() + QStringLiteral("/api/ArticleApi/mini")));
-    QCOMPARE(view->property("title").toString(), QStringLiteral("财税资讯"));
-    QTRY_VERIFY(ui->logText().contains(QStringLiteral("Tax webviewurl: ") + ui->server().baseUrl()));
-}
+        // Its close button gives the first company back: the fourth opens now.
+        QVERIFY(P::find(QStringLiteral("关闭"), first));
+        P::click(P::find(QStringLiteral("关闭"), first));
+        QVERIFY(P::waitForWindowGone(QStringLiteral("北京恒达商贸有限公司 911100000007000000")));
+        selection = openSelection();
+        QVERIFY(selection);
+        QVERIFY(P::find(QStringLiteral("北京恒达商贸有限公司 911100000007000000"), selection));
+        QQuickWindow *fourth = openCompany(QStringLiteral("深圳顺安物流有限公司"), QStringLiteral("911103000007000411"));
+        QVERIFY(fourth);
+
+        // Closed by the window manager, a window gives its company back as well.
+        third->close();
+        QVERIFY(P::waitForWindowGone(QStringLiteral("广州华信餐饮有限公司 911102000007000274")));
+        QVERIFY(openSelection());
+        QVERIFY(openCompany(QStringLiteral("广州华信餐饮有限公司"), QStringLiteral("911102000007000274")));
+    }
+
+    void invoicingPageOpensItsFormInTheSameWindow()
+    {
+        installPrintHelper();
+        signIn(kDemoPhone);
+        QVERIFY(openSelection());
+        QQuickWindow *window = openCompany(QStringLiteral("北京恒达商贸有限公司"), QStringLiteral("911100000007000000"));
+        QVERIFY(window);
+        QQuickItem *view = P::webViews(window).first();
+        // The site's "开具发票" opens a new window; the form shows in this one.
+        const int before = P::windows().size();
+        QVERIFY(QMetaObject::invokeMethod(view, "runJavaScript",
+                                          Q_ARG(QString, QStringLiteral("document.getElementById('issue').click()"))));
+        QTRY_VERIFY_WITH_TIMEOUT(view->property("url").toUrl().path() == QStringLiteral("/invoice/issue"), 30000);
+        QVERIFY(P::waitForWebPages(window));
+        QCOMPARE(view->property("title").toString(), QStringLiteral("开具发票"));
+        QCOMPARE(P::windows().size(), before);
+    }
+
+    void singleCompanyOpensAtOnceAndOnlyOnce()
+    {
+        installPrintHelper();
+        signIn(QStringLiteral("13800000003"));
+        clickTile(QStringLiteral("我要开票"));
+        const QString title = QStringLiteral("杭州一禾文具有限公司 913301067788990011");
+        QVERIFY(P::waitForWindow(title));
+        QVERIFY(!P::window(QStringLiteral("选择税号")));
+        QVERIFY(P::waitForWebPages(P::window(title)));
+
+        // Open already: the tile says so.
+        P::click(P::findAll(QStringLiteral("我要开票"), ui->mainWindow()).last());
+        expectWarning(QStringLiteral("您已经打开了我要开票!"));
+        QCOMPARE(P::windows().size(), 2);
+    }
+
+    void programOfOnesOwnJoinsMyApps()
+    {
+        const QString program = ui->installProgram(QStringLiteral("unrelated"), QStringLiteral("tools/票据助手"));
+        QQuickWindow *main = ui->mainWindow();
+        QVERIFY(P::click(QStringLiteral("推荐应用")));
+        clickTile(QStringLiteral("更多"));
+        QVERIFY(P::waitForWindow(QStringLiteral("添加自定义软件")));
+        QVERIFY(P::find(QStringLiteral("Plit云台·添加软件")));
+
+        // A name is needed first; nothing is added without one.
+        const int rows = catalogueRows();
+        QVERIFY(P::click(QStringLiteral("确定")));
+        expectWarning(QStringLiteral("请输入软件名称！"));
+        QCOMPARE(catalogueRows(), rows);
+
+        // "浏览" offers every file: programs here carry no ".exe".
+        ModalAnswerer answerer;
+        QStringList filters;
+        answerer.expect([&](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            QVERIFY(dialog);
+            filters = dialog->nameFilters();
+            // Typed into the name field, as selectFile() does not wait for the
+            // folder's listing to be read.
+            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setText(program);
+            ModalAnswerer::press(modal, QDialogButtonBox::Open);
+        });
+        QVERIFY(P::click(QStringLiteral("浏览")));
+        QTRY_COMPARE(answerer.answered(), 1);
+        QCOMPARE(filters.first(), QStringLiteral("All files (*)"));
+        QVERIFY(filters.contains(QStringLiteral("exe文件 (*.exe)")));
+        QTRY_COMPARE(P::find(QStringLiteral("请选择软件程序"))->property("text").toString(), program);
+
+        QVERIFY(P::type(QStringLiteral("请输入软件名称"), QStringLiteral("票据助手")));
+        QVERIFY(P::click(QStringLiteral("确定")));
+        QVERIFY(P::waitForWindowGone(QStringLiteral("添加自定义软件")));
+        QTRY_VERIFY(tileNames(main).contains(QStringLiteral("票据助手")));
+        QCOMPARE(catalogueRows(), rows + 1);
+
+        // Its tile shows the saved icon and starts the program.
+        QQuickItem *tile = P::findAll(QStringLiteral("票据助手"), main).first();
+        const QUrl icon = tile->property("entry").value<QObject *>()->property("icon").toString();
+        QVERIFY(icon.isLocalFile());
+        QCOMPARE(icon.toLocalFile(), ui->dataPath(QStringLiteral("temp/票据助手.png")));
+        QVERIFY(QFile::exists(icon.toLocalFile()));
+        P::click(tile);
+        QTRY_VERIFY(ui->programStarted(QStringLiteral("tools/票据助手")));
+        // Not a home-page tile.
+        QVERIFY(P::click(QStringLiteral("Plit首页")));
+        QTRY_COMPARE(tileNames(main), QStringList({"我要开票", "智能客服", "更多"}));
+    }
+
+    void newsPageShowsThePlatformsNews()
+    {
+        QVERIFY(P::click(QStringLiteral("新闻公告")));
+        QVERIFY(P::waitForWebPages(ui->mainWindow()));
+        QQuickItem *view = P::webViews(ui->mainWindow()).first();
+        QCOMPARE(view->property("url").toUrl(), QUrl(ui->server().baseUrl() + QStringLiteral("/api/ArticleApi/mini")));
+        QCOMPARE(view->property("title").toString(), QStringLiteral("财税资讯"));
+        QTRY_VERIFY(ui->logText().contains(QStringLiteral("Tax webviewurl: ") + ui->server().baseUrl()));
+    }
+};
 
 PLIT_INTERFACE_TEST_MAIN(PageJourneyTest)
 #include "tst_pagejourneys.moc"

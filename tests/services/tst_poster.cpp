@@ -9,38 +9,6 @@
 #include <QTextCodec>
 #include <QtTest>
 
-// Company news, policy news and notices, and the one-hour cache files.
-class PosterTest : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void initTestCase();
-    void cleanupTestCase();
-    void init();
-    void cleanup();
-
-    void missingCacheIsRequestedAndWritten();
-    void cacheIsServedFor59MinutesAndRefreshedAt61();
-    void cacheThatIsNotASuccessGivesNoArticles();
-    void emptyCacheIsRebuiltButALineEndIsServed();
-    void failureIsNeverCachedAndTheLastGoodCacheStands();
-    void unusableReplyIsNotCached_data();
-    void unusableReplyIsNotCached();
-    void silentPlatformCostsTheTimeLimitOnce();
-    void articleFieldsAndDefaults();
-    void chineseTitlesSurviveTheCache();
-    void systemNoticesAndTheirCount();
-    void indexArticlesGoToTheirOwnCache();
-
-private:
-    int articleRequests() const { return m_server->requests("/api/ArticleApi/getArticle").size(); }
-    void setAge(const QString &name, int minutes);
-
-    QScopedPointer<TestDataDir> m_dir;
-    QScopedPointer<StandInServer> m_server;
-};
-
 namespace {
 
 QJsonObject news(const QString &title)
@@ -58,213 +26,216 @@ QStringList takeTitles(const QVariantList &list)
 
 } // namespace
 
-void PosterTest::initTestCase()
+// Company news, policy news and notices, and the one-hour cache files.
+class PosterTest : public QObject
 {
-    m_server.reset(new StandInServer);
-    QVERIFY(m_server->isRunning());
-}
+    Q_OBJECT
 
-void PosterTest::cleanupTestCase()
-{
-    m_server.reset();
-}
+private:
+    int articleRequests() const { return m_server->requests("/api/ArticleApi/getArticle").size(); }
 
-void PosterTest::init()
-{
-    m_server->reset();
-    m_dir.reset(new TestDataDir);
-}
+    QScopedPointer<TestDataDir> m_dir;
+    QScopedPointer<StandInServer> m_server{new StandInServer};
 
-void PosterTest::cleanup()
-{
-    m_dir.reset();
-    qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
-}
+    void setAge(const QString &name, int minutes)
+    {
+        QFile file(m_dir->filePath(name));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-60 * minutes),
+                                 QFileDevice::FileModificationTime));
+    }
 
-void PosterTest::setAge(const QString &name, int minutes)
-{
-    QFile file(m_dir->filePath(name));
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-60 * minutes),
-                             QFileDevice::FileModificationTime));
-}
+private slots:
+    void init()
+    {
+        QVERIFY(m_server->isRunning());
+        m_server->reset();
+        m_dir.reset(new TestDataDir);
+    }
 
-void PosterTest::missingCacheIsRequestedAndWritten()
-{
-    m_server->script("/api/ArticleApi/getArticle", news("公司动态"));
-    PosterFunction poster;
-    QCOMPARE(takeTitles(poster.getNotice()), QStringList({"公司动态"}));
-    QCOMPARE(articleRequests(), 2); // the list, then the cache
-    QVERIFY(m_server->requests("/api/ArticleApi/getArticle").first()["body"].toString().startsWith("classid=4&num=2&ip="));
-    QVERIFY(m_dir->read("buffnotice.json").endsWith("}\r\n"));
-}
+    void cleanup()
+    {
+        m_dir.reset();
+        qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
+    }
 
-void PosterTest::cacheIsServedFor59MinutesAndRefreshedAt61()
-{
-    m_server->script("/api/ArticleApi/getArticle", news("旧"));
-    PosterFunction poster;
-    takeTitles(poster.getPolicy());
-    m_server->unscript();
-    m_server->script("/api/ArticleApi/getArticle", news("新"));
-    m_server->clearRequests();
+    void missingCacheIsRequestedAndWritten()
+    {
+        m_server->script("/api/ArticleApi/getArticle", news("公司动态"));
+        PosterFunction poster;
+        QCOMPARE(takeTitles(poster.getNotice()), QStringList({"公司动态"}));
+        QCOMPARE(articleRequests(), 2); // the list, then the cache
+        QVERIFY(m_server->requests("/api/ArticleApi/getArticle").first()["body"].toString().startsWith("classid=4&num=2&ip="));
+        QVERIFY(m_dir->read("buffnotice.json").endsWith("}\r\n"));
+    }
 
-    setAge("buffpolicy.json", 59);
-    QCOMPARE(takeTitles(poster.getPolicy()), QStringList({"旧"}));
-    QCOMPARE(articleRequests(), 0);
+    void cacheIsServedFor59MinutesAndRefreshedAt61()
+    {
+        m_server->script("/api/ArticleApi/getArticle", news("旧"));
+        PosterFunction poster;
+        takeTitles(poster.getPolicy());
+        m_server->unscript();
+        m_server->script("/api/ArticleApi/getArticle", news("新"));
+        m_server->clearRequests();
 
-    setAge("buffpolicy.json", 61);
-    QCOMPARE(takeTitles(poster.getPolicy()), QStringList({"新"}));
-    QCOMPARE(articleRequests(), 2);
-    QVERIFY(m_server->requests("/api/ArticleApi/getArticle").first()["body"].toString().startsWith("classid=3&num=3&ip="));
-    QCOMPARE(takeTitles(poster.getPolicy()), QStringList({"新"}));
-    QCOMPARE(articleRequests(), 2);
-}
+        setAge("buffpolicy.json", 59);
+        QCOMPARE(takeTitles(poster.getPolicy()), QStringList({"旧"}));
+        QCOMPARE(articleRequests(), 0);
 
-void PosterTest::cacheThatIsNotASuccessGivesNoArticles()
-{
-    QVERIFY(m_dir->write("buffnotice.json", "{\"states\": 1, \"data\": [{\"title\": \"x\"}]}\r\n"));
-    PosterFunction poster;
-    QVERIFY(poster.getNotice().isEmpty());
-    QCOMPARE(articleRequests(), 0);
-}
+        setAge("buffpolicy.json", 61);
+        QCOMPARE(takeTitles(poster.getPolicy()), QStringList({"新"}));
+        QCOMPARE(articleRequests(), 2);
+        QVERIFY(m_server->requests("/api/ArticleApi/getArticle").first()["body"].toString().startsWith("classid=3&num=3&ip="));
+        QCOMPARE(takeTitles(poster.getPolicy()), QStringList({"新"}));
+        QCOMPARE(articleRequests(), 2);
+    }
 
-void PosterTest::emptyCacheIsRebuiltButALineEndIsServed()
-{
-    m_server->script("/api/ArticleApi/getArticle", news("有"));
-    PosterFunction poster;
-    QVERIFY(m_dir->write("buffnotice.json", ""));
-    QCOMPARE(takeTitles(poster.getNotice()), QStringList({"有"}));
-    QCOMPARE(articleRequests(), 2);
+    void cacheThatIsNotASuccessGivesNoArticles()
+    {
+        QVERIFY(m_dir->write("buffnotice.json", "{\"states\": 1, \"data\": [{\"title\": \"x\"}]}\r\n"));
+        PosterFunction poster;
+        QVERIFY(poster.getNotice().isEmpty());
+        QCOMPARE(articleRequests(), 0);
+    }
 
-    m_server->clearRequests();
-    QVERIFY(m_dir->write("buffnotice.json", "\r\n"));
-    QVERIFY(poster.getNotice().isEmpty());
-    QCOMPARE(articleRequests(), 0);
-}
+    void emptyCacheIsRebuiltButALineEndIsServed()
+    {
+        m_server->script("/api/ArticleApi/getArticle", news("有"));
+        PosterFunction poster;
+        QVERIFY(m_dir->write("buffnotice.json", ""));
+        QCOMPARE(takeTitles(poster.getNotice()), QStringList({"有"}));
+        QCOMPARE(articleRequests(), 2);
 
-void PosterTest::failureIsNeverCachedAndTheLastGoodCacheStands()
-{
-    m_server->script("/api/ArticleApi/getArticle", news("好消息"));
-    PosterFunction poster;
-    takeTitles(poster.getNotice());
-    const QByteArray good = m_dir->read("buffnotice.json");
+        m_server->clearRequests();
+        QVERIFY(m_dir->write("buffnotice.json", "\r\n"));
+        QVERIFY(poster.getNotice().isEmpty());
+        QCOMPARE(articleRequests(), 0);
+    }
 
-    // An expired cache and a server that fails: the good cache stays and is
-    // shown, and the list is not asked for again for a while.
-    m_server->unscript();
-    m_server->script("/api/ArticleApi/getArticle", {{"status", 500}, {"body", "busy"}, {"times", 0}});
-    setAge("buffnotice.json", 61);
-    m_server->clearRequests();
-    QCOMPARE(takeTitles(poster.getNotice()), QStringList({"好消息"}));
-    QCOMPARE(articleRequests(), 1);
-    QCOMPARE(m_dir->read("buffnotice.json"), good);
-    QCOMPARE(takeTitles(poster.getNotice()), QStringList({"好消息"}));
-    poster.buffNotice();
-    QCOMPARE(articleRequests(), 1);
+    void failureIsNeverCachedAndTheLastGoodCacheStands()
+    {
+        m_server->script("/api/ArticleApi/getArticle", news("好消息"));
+        PosterFunction poster;
+        takeTitles(poster.getNotice());
+        const QByteArray good = m_dir->read("buffnotice.json");
 
-    // Nothing is cached either when there was no cache yet.
-    QVERIFY(poster.getPolicy().isEmpty());
-    QVERIFY(!QFile::exists(m_dir->filePath("buffpolicy.json")));
-}
+        // An expired cache and a server that fails: the good cache stays and is
+        // shown, and the list is not asked for again for a while.
+        m_server->unscript();
+        m_server->script("/api/ArticleApi/getArticle", {{"status", 500}, {"body", "busy"}, {"times", 0}});
+        setAge("buffnotice.json", 61);
+        m_server->clearRequests();
+        QCOMPARE(takeTitles(poster.getNotice()), QStringList({"好消息"}));
+        QCOMPARE(articleRequests(), 1);
+        QCOMPARE(m_dir->read("buffnotice.json"), good);
+        QCOMPARE(takeTitles(poster.getNotice()), QStringList({"好消息"}));
+        poster.buffNotice();
+        QCOMPARE(articleRequests(), 1);
 
-void PosterTest::unusableReplyIsNotCached_data()
-{
-    QTest::addColumn<QJsonObject>("fault");
-    QTest::newRow("success without data") << QJsonObject{{"json", QJsonObject{{"states", true}}}};
-    QJsonObject cut = news("半截");
-    cut.insert("short_by", 100);
-    QTest::newRow("whole list, cut short after it") << cut;
-}
+        // Nothing is cached either when there was no cache yet.
+        QVERIFY(poster.getPolicy().isEmpty());
+        QVERIFY(!QFile::exists(m_dir->filePath("buffpolicy.json")));
+    }
 
-void PosterTest::unusableReplyIsNotCached()
-{
-    QFETCH(QJsonObject, fault);
-    fault.insert("times", 0);
-    m_server->script("/api/ArticleApi/getArticle", fault);
-    PosterFunction poster;
-    QVERIFY(poster.getNotice().isEmpty());
-    poster.buffPolicy();
-    QVERIFY(!QFile::exists(m_dir->filePath("buffnotice.json")));
-    QVERIFY(!QFile::exists(m_dir->filePath("buffpolicy.json")));
-}
+    void unusableReplyIsNotCached_data()
+    {
+        QTest::addColumn<QJsonObject>("fault");
+        QTest::newRow("success without data") << QJsonObject{{"json", QJsonObject{{"states", true}}}};
+        QJsonObject cut = news("半截");
+        cut.insert("short_by", 100);
+        QTest::newRow("whole list, cut short after it") << cut;
+    }
 
-void PosterTest::silentPlatformCostsTheTimeLimitOnce()
-{
-    qputenv("PLIT_REQUEST_TIMEOUT_MS", "300");
-    m_server->script("/api/ArticleApi/getArticle", news("昨天的"));
-    PosterFunction first;
-    takeTitles(first.getPolicy());
-    setAge("buffpolicy.json", 24 * 60);
+    void unusableReplyIsNotCached()
+    {
+        QFETCH(QJsonObject, fault);
+        fault.insert("times", 0);
+        m_server->script("/api/ArticleApi/getArticle", fault);
+        PosterFunction poster;
+        QVERIFY(poster.getNotice().isEmpty());
+        poster.buffPolicy();
+        QVERIFY(!QFile::exists(m_dir->filePath("buffnotice.json")));
+        QVERIFY(!QFile::exists(m_dir->filePath("buffpolicy.json")));
+    }
 
-    m_server->unscript();
-    m_server->script("/api/ArticleApi/getArticle", {{"hang", true}, {"times", 0}});
-    m_server->clearRequests();
-    PosterFunction poster;
-    for (int visit = 0; visit < 3; ++visit)
-        QCOMPARE(takeTitles(poster.getPolicy()), QStringList({"昨天的"}));
-    QCOMPARE(articleRequests(), 1);
-}
+    void silentPlatformCostsTheTimeLimitOnce()
+    {
+        qputenv("PLIT_REQUEST_TIMEOUT_MS", "300");
+        m_server->script("/api/ArticleApi/getArticle", news("昨天的"));
+        PosterFunction first;
+        takeTitles(first.getPolicy());
+        setAge("buffpolicy.json", 24 * 60);
 
-void PosterTest::articleFieldsAndDefaults()
-{
-    const QJsonObject fullArticle{{"id", 3}, {"title", "t"}, {"p_url", "u"}, {"summary", "s"}, {"content", "c"}};
-    const QJsonObject partialArticle{{"title", "no url"}};
-    const QJsonObject answer{{"states", true}, {"data", QJsonArray{fullArticle, partialArticle, 5}}};
-    m_server->script("/api/ArticleApi/getArticle", {{"json", answer}});
-    PosterFunction poster;
-    const QVariantList list = poster.getSystemNotice(8, 5);
-    QCOMPARE(list.size(), 3);
-    auto *full = list.at(0).value<PosterModel *>();
-    auto *partial = list.at(1).value<PosterModel *>();
-    auto *empty = list.at(2).value<PosterModel *>();
-    QCOMPARE(full->id(), 3);
-    QCOMPARE(full->url(), QStringLiteral("u"));
-    QCOMPARE(full->summary(), QStringLiteral("s"));
-    QCOMPARE(full->content(), QStringLiteral("c"));
-    QCOMPARE(partial->id(), 0);
-    QCOMPARE(partial->url(), QString());
-    QCOMPARE(empty->title(), QString());
-    QVERIFY(!full->parent());
-    takeTitles(list);
-    QVERIFY(m_server->requests("/api/ArticleApi/getArticle").first()["body"].toString().startsWith("classid=8&num=5&ip="));
-}
+        m_server->unscript();
+        m_server->script("/api/ArticleApi/getArticle", {{"hang", true}, {"times", 0}});
+        m_server->clearRequests();
+        PosterFunction poster;
+        for (int visit = 0; visit < 3; ++visit)
+            QCOMPARE(takeTitles(poster.getPolicy()), QStringList({"昨天的"}));
+        QCOMPARE(articleRequests(), 1);
+    }
 
-void PosterTest::chineseTitlesSurviveTheCache()
-{
-    const QString title = QStringLiteral("增值税发票新政策𠀀解读");
-    m_server->script("/api/ArticleApi/getArticle", news(title));
-    PosterFunction poster;
-    takeTitles(poster.getNotice());
-    m_server->clearRequests();
-    QCOMPARE(takeTitles(poster.getNotice()), QStringList({title}));
-    QCOMPARE(articleRequests(), 0);
-    QVERIFY(m_dir->read("buffnotice.json").contains(QTextCodec::codecForName("GB18030")->fromUnicode(title)));
-}
+    void articleFieldsAndDefaults()
+    {
+        const QJsonObject fullArticle{{"id", 3}, {"title", "t"}, {"p_url", "u"}, {"summary", "s"}, {"content", "c"}};
+        const QJsonObject partialArticle{{"title", "no url"}};
+        const QJsonObject answer{{"states", true}, {"data", QJsonArray{fullArticle, partialArticle, 5}}};
+        m_server->script("/api/ArticleApi/getArticle", {{"json", answer}});
+        PosterFunction poster;
+        const QVariantList list = poster.getSystemNotice(8, 5);
+        QCOMPARE(list.size(), 3);
+        auto *full = list.at(0).value<PosterModel *>();
+        auto *partial = list.at(1).value<PosterModel *>();
+        auto *empty = list.at(2).value<PosterModel *>();
+        QCOMPARE(full->id(), 3);
+        QCOMPARE(full->url(), QStringLiteral("u"));
+        QCOMPARE(full->summary(), QStringLiteral("s"));
+        QCOMPARE(full->content(), QStringLiteral("c"));
+        QCOMPARE(partial->id(), 0);
+        QCOMPARE(partial->url(), QString());
+        QCOMPARE(empty->title(), QString());
+        QVERIFY(!full->parent());
+        takeTitles(list);
+        QVERIFY(m_server->requests("/api/ArticleApi/getArticle").first()["body"].toString().startsWith("classid=8&num=5&ip="));
+    }
 
-void PosterTest::systemNoticesAndTheirCount()
-{
-    PosterFunction poster;
-    m_server->script("/api/platapi/getArticle",
-                     {{"json", QJsonObject{{"states", true}, {"data", QJsonArray{QJsonObject(), QJsonObject()}}}}});
-    QCOMPARE(poster.getSystemNoticeCount(8, 5), 2);
-    QVERIFY(m_server->requests("/api/platapi/getArticle").first()["body"].toString().startsWith("classid=8&num=5&ip="));
-    m_server->script("/api/platapi/getArticle", {{"json", QJsonObject{{"states", true}, {"data", QJsonArray()}}}});
-    QCOMPARE(poster.getSystemNoticeCount(8, 5), 0);
-    m_server->script("/api/platapi/getArticle", {{"json", QJsonObject{{"states", "true"}, {"data", QJsonArray{1}}}}});
-    QCOMPARE(poster.getSystemNoticeCount(8, 5), 0);
-    m_server->script("/api/platapi/getArticle", {{"body", "not json"}});
-    QCOMPARE(poster.getSystemNoticeCount(8, 5), 0);
-}
+    void chineseTitlesSurviveTheCache()
+    {
+        const QString title = QStringLiteral("增值税发票新政策𠀀解读");
+        m_server->script("/api/ArticleApi/getArticle", news(title));
+        PosterFunction poster;
+        takeTitles(poster.getNotice());
+        m_server->clearRequests();
+        QCOMPARE(takeTitles(poster.getNotice()), QStringList({title}));
+        QCOMPARE(articleRequests(), 0);
+        QVERIFY(m_dir->read("buffnotice.json").contains(QTextCodec::codecForName("GB18030")->fromUnicode(title)));
+    }
 
-void PosterTest::indexArticlesGoToTheirOwnCache()
-{
-    PosterFunction poster;
-    poster.buffNoticePolicy();
-    const QJsonArray sent = m_server->requests("/api/ArticleApi/getIndexArticle");
-    QCOMPARE(sent.size(), 1);
-    QVERIFY(sent.first()["body"].toString().startsWith("&ip="));
-    QVERIFY(m_dir->read("buff.json").endsWith("\r\n"));
-}
+    void systemNoticesAndTheirCount()
+    {
+        PosterFunction poster;
+        m_server->script("/api/platapi/getArticle",
+                         {{"json", QJsonObject{{"states", true}, {"data", QJsonArray{QJsonObject(), QJsonObject()}}}}});
+        QCOMPARE(poster.getSystemNoticeCount(8, 5), 2);
+        QVERIFY(m_server->requests("/api/platapi/getArticle").first()["body"].toString().startsWith("classid=8&num=5&ip="));
+        m_server->script("/api/platapi/getArticle", {{"json", QJsonObject{{"states", true}, {"data", QJsonArray()}}}});
+        QCOMPARE(poster.getSystemNoticeCount(8, 5), 0);
+        m_server->script("/api/platapi/getArticle", {{"json", QJsonObject{{"states", "true"}, {"data", QJsonArray{1}}}}});
+        QCOMPARE(poster.getSystemNoticeCount(8, 5), 0);
+        m_server->script("/api/platapi/getArticle", {{"body", "not json"}});
+        QCOMPARE(poster.getSystemNoticeCount(8, 5), 0);
+    }
+
+    void indexArticlesGoToTheirOwnCache()
+    {
+        PosterFunction poster;
+        poster.buffNoticePolicy();
+        const QJsonArray sent = m_server->requests("/api/ArticleApi/getIndexArticle");
+        QCOMPARE(sent.size(), 1);
+        QVERIFY(sent.first()["body"].toString().startsWith("&ip="));
+        QVERIFY(m_dir->read("buff.json").endsWith("\r\n"));
+    }
+};
 
 QTEST_GUILESS_MAIN(PosterTest)
 #include "tst_poster.moc"

@@ -92,73 +92,67 @@ class ImagesTest : public QObject
     Q_OBJECT
 
 private slots:
-    void renderingMatchesItsSource_data();
-    void renderingMatchesItsSource();
-    void everySourceIsRendered();
-    void resourcesListEveryInterfaceImage();
-    void desktopIconsAreTheProgramIcon();
+    void renderingMatchesItsSource_data()
+    {
+        QTest::addColumn<QString>("dir");
+        QTest::addColumn<QString>("file");
+        for (const QString &dir : {interfaceImages, browserImages})
+            for (const QString &file : renderings(dir))
+                QTest::newRow(qPrintable(file)) << dir << file;
+    }
+
+    void renderingMatchesItsSource()
+    {
+        QFETCH(QString, dir);
+        QFETCH(QString, file);
+        const QFileInfo rendering(dir + QLatin1Char('/') + file);
+        const QString source = dir + QStringLiteral("/src/") + withoutSuffix(file) + QStringLiteral(".svg");
+        QVERIFY2(QFile::exists(source), qPrintable(source + " is missing"));
+
+        // The interface reads its images from the compiled resources.
+        const QString path = dir == interfaceImages ? QStringLiteral(":/images/") + file : rendering.filePath();
+        if (rendering.suffix() == QLatin1String("ico")) {
+            const QList<QSize> expected{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {256, 256}};
+            QCOMPARE(frameSizes(path), expected);
+            return;
+        }
+        QImageReader reader(path);
+        const QImage image = reader.read();
+        QVERIFY2(!image.isNull(), qPrintable(path + ": " + reader.errorString()));
+        QCOMPARE(image.size(), drawnSize(source));
+    }
+
+    void everySourceIsRendered()
+    {
+        for (const QString &dir : {interfaceImages, browserImages}) {
+            const QSet<QString> sources = sourcesWithoutSuffix(dir);
+            QSet<QString> rendered;
+            for (const QString &file : renderings(dir))
+                rendered.insert(withoutSuffix(file));
+            QVERIFY(!sources.isEmpty());
+            const QStringList unrendered = (sources - rendered).values();
+            QVERIFY2(unrendered.isEmpty(), qPrintable("not rendered: " + unrendered.join(", ")));
+        }
+    }
+
+    void resourcesListEveryInterfaceImage()
+    {
+        QCOMPARE(resourceEntries(), renderings(interfaceImages));
+    }
+
+    void desktopIconsAreTheProgramIcon()
+    {
+        const QString icons = QStringLiteral(PLIT_SOURCE_DIR "/desktop/icons/hicolor/");
+        QFile scalable(icons + QStringLiteral("scalable/apps/plit.svg"));
+        QFile drawing(programIcon);
+        QVERIFY(scalable.open(QIODevice::ReadOnly) && drawing.open(QIODevice::ReadOnly));
+        QCOMPARE(scalable.readAll(), drawing.readAll());
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+            const QImage icon(icons + QStringLiteral("%1x%1/apps/plit.png").arg(size));
+            QCOMPARE(icon.size(), QSize(size, size));
+        }
+    }
 };
-
-void ImagesTest::renderingMatchesItsSource_data()
-{
-    QTest::addColumn<QString>("dir");
-    QTest::addColumn<QString>("file");
-    for (const QString &dir : {interfaceImages, browserImages})
-        for (const QString &file : renderings(dir))
-            QTest::newRow(qPrintable(file)) << dir << file;
-}
-
-void ImagesTest::renderingMatchesItsSource()
-{
-    QFETCH(QString, dir);
-    QFETCH(QString, file);
-    const QFileInfo rendering(dir + QLatin1Char('/') + file);
-    const QString source = dir + QStringLiteral("/src/") + withoutSuffix(file) + QStringLiteral(".svg");
-    QVERIFY2(QFile::exists(source), qPrintable(source + " is missing"));
-
-    // The interface reads its images from the compiled resources.
-    const QString path = dir == interfaceImages ? QStringLiteral(":/images/") + file : rendering.filePath();
-    if (rendering.suffix() == QLatin1String("ico")) {
-        const QList<QSize> expected{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {256, 256}};
-        QCOMPARE(frameSizes(path), expected);
-        return;
-    }
-    QImageReader reader(path);
-    const QImage image = reader.read();
-    QVERIFY2(!image.isNull(), qPrintable(path + ": " + reader.errorString()));
-    QCOMPARE(image.size(), drawnSize(source));
-}
-
-void ImagesTest::everySourceIsRendered()
-{
-    for (const QString &dir : {interfaceImages, browserImages}) {
-        const QSet<QString> sources = sourcesWithoutSuffix(dir);
-        QSet<QString> rendered;
-        for (const QString &file : renderings(dir))
-            rendered.insert(withoutSuffix(file));
-        QVERIFY(!sources.isEmpty());
-        const QStringList unrendered = (sources - rendered).values();
-        QVERIFY2(unrendered.isEmpty(), qPrintable("not rendered: " + unrendered.join(", ")));
-    }
-}
-
-void ImagesTest::resourcesListEveryInterfaceImage()
-{
-    QCOMPARE(resourceEntries(), renderings(interfaceImages));
-}
-
-void ImagesTest::desktopIconsAreTheProgramIcon()
-{
-    const QString icons = QStringLiteral(PLIT_SOURCE_DIR "/desktop/icons/hicolor/");
-    QFile scalable(icons + QStringLiteral("scalable/apps/plit.svg"));
-    QFile drawing(programIcon);
-    QVERIFY(scalable.open(QIODevice::ReadOnly) && drawing.open(QIODevice::ReadOnly));
-    QCOMPARE(scalable.readAll(), drawing.readAll());
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-        const QImage icon(icons + QStringLiteral("%1x%1/apps/plit.png").arg(size));
-        QCOMPARE(icon.size(), QSize(size, size));
-    }
-}
 
 QTEST_MAIN(ImagesTest)
 #include "tst_images.moc"
