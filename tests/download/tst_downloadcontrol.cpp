@@ -311,7 +311,12 @@ private slots:
         QCOMPARE(errors.count(), 1);
         const int failed = errors.first().at(0).toInt();
         QVERIFY(failed >= 1 && failed <= 3);
-        QVERIFY(errors.first().at(1).toString().startsWith(QStringLiteral("QNetworkReply::NetworkError : ")));
+        // Dropped mid-body, the reply fails, or it ends cleanly short of its
+        // range: which of the two depends on when the socket's close is seen.
+        const QString text = errors.first().at(1).toString();
+        QVERIFY2(text.startsWith(QStringLiteral("QNetworkReply::NetworkError : "))
+                     || text.startsWith(QStringLiteral("the connection closed after ")),
+                 qPrintable(text));
         QCOMPARE(control.state(), int(DownloadControl::Downloading));
         QCOMPARE(control.runningCount(), 1);
 
