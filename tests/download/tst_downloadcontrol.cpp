@@ -460,7 +460,11 @@ private slots:
         QSignalSpy progress(&control, &DownloadControl::progressChange);
         QVERIFY(control.downloadFile(bed.urlOf(path), target, 4));
         QVERIFY(finishes(control));
-        QCOMPARE(bed.headersAsked(path), QStringList{QString()});
+        // The whole body, never a range. (Qt's HTTP layer may send a request
+        // once more on its own when a connection closes under it.)
+        const QStringList ranges = bed.headersAsked(path);
+        QVERIFY(!ranges.isEmpty());
+        QCOMPARE(ranges.filter(QStringLiteral("bytes")), QStringList());
         QVERIFY(DownloadTestBed::readFile(target) == source(size));
         QCOMPARE(progress.last().at(2).toLongLong(), size);
         QCOMPARE(progress.last().at(3).toLongLong(), size);
