@@ -217,6 +217,22 @@ bool PlitInterface::waitForWindowGone(const QString &title, int timeoutMs)
     return QTest::qWaitFor([&] { return window(title) == nullptr; }, timeoutMs);
 }
 
+bool PlitInterface::submitSignIn(const QString &phone, const QString &password)
+{
+    return click(QStringLiteral("账号登录")) && waitForWindow(QStringLiteral("登录"))
+        && type(QStringLiteral("请输入手机号"), phone) && type(QStringLiteral("请输入密码"), password)
+        && click(QStringLiteral("登录"));
+}
+
+QQuickWindow *PlitInterface::waitForWarning(const QString &text)
+{
+    const QString title = QStringLiteral("Plit提示");
+    if (!waitForWindow(title))
+        return nullptr;
+    QQuickWindow *dialog = window(title);
+    return find(text, dialog) ? dialog : nullptr;
+}
+
 QQuickItem *PlitInterface::find(const QString &name, QQuickWindow *window)
 {
     for (QQuickWindow *shown : window ? QList<QQuickWindow *>{window} : windows()) {

@@ -87,6 +87,13 @@ public:
     // What a screen reader does to press a control.
     static bool pressAccessibly(const QString &name);
 
+    // The steps every journey shares. The password sign-in from the main
+    // window: "账号登录", the number and password typed, "登录" clicked;
+    // whether the platform lets the user in is for the caller to check.
+    static bool submitSignIn(const QString &phone, const QString &password);
+    // The message dialog every window warns with, once it shows `text`.
+    static QQuickWindow *waitForWarning(const QString &text);
+
     // The accessible name and role of an item, as a screen reader reads them.
     static QString accessibleName(QQuickItem *item);
     static int accessibleRole(QQuickItem *item);

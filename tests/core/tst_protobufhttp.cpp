@@ -21,7 +21,7 @@ private:
     QString ip() const { return Tool().getIp(); }
 
     FreshDatabase *m_fresh = nullptr;
-    StandInServer *m_server = nullptr;
+    QScopedPointer<StandInServer> m_server{new StandInServer};
 
     QJsonObject lastRequest(const QString &path) const
     {
@@ -32,15 +32,8 @@ private:
 private slots:
     void initTestCase()
     {
-        m_server = new StandInServer;
         QVERIFY(m_server->isRunning());
         m_server->useAsPlatform();
-    }
-
-    void cleanupTestCase()
-    {
-        delete m_server;
-        m_server = nullptr;
     }
 
     void init()

@@ -21,7 +21,7 @@ class UpdateCheckTest : public QObject
     Q_OBJECT
 
 private:
-    StandInServer *m_server = nullptr;
+    QScopedPointer<StandInServer> m_server{new StandInServer};
 
     // A copy of the built program in a directory of its own, so that an
     // updater can sit beside it without meeting another test's.
@@ -47,15 +47,8 @@ private:
 private slots:
     void initTestCase()
     {
-        m_server = new StandInServer;
         QVERIFY(m_server->isRunning());
         m_server->useAsPlatform();
-    }
-
-    void cleanupTestCase()
-    {
-        delete m_server;
-        m_server = nullptr;
     }
 
     void init()

@@ -104,8 +104,7 @@ bool perform(PlitInterface &ui, const QString &step)
     const QString name = hash > 0 ? step.left(hash) : step;
     const int nth = hash > 0 ? step.mid(hash + 1).toInt() : 1;
     QQuickItem *item = nullptr;
-    QTest::qWaitFor([&] { return (item = PlitInterface::findAll(name).value(nth - 1)) != nullptr; }, 5000);
-    if (!item)
+    if (!QTest::qWaitFor([&] { return (item = PlitInterface::findAll(name).value(nth - 1)) != nullptr; }, 5000))
         return false;
     PlitInterface::click(item);
     return true;

@@ -129,8 +129,7 @@ private slots:
         // The program may end with the window and a warning over it still open.
         openFromMoreMenu(QStringLiteral("系统设置"), QStringLiteral("软件设置"));
         QVERIFY(P::click(QStringLiteral("打开目录")));
-        QVERIFY(P::waitForWindow(QStringLiteral("Plit提示")));
-        QVERIFY(P::find(QStringLiteral("请选择软件下载地址！"), P::window(QStringLiteral("Plit提示"))));
+        QVERIFY(P::waitForWarning(QStringLiteral("请选择软件下载地址！")));
     }
 
     void feedbackReachesThePlatform()

@@ -40,14 +40,6 @@ private:
         QVERIFY(P::waitForWindow(QStringLiteral("登录")));
     }
 
-    void signInWithPassword(const QString &phone, const QString &password)
-    {
-        openSignIn();
-        QVERIFY(P::type(QStringLiteral("请输入手机号"), phone));
-        QVERIFY(P::type(QStringLiteral("请输入密码"), password));
-        QVERIFY(P::click(QStringLiteral("登录")));
-    }
-
     // What the main window's title band shows: the number and "退出" once
     // signed in, "账号登录" before.
     bool showsSignedIn(const QString &phone) const
@@ -164,7 +156,7 @@ private slots:
             if (const QCursor *cursor = QGuiApplication::overrideCursor())
                 busyShape = cursor->shape();
         });
-        signInWithPassword(kDemoPhone, QStringLiteral("wrong-password"));
+        QVERIFY(P::submitSignIn(kDemoPhone, QStringLiteral("wrong-password")));
         QCOMPARE(busyShape, int(Qt::BusyCursor));
         QVERIFY(!QGuiApplication::overrideCursor());
 
@@ -204,7 +196,7 @@ private slots:
     void accountToCompleteGetsTheCompletionWindow()
     {
         const QString phone = QStringLiteral("13800000001");
-        signInWithPassword(phone, kDemoPassword);
+        QVERIFY(P::submitSignIn(phone, kDemoPassword));
         QVERIFY(P::waitForWindow(QStringLiteral("完善信息")));
         QVERIFY(!P::window(QStringLiteral("登录")));
 

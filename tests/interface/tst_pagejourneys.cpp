@@ -60,11 +60,7 @@ private:
 
     void signIn(const QString &phone)
     {
-        QVERIFY(P::click(QStringLiteral("账号登录")));
-        QVERIFY(P::waitForWindow(QStringLiteral("登录")));
-        QVERIFY(P::type(QStringLiteral("请输入手机号"), phone));
-        QVERIFY(P::type(QStringLiteral("请输入密码"), QStringLiteral("Plit@2026")));
-        QVERIFY(P::click(QStringLiteral("登录")));
+        QVERIFY(P::submitSignIn(phone, QStringLiteral("Plit@2026")));
         QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
         QVERIFY(P::find(phone, ui->mainWindow()));
     }
@@ -101,8 +97,7 @@ private:
     // The message dialog's text, and the dialog closed again.
     void expectWarning(const QString &text)
     {
-        QVERIFY(P::waitForWindow(QStringLiteral("Plit提示")));
-        QVERIFY2(P::find(text, P::window(QStringLiteral("Plit提示"))), qPrintable(text));
+        QVERIFY2(P::waitForWarning(text), qPrintable(text));
         QVERIFY(P::click(QStringLiteral("确定")));
         QVERIFY(P::waitForWindowGone(QStringLiteral("Plit提示")));
     }
