@@ -78,11 +78,6 @@ int compareVersion(const QString &a, const QString &b)
     return partsA.size() >= partsB.size() ? 1 : -1;
 }
 
-QString databaseDateText(const QDate &date)
-{
-    return QStringLiteral("%1-%2-%3").arg(date.year()).arg(date.month()).arg(date.day());
-}
-
 QString databaseVersion()
 {
     return g_databaseVersion;

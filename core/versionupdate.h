@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDate>
 #include <QString>
 
 class DatebaseFunction;
@@ -8,9 +7,6 @@ class DatebaseFunction;
 // 0 when a equals b, 1 when a is newer (or the same numbers with at least as
 // many parts), -1 otherwise. Parts that are not numbers count as 0.
 int compareVersion(const QString &a, const QString &b);
-
-// A date as the database keeps it: year-month-day without leading zeros ("2024-3-10").
-QString databaseDateText(const QDate &date = QDate::currentDate());
 
 // The version recorded in the local database, as last read at start-up.
 QString databaseVersion();

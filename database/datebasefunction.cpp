@@ -3,7 +3,6 @@
 #include "core/deployment.h"
 #include "core/qmlelement.h"
 #include "core/trace.h"
-#include "core/versionupdate.h"
 #include "database/configmodel.h"
 #include "database/userinfo.h"
 
@@ -285,4 +284,9 @@ bool DatebaseFunction::UpdateUserInfoAutoLoginFlag(QString _username, int _autol
     return m_connection.execSqlMap(
         QStringLiteral("UPDATE UserInfo SET autologin = :autologin WHERE username = :username"),
         {{QStringLiteral(":autologin"), _autologin}, {QStringLiteral(":username"), text(_username)}});
+}
+
+QString databaseDateText(const QDate &date)
+{
+    return QStringLiteral("%1-%2-%3").arg(date.year()).arg(date.month()).arg(date.day());
 }

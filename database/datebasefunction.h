@@ -2,6 +2,7 @@
 
 #include "database/sqlconnection.h"
 
+#include <QDate>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -61,3 +62,6 @@ private:
 
     SqlConnection m_connection;
 };
+
+// A date as the database keeps it: year-month-day without leading zeros ("2024-3-10").
+QString databaseDateText(const QDate &date = QDate::currentDate());

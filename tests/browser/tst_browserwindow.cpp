@@ -7,7 +7,7 @@
 #include "browser/tabwidget.h"
 #include "browser/webbrowerfunction.h"
 #include "browser/webview.h"
-#include "core/startup.h"
+#include "app/startup.h"
 
 #include <QMenu>
 #include <QPushButton>

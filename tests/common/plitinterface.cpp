@@ -1,7 +1,7 @@
 #include "plitinterface.h"
 
 #include "core/logmessagehandler.h"
-#include "core/startup.h"
+#include "app/startup.h"
 
 #include <QAccessible>
 #include <QDeadlineTimer>

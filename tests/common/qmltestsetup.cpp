@@ -1,6 +1,6 @@
 #include "qmltestsetup.h"
 
-#include "core/startup.h"
+#include "app/startup.h"
 
 #include <QQmlEngine>
 

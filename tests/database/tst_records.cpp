@@ -1,5 +1,5 @@
 #include "database/userinfo.h"
-#include "core/versionupdate.h"
+#include "database/datebasefunction.h"
 #include "freshdatabase.h"
 
 #include <QtTest>

@@ -1,7 +1,7 @@
 // A small program around one QML document with a tray: it loads the
 // document, chooses the tray menu's "退出" and returns what the event loop
 // returns, so a test can see how the program ends.
-#include "core/startup.h"
+#include "app/startup.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "core/startup.h"
+#include "app/startup.h"
 #include "desktop/myaction.h"
 #include "desktop/mymenu.h"
 #include "desktop/systemtrayicon.h"

@@ -2,7 +2,7 @@
 // publishes it, and in place of the account service a recorder of the SMS
 // code requests, which is all the controls ask of it.
 #include "common/qmltestsetup.h"
-#include "core/startup.h"
+#include "app/startup.h"
 
 #include <QQmlContext>
 #include <QQmlEngine>

@@ -6,7 +6,7 @@
 // settings kept, the windows shown.
 #include "common/qmltestsetup.h"
 #include "common/testdatadir.h"
-#include "core/startup.h"
+#include "app/startup.h"
 #include "desktop/systemfunction.h"
 #include "services/configfunction.h"
 

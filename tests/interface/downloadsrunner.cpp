@@ -4,7 +4,7 @@
 // error, the end, each exactly when a test wants it. The real centre against
 // the stand-in platform is what the page journeys use.
 #include "common/qmltestsetup.h"
-#include "core/startup.h"
+#include "app/startup.h"
 
 #include <QQmlComponent>
 #include <QQmlContext>

@@ -4,7 +4,7 @@
 #include "common/freshdatabase.h"
 #include "common/qmltestsetup.h"
 #include "common/standinserver.h"
-#include "core/startup.h"
+#include "app/startup.h"
 #include "services/mainfunction.h"
 #include "services/vantafunction.h"
 

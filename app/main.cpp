@@ -1,6 +1,6 @@
 #include "core/logmessagehandler.h"
 #include "core/singleinstance.h"
-#include "core/startup.h"
+#include "app/startup.h"
 #include "core/trace.h"
 #include "core/unixsignals.h"
 #include "core/versionupdate.h"
