@@ -110,7 +110,7 @@ int requestTimeoutMs()
 {
     bool ok = false;
     const int ms = qEnvironmentVariableIntValue("PLIT_REQUEST_TIMEOUT_MS", &ok);
-    return ok && ms > 0 ? ms : 30000;
+    return ok && ms > 0 ? ms : 15000;
 }
 
 } // namespace Deployment

@@ -33,7 +33,7 @@ QString userDataDir();
 // handler calls it.
 QString logFilePath();
 // Time limit of one platform or update request, and how long a download
-// may receive nothing, in milliseconds (PLIT_REQUEST_TIMEOUT_MS, 30 s by
+// may receive nothing, in milliseconds (PLIT_REQUEST_TIMEOUT_MS, 15 s by
 // default).
 int requestTimeoutMs();
 

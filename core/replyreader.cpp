@@ -1,12 +1,9 @@
 #include "core/replyreader.h"
 
 #include "core/deployment.h"
+#include "core/requestwait.h"
 
-#include <QCursor>
-#include <QEventLoop>
-#include <QGuiApplication>
 #include <QNetworkReply>
-#include <QTimer>
 
 namespace ReplyReader {
 
@@ -21,29 +18,6 @@ bool transferBroke(QNetworkReply::NetworkError error)
         || error == QNetworkReply::ProtocolFailure;
 }
 
-// Shows the busy cursor while it lives, in a program with a screen: the
-// interface cannot answer while a blocking request waits.
-class BusyCursor
-{
-public:
-    BusyCursor()
-        : m_shown(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
-    {
-        if (m_shown)
-            QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
-    }
-    ~BusyCursor()
-    {
-        if (m_shown)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-
-private:
-    const bool m_shown;
-};
-
 qint64 announcedLength(const QNetworkReply *reply)
 {
     const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
@@ -52,7 +26,7 @@ qint64 announcedLength(const QNetworkReply *reply)
 
 } // namespace
 
-bool readWhole(QNetworkReply *reply, QByteArray *body)
+bool readWhole(QNetworkReply *reply, QByteArray *body, int limitMs)
 {
     QByteArray received;
     bool tooLarge = false;
@@ -71,15 +45,9 @@ bool readWhole(QNetworkReply *reply, QByteArray *body)
         received += reply->readAll();
         giveUpBeyond(received.size());
     });
-    // A server that never answers must not hold the request, or the caller, for good.
-    QTimer::singleShot(Deployment::requestTimeoutMs(), reply, &QNetworkReply::abort);
-
-    if (!reply->isFinished()) {
-        const BusyCursor busy;
-        QEventLoop loop;
-        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
+    // A server that never answers must not hold the request, or the caller,
+    // for good; nor a person who gives up waiting.
+    RequestWait::wait(reply, limitMs < 0 ? Deployment::requestTimeoutMs() : limitMs);
     if (!tooLarge) {
         received += reply->readAll();
         giveUpBeyond(received.size());

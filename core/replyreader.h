@@ -13,13 +13,12 @@ namespace ReplyReader {
 // must not fill memory or the log.
 constexpr qint64 MaxReplyBytes = 8 * 1024 * 1024;
 
-// Waits in a local event loop until `reply` has finished, at most for the
-// request time limit, with the busy cursor shown (every blocking request of
-// the program waits here), and answers whether the whole reply arrived: the server
+// Waits (RequestWait) until `reply` has finished, at most `limitMs` (the
+// request time limit when negative) or until the user gives up, and answers whether the whole reply arrived: the server
 // answered with a status (an error status delivers its body as well), the
 // connection did not break off, and every announced byte came, within
 // MaxReplyBytes. Only then does `body` receive the bytes; a reply that would
 // exceed the bound is aborted and read no further.
-bool readWhole(QNetworkReply *reply, QByteArray *body);
+bool readWhole(QNetworkReply *reply, QByteArray *body, int limitMs = -1);
 
 } // namespace ReplyReader

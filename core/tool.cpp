@@ -20,12 +20,12 @@ const QByteArray kTokenKey = QByteArrayLiteral("7be01f93c4a2d586");
 
 } // namespace
 
-QString Tool::httpGet(const QString &url) const
+QString Tool::httpGet(const QString &url, int limitMs) const
 {
     QNetworkAccessManager manager;
     QNetworkReply *reply = manager.get(QNetworkRequest(QUrl(url)));
     QByteArray body;
-    ReplyReader::readWhole(reply, &body);
+    ReplyReader::readWhole(reply, &body, limitMs);
     return QString::fromUtf8(body);
 }
 

@@ -20,8 +20,9 @@ class Tool : public QObject
 {
 public:
     // The reply body of a GET, decoded as UTF-8; empty when the reply did not
-    // arrive whole (see ReplyReader::readWhole).
-    QString httpGet(const QString &url) const;
+    // arrive whole within `limitMs` (the request time limit when negative;
+    // see ReplyReader::readWhole).
+    QString httpGet(const QString &url, int limitMs = -1) const;
     // The first IPv4 address of any interface, loopback included; empty if none.
     QString getIp() const;
     // The hardware address of the first interface that is up, not loopback and

@@ -22,6 +22,8 @@ void warn(const QString &text)
     qWarning().noquote() << QStringLiteral("GetUpdateFileAndCheckVersion: ") + text;
 }
 
+constexpr int startupUpdateLimitMs = 3000;
+
 bool handOverToNewerVersion()
 {
     // Without a recorded version every announced one looks newer, and a
@@ -31,7 +33,10 @@ bool handOverToNewerVersion()
         return false;
     }
 
-    const QString reply = Tool().httpGet(Deployment::updateUrl() + QStringLiteral("/updatefile.json"));
+    // Asked before any window shows: an update server that is slow or gone
+    // may not hold the program's start for longer than this.
+    const QString reply = Tool().httpGet(Deployment::updateUrl() + QStringLiteral("/updatefile.json"),
+                                         qMin(startupUpdateLimitMs, Deployment::requestTimeoutMs()));
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(reply.toUtf8(), &error);
     const QJsonValue version = document.object().value(QLatin1String("version"));

@@ -1,11 +1,12 @@
 #include "download/downloadcontrol.h"
 
 #include "core/deployment.h"
+#include "core/requestwait.h"
 #include "core/trace.h"
 #include "download/downloadthread.h"
 
 #include <QDebug>
-#include <QEventLoop>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -44,30 +45,38 @@ void DownloadControl::raise(const QString &text)
 qint64 DownloadControl::getFileSize(QString url, int tryTimes)
 {
     m_probeCancelled = false;
+    // A server that never answers must not hold the caller for ever: the
+    // tries share one time limit.
+    const int timeLimit = Deployment::requestTimeoutMs();
+    QElapsedTimer clock;
+    clock.start();
     for (int attempt = 0; attempt < tryTimes && !m_probeCancelled; ++attempt) {
+        const qint64 left = timeLimit - clock.elapsed();
+        if (left <= 0)
+            break;
         QNetworkAccessManager manager;
         QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
         request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                              QNetworkRequest::NoLessSafeRedirectPolicy);
-        // A server that never answers must not hold the caller for ever.
-        const int timeLimit = Deployment::requestTimeoutMs();
-        request.setTransferTimeout(timeLimit);
         QScopedPointer<QNetworkReply> reply(manager.head(request));
         m_probe = reply.data();
-        QEventLoop loop;
-        connect(m_probe, SIGNAL(finished()), &loop, SLOT(quit()));
-        loop.exec();
+        const RequestWait::Outcome outcome = RequestWait::wait(m_probe, int(left));
         m_probe = nullptr;
         if (reply->error() == QNetworkReply::NoError) {
             m_validator = DownloadThread::validatorOf(reply.data());
             return reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
         }
-        if (m_probeCancelled)
+        if (m_probeCancelled) {
             m_errorString = QStringLiteral("stopped while asking for the size");
-        else if (reply->error() == QNetworkReply::OperationCanceledError)
+        } else if (outcome == RequestWait::GivenUp) {
+            m_errorString = QStringLiteral("the size request was given up");
+            break;
+        } else if (outcome == RequestWait::TimedOut) {
             m_errorString = QStringLiteral("the size request timed out: no answer for %1 s").arg(timeLimit / 1000.0);
-        else
+            break;
+        } else {
             m_errorString = reply->errorString();
+        }
     }
     return -1;
 }

@@ -77,8 +77,10 @@ void DownloadFile::start()
     m_starting = true;
     const bool started = startControl();
     m_starting = false;
-    if (!started && m_lastError.isEmpty())
+    if (!started && m_lastError.isEmpty()) {
         m_lastError = m_control->errorString(); // a failed size probe raises no signal
+        qDebug().noquote() << QStringLiteral("download did not start: ") + m_lastError;
+    }
     if (started && m_control->state() == DownloadControl::Downloading)
         m_timer->start();
     if (m_pauseWhenStarted) {

@@ -1,5 +1,7 @@
 #include "download/downloadfunction.h"
 
+#include "services/configfunction.h"
+
 #include "core/deployment.h"
 #include "core/logmessagehandler.h"
 #include "core/qmlelement.h"
@@ -14,6 +16,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <QNetworkReply>
+#include <QRegularExpression>
 
 namespace {
 
@@ -74,7 +78,8 @@ QVariantList DownloadFunction::requestCatalogue(const QString &body, bool readPa
                                  body, reply);
     QVariantList list;
     QJsonObject object;
-    if (!acceptedReply(reply, object))
+    m_catalogueFailed = !acceptedReply(reply, object);
+    if (m_catalogueFailed)
         return list;
     const QJsonObject data = object.value(QStringLiteral("data")).toObject();
     const QJsonArray entries = data.value(QStringLiteral("data")).toArray();
@@ -138,7 +143,7 @@ QVariant DownloadFunction::getDownloadInfo(QString _id)
 
 QString DownloadFunction::savePath(const QString &filename)
 {
-    return Deployment::dataDir() + QStringLiteral("/temp/") + filename;
+    return ConfigFunction::downloadDirectory() + QLatin1Char('/') + filename;
 }
 
 void DownloadFunction::downloadFile(QString _id, QString _url, QString _filename)
@@ -150,8 +155,8 @@ void DownloadFunction::downloadFile(QString _id, QString _url, QString _filename
         Trace::end(label);
         return;
     }
-    // The name comes from the server: it must name a file inside temp/, not
-    // a folder or a place outside it.
+    // The name comes from the server: it must name a file inside the
+    // download directory, not a folder or a place outside it.
     if (_filename.isEmpty() || _filename == QLatin1String(".") || _filename == QLatin1String("..")
         || _filename.contains(QLatin1Char('/')) || _filename.contains(QLatin1Char('\\'))) {
         const QString text = QStringLiteral("bad file name : ") + _filename;
@@ -161,7 +166,7 @@ void DownloadFunction::downloadFile(QString _id, QString _url, QString _filename
         return;
     }
     m_refused.remove(_id);
-    makeDirIfMissing(Deployment::dataDir() + QStringLiteral("/temp/"));
+    makeDirIfMissing(ConfigFunction::downloadDirectory());
     auto *job = new DownloadFile(_id, _url, savePath(_filename));
     connect(job, SIGNAL(finished(QString)), this, SLOT(finishedSlot(QString)));
     m_jobs.insert(_id, job);
@@ -221,8 +226,36 @@ bool DownloadFunction::getDownloadPaused(QString _id)
 QString DownloadFunction::getDownloadError(QString _id)
 {
     if (const DownloadFile *job = m_jobs.value(_id))
-        return job->lastError();
-    return m_refused.value(_id);
+        return userErrorText(job->lastError());
+    return userErrorText(m_refused.value(_id));
+}
+
+QString DownloadFunction::userErrorText(const QString &technical)
+{
+    if (technical.isEmpty())
+        return QString();
+    const auto has = [&](const char *text) { return technical.contains(QLatin1String(text), Qt::CaseInsensitive); };
+    if (has("changes on the server"))
+        return QStringLiteral("服务器上的文件已更新，请重新下载");
+    if (has("No space left") || has("disk full"))
+        return QStringLiteral("磁盘空间不足，请清理后重试");
+    if (has("can not write file") || has("can not open file") || has("bad file name")
+        || has("wrong setting file"))
+        return QStringLiteral("无法写入下载的文件，请检查下载目录");
+    if (has("timed out") || has("given up") || has("HTTP status") || has("sent no data")
+        || has("sent more than"))
+        return QStringLiteral("服务器没有应答，请稍后重试");
+    static const QRegularExpression networkCode(QStringLiteral("NetworkError : (\\d+)"));
+    const QRegularExpressionMatch match = networkCode.match(technical);
+    if (match.hasMatch()) {
+        const int code = match.captured(1).toInt();
+        if (code == QNetworkReply::TimeoutError || code >= QNetworkReply::ContentAccessDenied)
+            return QStringLiteral("服务器没有应答，请稍后重试");
+    }
+    // Refused, host unknown, broken off: the connection.
+    if (match.hasMatch() || has("closed after") || has("connection") || has("host"))
+        return QStringLiteral("网络连接中断，请检查网络后重试");
+    return QStringLiteral("下载失败，请稍后重试");
 }
 
 void DownloadFunction::finishedSlot(QString _name)

@@ -24,6 +24,9 @@ public:
     Q_INVOKABLE QVariantList getDownloadInfoList();
     Q_INVOKABLE QVariantList getDownloadInfoListFromPage(int _page);
     Q_INVOKABLE int getDownloadInfoListTotalPageCount();
+    // Whether the last catalogue page asked for got no answer the platform
+    // accepted (an empty page that was answered is no failure).
+    Q_INVOKABLE bool getDownloadInfoListFailed() const { return m_catalogueFailed; }
     Q_INVOKABLE QVariant getDownloadInfo(QString _id);
 
     Q_INVOKABLE void downloadFile(QString _id, QString _url, QString _filename);
@@ -43,6 +46,9 @@ public:
 
     // Where the entry's file goes: temp/ of the data directory.
     static QString savePath(const QString &filename);
+    // What a person is told of a failed download, in their language, for
+    // the technical text the download reported (which goes to the log).
+    static QString userErrorText(const QString &technical);
 
 private slots:
     void finishedSlot(QString _name);
@@ -54,4 +60,5 @@ private:
     QMap<QString, DownloadFile *> m_jobs;
     QHash<QString, QString> m_refused;
     int m_pageCount = 0;
+    bool m_catalogueFailed = false;
 };

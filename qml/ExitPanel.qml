@@ -13,6 +13,13 @@ DialogWindow {
     width: 330
     height: 210
     visible: false
+    // It opens on going on in the tray, nothing lost, with "确定" taking
+    // Return at once.
+    initialFocus: enterBtn
+    onVisibleChanged: {
+        if (visible)
+            exitorhide = false
+    }
 
     Column {
         x: 70

@@ -13,6 +13,10 @@ DialogWindow {
     property int indexinfo: 0
     readonly property var currentNotice: postModelCount > 0 ? postModel[indexinfo] : null
 
+    // It shows by itself: the window the user is in keeps the keys.
+    flags: Qt.FramelessWindowHint | Qt.Window | Qt.WindowDoesNotAcceptFocus
+    returnsFocus: false
+
     // Fetches the notices and shows the pop-up when there is one to show.
     // The count comes by a request of its own, so it may disagree with the
     // list: the pop-up never goes beyond the notices it holds.

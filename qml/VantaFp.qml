@@ -1,5 +1,6 @@
 import QtQuick 2.15
 import QtQuick.Window 2.15
+import QtWebEngine 1.10
 import "./Control"
 
 // The embedded web window: a company's invoicing service, the help pages and
@@ -22,6 +23,20 @@ Window {
     // The company vantaFunction.addTaxCode counted for this window; empty
     // for the help and chat windows, which count for nothing.
     property string countedTaxCode
+    // A company's window has the company's own web session: a persistent
+    // profile named after its tax code, so that two companies' sign-ins to
+    // the invoicing site never share cookies or storage. Made with the
+    // window and gone with it; null for the help and chat windows.
+    property QtObject companyProfile: null
+
+    // The profile's name: the tax code, any character but a letter or a
+    // digit written as "_" and its code, so that the platform's text never
+    // names a folder elsewhere.
+    function profileName(taxcode) {
+        return "company-" + taxcode.replace(/[^0-9A-Za-z]/g, function (c) {
+            return "_" + c.charCodeAt(0).toString(16)
+        })
+    }
 
     function clearInfo() {
         vantaWebRc.clearInfo()
@@ -73,7 +88,19 @@ Window {
         if (!visible)
             releaseTaxCode()
     }
+    Component.onCompleted: {
+        if (countedTaxCode !== "")
+            companyProfile = profileComponent.createObject(vantaFp, { storageName: profileName(countedTaxCode) })
+    }
     Component.onDestruction: releaseTaxCode()
+
+    Component {
+        id: profileComponent
+
+        WebEngineProfile {
+            offTheRecord: false
+        }
+    }
 
     DialogHeader {
         id: titleBar
@@ -94,6 +121,7 @@ Window {
         anchors.right: parent.right
         anchors.bottom: parent.bottom
         webMargin: vantaFp.webMarginIn
+        profile: vantaFp.companyProfile
     }
 
     // The frame of the window on the desktop.

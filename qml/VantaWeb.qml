@@ -11,6 +11,9 @@ Item {
     // Where the page starts below the top: a negative margin hides the
     // site's own header under the window's title bar.
     property var webMargin: 0
+    // The web profile of the page (a WebEngineProfile), or null for the
+    // program's default one. Taken when the view is made.
+    property QtObject profile: null
     readonly property bool loading: viewLoader.item !== null && viewLoader.item.loading
 
     function view() {
@@ -58,6 +61,10 @@ Item {
 
             anchors.fill: parent
             anchors.topMargin: vantaWeb.webMargin
+            Component.onCompleted: {
+                if (vantaWeb.profile)
+                    profile = vantaWeb.profile
+            }
             // The invoicing sites open their forms in new windows; they stay
             // in this one.
             onNewViewRequested: request.openIn(vantaWebview)

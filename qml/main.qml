@@ -23,6 +23,9 @@ Window {
     property bool wintop: false
     property var winflags: Qt.FramelessWindowHint | Qt.WindowMinimizeButtonHint
 
+    // The user signed out: the windows of that account close.
+    signal signedOut()
+
     // A window that outlives the page that asks for it, such as an invoicing
     // window or the company selection: made in this document's context over
     // the main window, it stays when the page is rebuilt and goes with the
@@ -59,6 +62,17 @@ Window {
         vantaFpWindow.show()
     }
 
+    // The assistant's chat at `url`, in the main window's web window.
+    function openAssistant(url) {
+        vantaFpWindow.clearInfo()
+        vantaFpWindow.setCurrentUrl(url)
+        vantaFpWindow.setCurrentTitle("智能客服", "Tilo")
+        vantaFpWindow.setTitleInfo(30, -80)
+        vantaFpWindow.setWinSize(1024, 670)
+        vantaFpWindow.setNoMax()
+        vantaFpWindow.show()
+    }
+
     function loginEvent() {
         loginPanelWindow.initWindow()
         loginPanelWindow.show()
@@ -78,6 +92,7 @@ Window {
         button_LoginOutStates = false
         button_LoginEnable = true
         mainFunction.btnLoginOut()
+        signedOut()
     }
 
     // The clicked navigation button shows its panel, the others none.
@@ -243,13 +258,7 @@ Window {
                             mainFunction.btnOpenApp("Ressa")
                             return
                         }
-                        vantaFpWindow.clearInfo()
-                        vantaFpWindow.setCurrentUrl(mainFunction.getChatUrl())
-                        vantaFpWindow.setCurrentTitle("智能客服", "Tilo")
-                        vantaFpWindow.setTitleInfo(30, -80)
-                        vantaFpWindow.setWinSize(1024, 670)
-                        vantaFpWindow.setNoMax()
-                        vantaFpWindow.show()
+                        openAssistant(mainFunction.getChatUrl())
                     }
 
                     VantaFp {
@@ -430,14 +439,21 @@ Window {
             taxKnow.setBgVisible(false)
             recommend.setBgVisible(false)
             online.setBgVisible(false)
-            loginPanelWindow.autoLogon()
             pageLoader.source = "qrc:/Page/PosterPage.qml"
+            // Once the window is up: the platform may be slow to answer.
+            silentSignIn.start()
             timer.setTimeout(function () {
                 if (posterFunction.getSystemNoticeCount(8, 5) > 0)
                     postWindow.showNotices()
                 posterFunction.buffNoticePolicy()
             }, 5000)
         }
+    }
+
+    Timer {
+        id: silentSignIn
+        interval: 0
+        onTriggered: loginPanelWindow.autoLogon()
     }
 
     Post {

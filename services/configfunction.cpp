@@ -43,6 +43,16 @@ QString ConfigFunction::filePath()
     return Deployment::dataPath(QStringLiteral("System.ini"));
 }
 
+QString ConfigFunction::downloadDirectory()
+{
+    const QString chosen = open()->value(QStringLiteral("FunDic/DownloadPath")).toString();
+    if (!chosen.isEmpty())
+        return QDir::cleanPath(chosen);
+    const QString fallback = Deployment::dataPath(QStringLiteral("temp"));
+    QDir().mkpath(fallback);
+    return fallback;
+}
+
 std::unique_ptr<QSettings> ConfigFunction::open()
 {
     auto settings = std::make_unique<QSettings>(filePath(), QSettings::IniFormat);

@@ -34,6 +34,12 @@ public:
 
     static QString filePath();
 
+    // Where downloads are saved: the directory chosen in the settings
+    // ("DownloadPath"), or temp/ in the data directory while none is (made
+    // when missing).
+    static QString downloadDirectory();
+    Q_INVOKABLE QString getDownloadDirectory() const { return downloadDirectory(); }
+
     // The interface keeps its remembered password in Qt's settings file of
     // the program's organisation and application. Made readable by its owner
     // only, before the interface writes anything to it.

@@ -1,5 +1,6 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
+import QtQuick.Window 2.15
 import "../Control"
 import "../Control/Downloads.js" as Downloads
 
@@ -26,6 +27,9 @@ Rectangle {
     // Whether the catalogue has been read: it is, the first time the tab
     // shows, so that the program's start does not wait for the platform.
     property bool loaded: false
+    // Whether the page shown got no answer: it is asked again when the page
+    // shows again, or when the user clicks the notice.
+    property bool failed: false
 
     // Entry `id`'s download was changed outside its row (in the details),
     // which is to read it again.
@@ -35,8 +39,10 @@ Rectangle {
         loaded = true
         busy.running = true
         softwareModel = downloadFunction.getDownloadInfoListFromPage(1)
+        failed = downloadFunction.getDownloadInfoListFailed()
         currentPage = 1
-        totalPage = downloadFunction.getDownloadInfoListTotalPageCount()
+        if (!failed)
+            totalPage = downloadFunction.getDownloadInfoListTotalPageCount()
         busy.running = false
     }
 
@@ -47,7 +53,16 @@ Rectangle {
         currentPage = page
         console.log("currentPage: " + currentPage + " totalPage: " + totalPage)
         softwareModel = downloadFunction.getDownloadInfoListFromPage(currentPage)
+        failed = downloadFunction.getDownloadInfoListFailed()
         busy.running = false
+    }
+
+    // The page that failed, asked for again.
+    function retry() {
+        if (currentPage <= 1 || !loaded)
+            loadFirstPage()
+        else
+            turnTo(currentPage)
     }
 
     function openDetail(entry, index) {
@@ -88,6 +103,16 @@ Rectangle {
         rowOutdated(id)
     }
 
+    // The row that holds `item` (the keyboard's), scrolled into sight.
+    function showFocused(item) {
+        for (; item; item = item.parent) {
+            if (item.parent === left_list.contentItem) {
+                left_list.positionViewAtIndex(left_list.indexAt(item.x + 1, item.y + 1), ListView.Contain)
+                return
+            }
+        }
+    }
+
     // Runs while a screenshot of the details loads.
     function updateBusy() {
         for (var i = 0; i < screenshots.count; ++i) {
@@ -108,8 +133,15 @@ Rectangle {
             loadFirstPage()
     }
     onVisibleChanged: {
-        if (visible && !loaded)
-            loadFirstPage()
+        if (visible && (!loaded || failed))
+            retry()
+    }
+
+    Connections {
+        target: appArea.Window.window
+        function onActiveFocusItemChanged() {
+            appArea.showFocused(appArea.Window.window.activeFocusItem)
+        }
     }
 
     Item {
@@ -124,6 +156,9 @@ Rectangle {
             id: softwareList
             anchors.fill: parent
             clip: true
+            // Shown while rows are out of sight, not only while scrolling.
+            ScrollBar.vertical.policy: left_list.contentHeight > left_list.height
+                                       ? ScrollBar.AlwaysOn : ScrollBar.AsNeeded
 
             ListView {
                 id: left_list
@@ -158,7 +193,16 @@ Rectangle {
             anchors.centerIn: parent
             text: "暂无可下载的软件"
             color: $fontTipColor
-            visible: left_list.count === 0 && !busy.running
+            visible: left_list.count === 0 && !busy.running && !appArea.failed
+        }
+
+        LinkButton {
+            anchors.centerIn: parent
+            text: "加载失败，点击重试"
+            color: $fontTipColor
+            font.pixelSize: 14
+            visible: appArea.failed && !busy.running
+            onClicked: appArea.retry()
         }
     }
 

@@ -36,6 +36,12 @@ Rectangle {
 
     width: 1000
     height: 425
+    // The page is one of two (the navigation's and the one "更多" opens):
+    // shown again, it reads what the other may have added meanwhile.
+    onVisibleChanged: {
+        if (visible)
+            reloadModel()
+    }
 
     TileGrid {
         anchors.fill: parent

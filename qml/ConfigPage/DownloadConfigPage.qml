@@ -58,6 +58,8 @@ Item {
             leftdis: 10
             maxnum: 300
             hint: "请选择下载目录"
+            // The directory downloads go to now.
+            Component.onCompleted: text = configFucntion.getDownloadDirectory()
         }
 
         ActionButton {

@@ -2,34 +2,24 @@ import QtQuick 2.15
 
 // One tile of the application grids: the catalogue entry's icon over its
 // name; a screen reader reads the name. The tile keeps its own program-path
-// dialog and embedded web window, each made the first time it is asked for.
+// dialog, made the first time it is asked for.
 ButtonBase {
     id: rect00
 
     // The catalogue entry (a ConfigModel).
     property var entry
 
-    // The tile's web window, made now if it is not there yet.
-    function vantaFp() {
-        vantaFpWindow.active = true
-        return vantaFpWindow.item
-    }
-
-    // The assistant's chat in the tile's web window.
+    // The assistant's chat, in the main window's web window: it stays open
+    // while the page with the tile is rebuilt.
     function openAssistant() {
-        var window = vantaFp()
-        window.clearInfo()
-        window.setCurrentUrl(entry.path)
-        window.setCurrentTitle("智能客服", "Tilo")
-        window.setTitleInfo(30, -80)
-        window.setWinSize(1024, 670)
-        window.setNoMax()
-        window.show()
+        mainWindow.openAssistant(entry.path)
     }
 
     text: entry ? entry.name : ""
     implicitWidth: 96
     implicitHeight: 96
+    // The grid clips: the ring stays inside the tile.
+    focusRingMargin: 2
 
     Rectangle {
         anchors.fill: parent
@@ -70,11 +60,5 @@ ButtonBase {
         active: false
         source: "qrc:/ConfigDicPanel.qml"
         onLoaded: item.key = rect00.text
-    }
-
-    Loader {
-        id: vantaFpWindow
-        active: false
-        source: "qrc:/VantaFp.qml"
     }
 }

@@ -12,6 +12,10 @@ Item {
     readonly property alias hovered: mouse.containsMouse
     readonly property alias pressed: mouse.pressed
 
+    // Where the focus ring lies: outside the button (negative), or inside
+    // it where the button sits in a list that clips.
+    property int focusRingMargin: -2
+
     signal clicked()
 
     function press() {
@@ -34,15 +38,25 @@ Item {
     }
 
     // Only the keyboard gives a button the focus, so the ring shows where
-    // Tab has arrived.
+    // Tab has arrived: blue inside white, so that it shows on the white
+    // pages and on the blue title bars alike.
     Rectangle {
         anchors.fill: parent
-        anchors.margins: -2
+        anchors.margins: button.focusRingMargin - 1
         z: 1
-        radius: 3
+        radius: 4
         color: "transparent"
-        border.color: $mainTone
+        border.color: "white"
         border.width: 1
         visible: button.activeFocus
+
+        Rectangle {
+            anchors.fill: parent
+            anchors.margins: 1
+            radius: 3
+            color: "transparent"
+            border.color: $mainTone
+            border.width: 1
+        }
     }
 }

@@ -53,6 +53,10 @@ Rectangle {
         text: countShow.text
         onClicked: {
             attrs.count = 60
+            // The keyboard goes on to the next input of the form rather than
+            // nowhere when the button closes.
+            if (startBtn.activeFocus)
+                startBtn.nextItemInFocusChain(true).forceActiveFocus()
             // Closed at once, so that a second press cannot slip in while the
             // request is on its way.
             root.enabled = false

@@ -19,6 +19,9 @@ Window {
     readonly property int chromeHeight: 2 * shadow.shadowMargin + header.height
     // Where the keyboard goes when the window opens.
     property Item initialFocus: null
+    // Whether closing gives the keys back to the window this one was opened
+    // over; not for a window that never takes the keys.
+    property bool returnsFocus: true
 
     flags: Qt.FramelessWindowHint | Qt.WindowMinimizeButtonHint | Qt.Window
     color: "transparent"
@@ -34,7 +37,7 @@ Window {
             initialFocus.forceActiveFocus()
         // The keys go back to the window this one was opened over, so that
         // Escape or Return there works at once after a warning.
-        if (!visible && transientParent && transientParent.visible)
+        if (!visible && returnsFocus && transientParent && transientParent.visible)
             transientParent.requestActivate()
     }
 

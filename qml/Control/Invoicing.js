@@ -21,6 +21,8 @@ function openCompany(asking, company) {
     window.clearInfo()
     window.setCurrentUrl(company.url)
     window.setCurrentTitle(company.taxname, company.taxcode)
+    // The company's service is the signed-in account's.
+    mainWindow.signedOut.connect(window.close)
     window.show()
     return window
 }

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import QtQuick.Controls 2.15
 
 // A heading such as "> 公司新闻" over the titles of a list of articles, at
 // most `rows` of them.
@@ -9,6 +10,8 @@ Column {
     // The articles (PosterModel objects).
     property var model: []
     property int rows: 3
+    // While the articles are still being asked for.
+    property bool loading: false
 
     // The row under the pointer changed (it may have left).
     signal rowHovered(var row)
@@ -23,6 +26,15 @@ Column {
         font.pixelSize: 15
         font.bold: true
         Accessible.role: Accessible.Heading
+    }
+
+    BusyIndicator {
+        width: 32
+        height: 32
+        running: list.loading
+        visible: running
+        Accessible.role: Accessible.Animation
+        Accessible.name: "正在加载"
     }
 
     Repeater {

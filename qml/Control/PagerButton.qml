@@ -1,12 +1,12 @@
 import QtQuick 2.15
 
 // A button that turns a list's page, outlined in blue; grey while there is
-// no page that way.
+// no page that way, its text still readable.
 ButtonBase {
     id: button
 
-    implicitWidth: 72
-    implicitHeight: 28
+    implicitWidth: 64
+    implicitHeight: 30
 
     Rectangle {
         anchors.fill: parent
@@ -18,7 +18,7 @@ ButtonBase {
     UiText {
         anchors.centerIn: parent
         text: button.text
-        color: button.enabled ? $mainTone : $fontTipColor
+        color: button.enabled ? $mainTone : "#666666"
         font.pixelSize: 13
         Accessible.ignored: true
     }

@@ -13,10 +13,12 @@ Item {
     property string tempStrPhone
     property string tempStrPass
 
+    // A window opened again shows no message of an earlier attempt.
     function initWindow() {
         tempStr = ""
         tempStrPhone = ""
         tempStrPass = ""
+        outMessage.text = ""
     }
 
     // The keyboard starts in the first input still empty.

@@ -13,6 +13,8 @@ Item {
     property var posterInfo: []
     property var policyInfo: []
     property bool tipvisible: false
+    // The news lists are asked for once the page shows.
+    property bool newsLoading: true
 
     // A tile clicked, decided on the catalogue entry's name.
     function openEntry(tile, entry) {
@@ -45,9 +47,15 @@ Item {
 
     width: 1000
     height: 475
-    Component.onCompleted: {
-        posterInfo = posterFunction.getNotice()
-        policyInfo = posterFunction.getPolicy()
+
+    Timer {
+        interval: 0
+        running: true
+        onTriggered: {
+            posterpage.posterInfo = posterFunction.getNotice()
+            posterpage.policyInfo = posterFunction.getPolicy()
+            posterpage.newsLoading = false
+        }
     }
 
     Loader {
@@ -88,6 +96,7 @@ Item {
             width: parent.width
             title: "> 公司新闻"
             model: posterpage.posterInfo
+            loading: posterpage.newsLoading
             rows: 3
             onRowHovered: showTip(row)
         }
@@ -96,6 +105,7 @@ Item {
             width: parent.width
             title: "> 行业动态"
             model: posterpage.policyInfo
+            loading: posterpage.newsLoading
             rows: 4
             onRowHovered: showTip(row)
         }

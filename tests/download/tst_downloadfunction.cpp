@@ -1,8 +1,10 @@
 #include "download/downloadfilemodel.h"
 #include "download/downloadfunction.h"
+#include "services/configfunction.h"
 #include "download/softwareinfo.h"
 #include "downloadtestbed.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -182,8 +184,22 @@ private slots:
         QVERIFY(!function.getDownloadStatus(QStringLiteral("9")));
     }
 
-    void anEntryIsDownloadedIntoTempAndHandedOver()
+    // Into temp/ in the data directory, or the directory chosen in the
+    // settings.
+    void anEntryIsDownloadedIntoItsDirectoryAndHandedOver_data()
     {
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("default") << QString();
+        QTest::newRow("chosen") << QStringLiteral("下载 目录");
+    }
+
+    void anEntryIsDownloadedIntoItsDirectoryAndHandedOver()
+    {
+        QFETCH(QString, chosen);
+        if (!chosen.isEmpty()) {
+            QVERIFY(QDir().mkpath(bed.filePath(chosen)));
+            ConfigFunction().saveConfig(QStringLiteral("DownloadPath"), bed.filePath(chosen));
+        }
         const qint64 size = 2 * 1024 * 1024 + 3;
         const QString path = StandInServer::generatedFilePath(size, QStringLiteral("setup.exe"));
         DownloadFunction function;
@@ -194,7 +210,8 @@ private slots:
         function.downloadFinish(QStringLiteral("12"));
         QVERIFY(!function.getDownloadStatus(QStringLiteral("12")));
 
-        const QString target = bed.filePath(QStringLiteral("temp/setup.exe"));
+        const QString target = bed.filePath((chosen.isEmpty() ? QStringLiteral("temp") : chosen)
+                                             + QStringLiteral("/setup.exe"));
         QTRY_COMPARE(bed.openedByDesktop().arguments, target);
         QVERIFY(DownloadTestBed::readFile(target) == StandInServer::generatedBytes(0, size));
         QVERIFY(!QFile::exists(target + QStringLiteral(".setting")));
@@ -280,6 +297,34 @@ private slots:
                  StandInServer::generatedBytes(0, 1000));
     }
 
+    // The person reads why in their language; the log keeps the details.
+    void failuresAreToldInTheUsersLanguage_data()
+    {
+        QTest::addColumn<QString>("technical");
+        QTest::addColumn<QString>("told");
+        const QString network = QStringLiteral("网络连接中断，请检查网络后重试");
+        const QString silent = QStringLiteral("服务器没有应答，请稍后重试");
+        const QString unwritable = QStringLiteral("无法写入下载的文件，请检查下载目录");
+        QTest::newRow("refused") << "QNetworkReply::NetworkError : 1 \nConnection refused" << network;
+        QTest::newRow("host gone") << "QNetworkReply::NetworkError : 3 \nHost example not found" << network;
+        QTest::newRow("cut") << "the connection closed after 10 of 20 bytes" << network;
+        QTest::newRow("stall") << "QNetworkReply::NetworkError : 4 \nthe transfer timed out: nothing arrived for 15 s" << silent;
+        QTest::newRow("probe") << "the size request timed out: no answer for 15 s" << silent;
+        QTest::newRow("not found") << "QNetworkReply::NetworkError : 203 \nNot Found" << silent;
+        QTest::newRow("disk full") << "can not write file : \nNo space left on device" << QStringLiteral("磁盘空间不足，请清理后重试");
+        QTest::newRow("read-only") << "can not open file : \nPermission denied" << unwritable;
+        QTest::newRow("changed") << "the file changes on the server while it is downloaded"
+                                 << QStringLiteral("服务器上的文件已更新，请重新下载");
+        QTest::newRow("none") << QString() << QString();
+    }
+
+    void failuresAreToldInTheUsersLanguage()
+    {
+        QFETCH(QString, technical);
+        QFETCH(QString, told);
+        QCOMPARE(DownloadFunction::userErrorText(technical), told);
+    }
+
     void aStallIsReportedAndTheNextDownloadTakesItUp()
     {
         bed.setTimeLimit(300);
@@ -289,8 +334,7 @@ private slots:
         DownloadFunction function;
         function.downloadFile(id, bed.urlOf(path), QStringLiteral("stall.exe"));
         QTRY_VERIFY(!function.getDownloadError(id).isEmpty());
-        QVERIFY2(function.getDownloadError(id).contains(QStringLiteral("timed out")),
-                 qPrintable(function.getDownloadError(id)));
+        QCOMPARE(function.getDownloadError(id), QStringLiteral("服务器没有应答，请稍后重试"));
         QVERIFY(function.getDownloadStatus(id));
 
         function.downloadFile(id, bed.urlOf(path), QStringLiteral("stall.exe"));

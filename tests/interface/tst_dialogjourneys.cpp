@@ -69,8 +69,9 @@ private slots:
         QVERIFY(P::click(QStringLiteral("关闭")));
         QVERIFY(P::waitForWindow(QStringLiteral("提示")));
         QVERIFY(P::find(QStringLiteral("Plit云台·关闭提醒")));
-        QVERIFY(P::click(QStringLiteral(" 最小化托盘")));
-        QVERIFY(P::click(QStringLiteral("确定")));
+        // It opens on the tray, the keys on "确定": Return goes on there.
+        QTRY_VERIFY(P::find(QStringLiteral("确定"), P::window(QStringLiteral("提示")))->hasActiveFocus());
+        P::press(Qt::Key_Return);
         QTRY_VERIFY(!main->isVisible());
         QVERIFY(!P::window(QStringLiteral("提示")));
         QVERIFY(tray->isVisible());
@@ -103,9 +104,14 @@ private slots:
         QQuickWindow *settings = P::window(QStringLiteral("软件设置"));
         QVERIFY(P::find(QStringLiteral("Plit云台·软件设置"), settings));
 
+        // It opens on the directory in force, the default at first, and the
+        // free space there.
         auto *freeSpace = settings->findChild<QQuickItem *>(QStringLiteral("text4"));
         QVERIFY(freeSpace);
-        QCOMPARE(freeSpace->property("text").toString(), QStringLiteral("0GB"));
+        const QString fallback = QDir::cleanPath(ui->dataPath(QStringLiteral("temp")));
+        QCOMPARE(P::find(QStringLiteral("请选择下载目录"), settings)->property("text").toString(), fallback);
+        QCOMPARE(freeSpace->property("text").toString(),
+                 QString::number(system->getDiskSize(fallback)) + QStringLiteral("GB"));
         QVERIFY(P::click(QStringLiteral("选择目录")));
         QCOMPARE(P::find(QStringLiteral("请选择下载目录"), settings)->property("text").toString(), chosen);
         QCOMPARE(freeSpace->property("text").toString(),
@@ -114,9 +120,11 @@ private slots:
         QVERIFY(P::waitForWindowGone(QStringLiteral("软件设置")));
         QCOMPARE(storedDownloadPath(), chosen);
 
-        // Opened again, a typed directory replaces it. The default, by a screen
+        // Opened again, it shows the chosen one; a typed directory replaces
+        // it. The default, by a screen
         // reader's press, is where the program keeps its files.
         openFromMoreMenu(QStringLiteral("系统设置"), QStringLiteral("软件设置"));
+        QCOMPARE(P::find(QStringLiteral("请选择下载目录"))->property("text").toString(), chosen);
         QVERIFY(P::pressAccessibly(QStringLiteral("恢复默认目录")));
         QCOMPARE(P::find(QStringLiteral("请选择下载目录"))->property("text").toString(),
                  QDir::cleanPath(ui->dataPath(QString())));
@@ -128,6 +136,7 @@ private slots:
 
         // The program may end with the window and a warning over it still open.
         openFromMoreMenu(QStringLiteral("系统设置"), QStringLiteral("软件设置"));
+        QVERIFY(P::type(QStringLiteral("请选择下载目录"), QString()));
         QVERIFY(P::click(QStringLiteral("打开目录")));
         QVERIFY(P::waitForWarning(QStringLiteral("请选择软件下载地址！")));
     }

@@ -9,6 +9,8 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QPointer>
+#include <QTimer>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QtTest>
@@ -213,6 +215,81 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(row->property("progress").toReal() > 0.01, kLong);
         P::click(inRow(row, QStringLiteral("停止")));
         QTRY_VERIFY(inRow(row, QStringLiteral("一键安装")));
+    }
+
+    // "一键安装" asks for the size and the server takes 4 s; meanwhile the
+    // person turns the page. The turn is held back until the answer (no
+    // row goes while its handler waits), and the download runs.
+    void pageTurnWhileTheSizeIsAskedIsHeldBack()
+    {
+        openDownloadCentre();
+        const QString title = QStringLiteral("增值税发票开票软件(税务UKey版)");
+        const QString path = QStringLiteral("/files/gen/50331648/setup_12.exe");
+        ui->server().script(path, {{"method", "HEAD"}, {"delay_ms", 4000}});
+        slowDown(path, 256 * 1024);
+        QPointer<QQuickItem> row = rowOf(title);
+        QVERIFY(row);
+        QTimer::singleShot(500, [] { P::click(QStringLiteral("下一页")); });
+        QTimer::singleShot(800, [] { P::click(QStringLiteral("下一页")); });
+        P::click(inRow(row, QStringLiteral("一键安装")));
+        QVERIFY(row);
+        QVERIFY(P::find(QStringLiteral("1 / 3")));
+        QTRY_VERIFY_WITH_TIMEOUT(row->property("progress").toReal() > 0, kLong);
+        QCOMPARE(ui->server().requests(QStringLiteral("/api/articleapi/getDownload")).size(), 1);
+        P::click(inRow(row, QStringLiteral("停止")));
+        QTRY_VERIFY(inRow(row, QStringLiteral("一键安装")));
+    }
+
+    // A catalogue that fails says so and is asked again: on a click on the
+    // notice, and when the tab shows again.
+    void failedCatalogueIsAskedAgain()
+    {
+        const QString catalogue = QStringLiteral("/api/articleapi/getDownload");
+        ui->server().script(catalogue, {{"status", 500}, {"body", "down"}, {"times", 2}});
+        const QList<QQuickItem *> more = P::findAll(QStringLiteral("更多"), ui->mainWindow());
+        QVERIFY(!more.isEmpty());
+        P::click(more.last());
+        QVERIFY(P::waitFor(QStringLiteral("下载中心")));
+        QVERIFY(P::click(QStringLiteral("下载中心")));
+        QVERIFY(P::waitFor(QStringLiteral("加载失败，点击重试")));
+        QVERIFY(!P::find(QStringLiteral("暂无可下载的软件")));
+        QVERIFY(P::click(QStringLiteral("加载失败，点击重试")));
+        QTRY_COMPARE(ui->server().requests(catalogue).size(), 2);
+        QVERIFY(P::waitFor(QStringLiteral("加载失败，点击重试")));
+
+        // Another tab and back: asked again, and now it answers.
+        QVERIFY(P::click(QStringLiteral("我的应用")));
+        QVERIFY(!P::find(QStringLiteral("加载失败，点击重试")));
+        QVERIFY(P::click(QStringLiteral("下载中心")));
+        QTRY_VERIFY(rowOf(kHelper));
+        QCOMPARE(ui->server().requests(catalogue).size(), 3);
+        QVERIFY(!P::find(QStringLiteral("加载失败，点击重试")));
+    }
+
+    // With the keyboard alone: Tab goes down the rows, and the list follows
+    // the focused one; its scroll bar shows while rows are out of sight.
+    void keyboardScrollsTheListToTheFocusedRow()
+    {
+        openDownloadCentre();
+        QQuickItem *list = P::find(QStringLiteral("软件列表"));
+        QVERIFY(list);
+        QVERIFY(list->property("contentHeight").toReal() > list->height());
+        QQuickItem *bar = nullptr;
+        for (QQuickItem *item : list->parentItem()->childItems()) {
+            if (QString::fromLatin1(item->metaObject()->className()).contains(QLatin1String("ScrollBar")))
+                bar = item;
+        }
+        QVERIFY(bar && bar->isVisible());
+        QTRY_VERIFY(bar->property("contentItem").value<QQuickItem *>()->opacity() > 0.5);
+
+        QQuickWindow *window = list->window();
+        for (int i = 0; i < 60 && list->property("contentY").toReal() <= 0; ++i)
+            P::press(Qt::Key_Tab);
+        QVERIFY(list->property("contentY").toReal() > 0);
+        QQuickItem *focused = window->activeFocusItem();
+        QVERIFY(focused && within(focused, list));
+        const QPointF top = focused->mapToItem(list, QPointF(0, 0));
+        QVERIFY(top.y() >= 0 && top.y() + focused->height() <= list->height());
     }
 };
 

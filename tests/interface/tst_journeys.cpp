@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QRegularExpression>
@@ -80,6 +82,7 @@ private slots:
     void cleanup()
     {
         ui.reset();
+        qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
     }
 
     void passwordSignInIsRememberedAndTheNextStartSignsInSilently()
@@ -167,9 +170,97 @@ private slots:
         QVERIFY(P::window(QStringLiteral("登录")));
         QVERIFY(showsSignedOut());
 
-        // Escape closes it.
+        // Escape closes it; opened again, it shows no message of that attempt.
         P::press(Qt::Key_Escape);
         QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
+        openSignIn();
+        QVERIFY(!P::find(QStringLiteral("账号或密码错误")));
+    }
+
+    // While a slow sign-in waits, the person clicks "登录" again and the
+    // window's ×: neither reaches the window, the platform gets one sign-in,
+    // and the window closes because the sign-in succeeded.
+    void clicksDuringASlowSignInAreHeldBack()
+    {
+        ui->server().script("/api/platApi/passlog_on", {{"delay_ms", 2000}});
+        int clicks = 0;
+        QTimer impatience;
+        impatience.setInterval(300);
+        QObject::connect(&impatience, &QTimer::timeout, [&] {
+            if (QQuickWindow *signIn = P::window(QStringLiteral("登录"))) {
+                P::click(P::find(clicks % 2 ? QStringLiteral("关闭") : QStringLiteral("登录"), signIn));
+                ++clicks;
+            }
+        });
+        impatience.start();
+        QVERIFY(P::submitSignIn(kDemoPhone, kDemoPassword));
+        impatience.stop();
+        QVERIFY(clicks >= 4);
+        QCOMPARE(ui->server().requests("/api/platApi/passlog_on").size(), 1);
+        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
+        QTRY_VERIFY(showsSignedIn(kDemoPhone));
+    }
+
+    // A platform that does not answer: Escape gives the sign-in up at once,
+    // as a failed one; closing the window gives it up too, and then closes.
+    void waitingSignInIsGivenUpWithEscapeOrClose()
+    {
+        qputenv("PLIT_REQUEST_TIMEOUT_MS", "60000");
+        ui->server().script("/api/platApi/passlog_on", {{"hang", true}, {"times", 0}});
+        QElapsedTimer clock;
+        clock.start();
+        QTimer::singleShot(500, [] { P::press(Qt::Key_Escape); });
+        QVERIFY(P::submitSignIn(kDemoPhone, kDemoPassword));
+        QVERIFY(clock.elapsed() < 30000);
+        QVERIFY(P::waitFor(QStringLiteral("登录失败")));
+        QVERIFY(P::window(QStringLiteral("登录")));
+        QVERIFY(showsSignedOut());
+
+        QTimer::singleShot(500, [] { P::window(QStringLiteral("登录"))->close(); });
+        clock.restart();
+        QVERIFY(P::click(QStringLiteral("登录")));
+        QVERIFY(clock.elapsed() < 30000);
+        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
+        QCOMPARE(ui->server().requests("/api/platApi/passlog_on").size(), 2);
+        qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
+    }
+
+    // With saved credentials and a platform that does not answer, the main
+    // window shows long before the requests give up, the news lists with
+    // their busy indicator; the silent sign-in follows once the platform
+    // answers.
+    void mainWindowShowsWhileThePlatformStalls()
+    {
+        signInWithBothBoxes();
+        const int limitMs = 4000;
+        qputenv("PLIT_REQUEST_TIMEOUT_MS", QByteArray::number(limitMs));
+        for (const char *path : {"/api/platApi/passlog_on", "/api/ArticleApi/getArticle"})
+            ui->server().script(path, {{"hang", true}, {"times", 0}});
+        for (const char *cache : {"buffnotice.json", "buffpolicy.json"})
+            QFile::remove(ui->dataPath(QLatin1String(cache)));
+        QElapsedTimer clock;
+        qint64 shownAfter = -1;
+        bool busyShown = false;
+        QTimer watch;
+        watch.setInterval(10);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (shownAfter < 0 && ui->mainWindow() && ui->mainWindow()->isExposed()) {
+                shownAfter = clock.elapsed();
+                busyShown = P::find(QStringLiteral("正在加载"), ui->mainWindow()) != nullptr;
+            }
+        });
+        clock.start();
+        watch.start();
+        QVERIFY(ui->start());
+        QVERIFY(shownAfter >= 0);
+        QVERIFY2(shownAfter < limitMs, qPrintable(QString::number(shownAfter)));
+        QVERIFY(busyShown);
+        qDebug() << "main window shown after" << shownAfter << "ms";
+
+        ui->server().unscript();
+        QTRY_VERIFY_WITH_TIMEOUT(!P::find(QStringLiteral("正在加载"), ui->mainWindow()), 3 * limitMs);
+        QVERIFY(showsSignedOut());
+        qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
     }
 
     void smsSignInWithTheCodeTheServiceSent()
@@ -429,6 +520,16 @@ private slots:
         QVERIFY(P::waitForWindow(QStringLiteral("智能客服 Tilo")));
         QCOMPARE(P::window(QStringLiteral("智能客服 Tilo"))->property("currentUrl").toUrl(),
                  QUrl(ui->server().baseUrl() + QStringLiteral("/chat")));
+        P::window(QStringLiteral("智能客服 Tilo"))->close();
+        QVERIFY(P::waitForWindowGone(QStringLiteral("智能客服 Tilo")));
+
+        // From the home page's tile, it stays open while the page is rebuilt.
+        QVERIFY(P::click(QStringLiteral("Plit首页")));
+        QVERIFY(P::click(QStringLiteral("智能客服")));
+        QVERIFY(P::waitForWindow(QStringLiteral("智能客服 Tilo")));
+        QVERIFY(P::click(QStringLiteral("Plit首页")));
+        QVERIFY(P::waitFor(QStringLiteral("智能客服")));
+        QVERIFY(P::window(QStringLiteral("智能客服 Tilo")));
     }
 
     void realProgramStartShowsNoQmlWarning()

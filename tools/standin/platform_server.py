@@ -682,9 +682,15 @@ class Handler(BaseHTTPRequestHandler):
         }
         if path in api:
             return api[path]()
-        portal = portal_pages.page(world, method, path, form, base)
+        session = portal_pages.session_company(self.headers.get("Cookie", ""))
+        portal = portal_pages.page(world, method, path, form, base, session)
         if portal is not None:
-            return Reply(body=portal.encode("utf-8"), content_type="text/html; charset=utf-8")
+            reply = Reply(body=portal.encode("utf-8"), content_type="text/html; charset=utf-8")
+            if portal_pages.is_invoicing(path):
+                # The company's sign-in to the invoicing site: a session cookie.
+                reply.headers["Set-Cookie"] = "%s=%s; Path=/; HttpOnly" % (
+                    portal_pages.SESSION_COOKIE, form.get("tax_code", ""))
+            return reply
         if path == "/prnhelp.exe":
             return self.file_reply(PRNHELP_SIZE, ignore_range, short_range)
         m = re.fullmatch(r"/files/gen/(\d{1,12})/[^/]+", path)

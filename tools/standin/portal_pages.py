@@ -79,7 +79,23 @@ def news(world, base):
     return document("财税资讯", "公司新闻、行业动态与系统公告", "".join(sections))
 
 
-def invoicing(world, form):
+SESSION_COOKIE = "plit_company"
+
+
+def session_company(cookie_header):
+    """The company the invoicing site's session cookie names, or ""."""
+    for part in cookie_header.split(";"):
+        name, _, value = part.strip().partition("=")
+        if name == SESSION_COOKIE:
+            return value
+    return ""
+
+
+def is_invoicing(path):
+    return path.startswith("/invoice/") and path != "/invoice/issue"
+
+
+def invoicing(world, form, session=""):
     code = form.get("tax_code", "")
     found = company(world, code)
     if found is None:
@@ -90,7 +106,12 @@ def invoicing(world, form):
             "</section><section><h2>开票</h2><p>在新窗口中填写发票信息。</p>"
             "<a class=\"action\" id=\"issue\" href=\"/invoice/issue?tax_code=%s\" target=\"_blank\">"
             "开具发票</a></section>" % (esc(found["tax_name"]), esc(code), esc(code)))
-    return document("开票服务 · " + found["tax_name"], "纳税人识别号：" + code, body)
+    # The title also says whose session the browser came with (the cookie set
+    # by an earlier visit), so a test can tell whether companies share one.
+    title = "开票服务 · " + found["tax_name"]
+    if session:
+        title += " · 会话 " + session
+    return document(title, "纳税人识别号：" + code, body)
 
 
 def invoice_form(world, form, method):
@@ -126,14 +147,15 @@ def chat():
     return document("Plit云台 智能助手", "在线为您解答", body)
 
 
-def page(world, method, path, form, base):
-    """The HTML of a portal page, or None for any other path."""
+def page(world, method, path, form, base, session=""):
+    """The HTML of a portal page, or None for any other path. `session` is
+    the company of the invoicing session cookie the request came with."""
     if path == "/api/ArticleApi/mini":
         return news(world, base)
     if path == "/invoice/issue":
         return invoice_form(world, form, method)
     if path.startswith("/invoice/"):
-        return invoicing(world, form)
+        return invoicing(world, form, session)
     if path == "/help" or path.startswith("/help/"):
         return help_centre()
     if path == "/chat" or path.startswith("/chat/"):
