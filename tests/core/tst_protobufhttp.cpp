@@ -6,9 +6,31 @@
 #include "standinserver.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
+#include <QTimer>
+#include <QWindow>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QtTest>
+
+namespace {
+
+// Counts the presses and keys that reach the object it watches.
+class InputCounter : public QObject
+{
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress)
+            ++count;
+        return false;
+    }
+};
+
+} // namespace
 
 // Form POSTs to the stand-in platform: the body the platform receives, the
 // reply handed back, the usage report that is not waited for, the time limit,
@@ -141,6 +163,61 @@ private slots:
         QCOMPARE(Tool().httpGet(m_server->baseUrl() + path), QString());
     }
 
+    // While a request waits: input to the windows is held back, an object
+    // released meanwhile goes only once the wait has ended, and Escape, or
+    // closing a window, gives the request up at once as a failure (the
+    // window closes after the wait).
+    void aWaitHoldsInputBackAndCanBeGivenUp_data()
+    {
+        QTest::addColumn<bool>("close");
+        QTest::newRow("Escape") << false;
+        QTest::newRow("window closed") << true;
+    }
+
+    void aWaitHoldsInputBackAndCanBeGivenUp()
+    {
+        QFETCH(bool, close);
+        qputenv("PLIT_REQUEST_TIMEOUT_MS", "60000");
+        const QString path = QStringLiteral("/api/ArticleApi/getArticle");
+        m_server->script(path, {{"hang", true}});
+        QWindow window;
+        window.resize(200, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        InputCounter input;
+        window.installEventFilter(&input);
+        QPointer<QObject> released = new QObject;
+        bool goneDuringTheWait = true;
+        QTimer::singleShot(200, [&] {
+            QTest::mouseClick(&window, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+            QTest::keyClick(&window, Qt::Key_A);
+            released->deleteLater();
+        });
+        QTimer::singleShot(500, [&] {
+            goneDuringTheWait = released.isNull();
+            if (close)
+                window.close();
+            else
+                QTest::keyClick(&window, Qt::Key_Escape);
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QString result = QStringLiteral("stale");
+        protobufHttp(m_server->baseUrl() + path, QStringLiteral("class=3"), result);
+        QCOMPARE(result, QString());
+        QVERIFY(clock.elapsed() < 30000);
+        QCOMPARE(input.count, 0);
+        QVERIFY(!goneDuringTheWait);
+        QVERIFY(window.isVisible());
+        QTRY_VERIFY(released.isNull());
+        if (close) {
+            QTRY_VERIFY(!window.isVisible());
+        } else {
+            QTest::keyClick(&window, Qt::Key_A);
+            QCOMPARE(input.count, 1);
+        }
+    }
+
     void refusedConnectionGivesAnEmptyResult()
     {
         QString url;
@@ -221,5 +298,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ProtobufHttpTest)
+QTEST_MAIN(ProtobufHttpTest)
 #include "tst_protobufhttp.moc"

@@ -7,6 +7,7 @@
 #include "standinserver.h"
 
 #include <QDate>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -110,6 +111,15 @@ private slots:
         m_server->script(QStringLiteral("/updatefile.json"), {{"hang", true}});
         QVERIFY(!GetUpdateFileAndCheckVersion());
         QCOMPARE(fresh.db().getVersion(), QStringLiteral("2.0.0.2"));
+
+        // With the usual request limit, the start waits for the update server
+        // only a short while (3 s), far from the limit.
+        qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
+        m_server->script(QStringLiteral("/updatefile.json"), {{"hang", true}});
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!GetUpdateFileAndCheckVersion());
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
     }
 
     void newerVersionHandsOverToTheUpdaterAndExits()

@@ -534,12 +534,14 @@ private slots:
                  qPrintable(errors.first().at(1).toString()));
         QCOMPARE(control.readySize(), qint64(1000));
 
-        // A size probe that gets no answer says so too.
+        // A size probe that gets no answer says so too, after one limit: its
+        // tries share it.
         const QString silent = generated(100, QStringLiteral("silent.bin"));
         bed.server().script(silent, {{"hang", true}, {"times", 0}});
         DownloadControl probing;
         QVERIFY(!probing.downloadFile(bed.urlOf(silent), bed.filePath(QStringLiteral("silent.bin")), 1));
         QVERIFY2(probing.errorString().contains(QStringLiteral("timed out")), qPrintable(probing.errorString()));
+        QCOMPARE(bed.requestCount(silent, QStringLiteral("HEAD")), 1);
     }
 
     void aStopDuringTheSizeProbeCancelsTheDownload()

@@ -276,7 +276,8 @@ private slots:
         QVERIFY(list->property("contentHeight").toReal() > list->height());
         QQuickItem *bar = nullptr;
         for (QQuickItem *item : list->parentItem()->childItems()) {
-            if (QString::fromLatin1(item->metaObject()->className()).contains(QLatin1String("ScrollBar")))
+            if (QString::fromLatin1(item->metaObject()->className()).contains(QLatin1String("ScrollBar"))
+                && item->property("orientation").toInt() == Qt::Vertical)
                 bar = item;
         }
         QVERIFY(bar && bar->isVisible());

@@ -76,6 +76,9 @@ Item {
         }
 
         function test_emptyDirectoryIsRefused() {
+            // It opens on the directory in force, emptied here.
+            compare(path().text, configFucntion.getDownloadDirectory())
+            path().text = ""
             mouseClick(find("打开目录"))
             expectRefusal()
             compare(testbed.openedUrls, [])

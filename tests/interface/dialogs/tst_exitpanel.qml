@@ -44,13 +44,17 @@ Item {
             mouseClick(item)
         }
 
-        function test_quitIsTheChoiceAtFirst() {
+        // It opens on going on in the tray, "确定" with the keys: nothing is
+        // lost by a Return pressed at once.
+        function test_trayIsTheChoiceItOpensOn() {
             compare(exitWindow.headerTitle, "Plit云台·关闭提醒")
             compare(exitWindow.title, "提示")
-            verify(Find.inWindow(exitWindow, " 退出").checked)
-            verify(!Find.inWindow(exitWindow, " 最小化托盘").checked)
-            click("确定")
-            compare(testbed.quitCount, 1)
+            verify(!Find.inWindow(exitWindow, " 退出").checked)
+            verify(Find.inWindow(exitWindow, " 最小化托盘").checked)
+            verify(Find.inWindow(exitWindow, "确定").activeFocus)
+            keyClick(Qt.Key_Return)
+            tryCompare(mainWindow, "visible", false)
+            compare(testbed.quitCount, 0)
         }
 
         function test_trayHidesTheMainWindowWithoutQuitting() {

@@ -44,6 +44,10 @@ QtObject {
         return pageCount
     }
 
+    function getDownloadInfoListFailed() {
+        return false
+    }
+
     function getDownloadInfo(id) {
         record("details " + id)
         return details[id] || { name: "", icon: "", version: "", size: "", updatetime: "",
