@@ -496,6 +496,9 @@ private slots:
         QVERIFY(!P::window(QStringLiteral("Plit通知")));
         QVERIFY(P::waitForWindow(QStringLiteral("Plit通知"), 8000));
         QTRY_COMPARE(ui->server().requests("/api/ArticleApi/getIndexArticle").size(), 1);
+        // The window the user is in keeps working while the notices show.
+        QVERIFY(P::click(QStringLiteral("推荐应用")));
+        QTRY_VERIFY(P::find(QStringLiteral("我的应用"), ui->mainWindow()));
 
         // Without notices it stays hidden; the cache is refreshed all the same.
         ui->server().script("/api/platapi/getArticle", {{"json", QJsonObject{{"states", true}, {"data", QJsonArray()}}}});
