@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import QtQuick.Window 2.15
 import QtTest 1.2
 import "qrc:/Control"
 import "qrc:/"
@@ -168,6 +169,24 @@ Item {
 
             mouseClick(countdown)
             compare(mainFunction.phones.length, 2)
+            tryCompare(countdown, "enabled", true, 5000)
+            timer.interval = 1000
+        }
+
+        // Pressed from the keyboard, it hands the keys on to the form rather
+        // than losing them when it closes.
+        function test_keyboardPressKeepsTheFocusInTheForm() {
+            var timer = findChild(countdown, "countDown")
+            timer.interval = 5
+            edit.input.forceActiveFocus()
+            keyClick(Qt.Key_Tab)
+            verify(!edit.input.activeFocus)
+            keyClick(Qt.Key_Space)
+            compare(mainFunction.phones.length, 1)
+            verify(!countdown.enabled)
+            var focused = countdown.Window.window.activeFocusItem
+            verify(focused !== null && focused !== countdown.Window.window.contentItem)
+            verify(focused.enabled)
             tryCompare(countdown, "enabled", true, 5000)
             timer.interval = 1000
         }
