@@ -43,6 +43,8 @@ public:
 
     // Where the entry's file goes: temp/ of the data directory.
     static QString savePath(const QString &filename);
+    // Whether the server's file name can be saved as it is, inside temp/.
+    static bool isSaveableName(const QString &filename);
 
 private slots:
     void finishedSlot(QString _name);

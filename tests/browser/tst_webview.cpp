@@ -52,13 +52,23 @@ private:
         });
     }
 
+    // Answers the certificate question: Yes by its button, No by Return,
+    // which must refuse.
     void answerCertificate(QDialogButtonBox::StandardButton button)
     {
         m_answerer->expect([button](QWidget *modal) {
             QVERIFY(qobject_cast<CertificateErrorDialog *>(modal));
             QCOMPARE(modal->windowTitle(), QStringLiteral("Certificate Error"));
             QVERIFY(!modal->findChild<QLabel *>(QStringLiteral("m_errorLabel"))->text().isEmpty());
-            ModalAnswerer::press(modal, button);
+            QCOMPARE(modal->findChild<QLabel *>(QStringLiteral("m_hostLabel"))->text(),
+                     QStringLiteral("Host: 127.0.0.1"));
+            // Every label shows its whole text.
+            for (const QLabel *label : modal->findChildren<QLabel *>())
+                QVERIFY2(label->height() >= label->heightForWidth(label->width()), qPrintable(label->text()));
+            if (button == QDialogButtonBox::No)
+                QTest::keyClick(modal, Qt::Key_Return);
+            else
+                ModalAnswerer::press(modal, button);
         });
     }
 
@@ -140,6 +150,38 @@ private slots:
         QCOMPARE(m_window->tabWidget()->count(), 1);
     }
 
+    void aPageOpensFewWindowsWithoutAClick_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("300 tabs") << QStringLiteral("tab");
+        QTest::newRow("200 popups") << QStringLiteral("popup");
+    }
+
+    void aPageOpensFewWindowsWithoutAClick()
+    {
+        QFETCH(QString, kind);
+        const int count = kind == QLatin1String("tab") ? 300 : 200;
+        view()->setUrl(address(QStringLiteral("/browser/flood?kind=%1&count=%2").arg(kind).arg(count)));
+        QTRY_VERIFY_WITH_TIMEOUT(view()->title().startsWith(QStringLiteral("opened")), WebTimeoutMs);
+        const auto popups = [] {
+            QList<WebPopupWindow *> found;
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                if (auto *popup = qobject_cast<WebPopupWindow *>(widget))
+                    found.append(popup);
+            }
+            return found;
+        };
+        const auto opened = [&] {
+            return kind == QLatin1String("tab") ? m_window->tabWidget()->count() - 1 : popups().size();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(opened(), WebView::windowsWithoutGesture, WebTimeoutMs);
+        // The rest stay refused.
+        QTest::qWait(1000);
+        QCOMPARE(opened(), WebView::windowsWithoutGesture);
+        QCOMPARE(m_host->windows().size(), 1);
+        qDeleteAll(popups());
+    }
+
     void tabIconTellsTheLoadState()
     {
         TabWidget *tabs = m_window->tabWidget();
@@ -197,6 +239,19 @@ private slots:
         view()->setUrl(address(QStringLiteral("/browser/private")));
         QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Private"), WebTimeoutMs);
         QCOMPARE(m_answerer->answered(), 2);
+
+        // However long the realm, the dialog names the host and fits.
+        m_answerer->expect([](QWidget *modal) {
+            QCOMPARE(modal->findChild<QLabel *>(QStringLiteral("m_hostLabel"))->text(),
+                     QStringLiteral("Host: localhost"));
+            QVERIFY(modal->findChild<QLabel *>(QStringLiteral("m_infoLabel"))->text().size() < 800);
+            QVERIFY(modal->sizeHint().height() < 600);
+            ModalAnswerer::press(modal, QDialogButtonBox::Cancel);
+        });
+        view()->setUrl(address(QStringLiteral("/browser/private?realm=") + QString(4000, QLatin1Char('R')),
+                               QStringLiteral("localhost")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_answerer->answered(), 3, WebTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Denied"), WebTimeoutMs);
     }
 
     void certificateDialogRefusesOrGoesOn()
