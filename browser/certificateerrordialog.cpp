@@ -53,6 +53,7 @@ CertificateErrorDialog::CertificateErrorDialog(const QString &errorDescription, 
     verticalLayout->addWidget(hostLabel);
     verticalLayout->addWidget(infoLabel);
     verticalLayout->addWidget(buttonBox);
-    // Never smaller than its text needs.
+    // As tall as its whole text needs at its width.
     verticalLayout->setSizeConstraint(QLayout::SetMinimumSize);
+    resize(width(), qMax(height(), verticalLayout->totalHeightForWidth(width())));
 }

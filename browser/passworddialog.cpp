@@ -55,6 +55,7 @@ PasswordDialog::PasswordDialog(const QString &info, const QString &host, QWidget
     gridLayout->addWidget(m_passwordLineEdit, 3, 1);
     gridLayout->addWidget(buttonBox, 4, 0, 1, 2);
     gridLayout->setSizeConstraint(QLayout::SetMinimumSize);
+    resize(width(), qMax(height(), gridLayout->totalHeightForWidth(width())));
 }
 
 QString PasswordDialog::userName() const

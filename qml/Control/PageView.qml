@@ -41,6 +41,9 @@ WebEngineView {
             request.openIn(pageView)
     }
     onJavaScriptDialogRequested: pageQuestion.open(request)
+    // What a page writes to its console is the page's own business: a line
+    // in the log, never one of the program's warnings.
+    onJavaScriptConsoleMessage: console.log(logLabel + " console: " + message)
     onLoadingChanged: {
         if (loadRequest.status !== WebEngineView.LoadStartedStatus)
             console.log(logLabel + loadRequest.url)
