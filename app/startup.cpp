@@ -3,6 +3,7 @@
 #include "core/deployment.h"
 #include "core/logfunction.h"
 #include "core/trace.h"
+#include "core/urlpolicy.h"
 #include "core/versioninfo.h"
 #include "core/versionupdate.h"
 #include "database/datebasefunction.h"
@@ -17,6 +18,7 @@
 #include "desktop/iconextractfunction.h"
 #include "desktop/myaction.h"
 #include "desktop/mymenu.h"
+#include "desktop/remoteimageprovider.h"
 #include "desktop/myseparator.h"
 #include "desktop/systemfunction.h"
 #include "desktop/systemtrayicon.h"
@@ -50,6 +52,13 @@ void PublishPalette(QQmlContext &context)
     context.setContextProperty(QStringLiteral("$lineColor"), QStringLiteral("#d9dde5"));
     context.setContextProperty(QStringLiteral("$lineRectColor"), QStringLiteral("#dadada"));
     context.setContextProperty(QStringLiteral("$btnColor"), QStringLiteral("#daebff"));
+    // What every document asks before it loads or opens an address.
+    static UrlPolicy urlPolicy;
+    context.setContextProperty(QStringLiteral("urlPolicy"), &urlPolicy);
+    // The images the platform names, bounded (RemoteImage.qml).
+    QQmlEngine *engine = context.engine();
+    if (engine && !engine->imageProvider(QStringLiteral("remote")))
+        engine->addImageProvider(QStringLiteral("remote"), new RemoteImageProvider);
 }
 
 void RegisterTypeToQml()
@@ -94,6 +103,7 @@ void RegisterEngine(QQmlApplicationEngine &engine)
     context.setContextProperty(QStringLiteral("mainFunction"), new MainFunction);
     context.setContextProperty(QStringLiteral("configFucntion"), new ConfigFunction);
     ConfigFunction::protectInterfaceSettings();
+    ConfigFunction::movePasswordToKeyring();
     context.setContextProperty(QStringLiteral("vantaFunction"), new VantaFunction);
     context.setContextProperty(QStringLiteral("dpi"), new Dpi);
     auto *logFunction = new LogFunction;

@@ -2,12 +2,14 @@
 
 #include <QDialog>
 
-// Asks whether to go on with a certificate that failed verification:
-// accepted (Yes) goes on, rejected (No) refuses the certificate.
+// Asks whether to go on with a certificate that failed verification for
+// `host`: accepted (Yes) goes on, rejected (No, also Return and Escape)
+// refuses the certificate. The dialog grows to show its whole text.
 class CertificateErrorDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit CertificateErrorDialog(const QString &errorDescription, QWidget *parent = nullptr);
+    CertificateErrorDialog(const QString &errorDescription, const QString &host,
+                           QWidget *parent = nullptr);
 };

@@ -57,8 +57,14 @@ DownloadManagerWidget::DownloadManagerWidget(QWidget *parent)
 
 void DownloadManagerWidget::downloadRequested(QWebEngineDownloadItem *download)
 {
-    const QString path = QFileDialog::getSaveFileName(
-        this, tr("Save as"), QDir(download->downloadDirectory()).filePath(download->downloadFileName()));
+    QFileDialog dialog(this, tr("Save as"),
+                       QDir(download->downloadDirectory()).filePath(download->downloadFileName()));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // Cancelled, the question never counts as the program's last window.
+    dialog.setAttribute(Qt::WA_QuitOnClose, false);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QString path = dialog.selectedFiles().value(0);
     if (path.isEmpty())
         return;
     const QFileInfo chosen(path);

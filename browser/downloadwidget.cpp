@@ -29,6 +29,8 @@ DownloadWidget::DownloadWidget(QWebEngineDownloadItem *download, QWidget *parent
 
     m_dstName->setObjectName(QStringLiteral("m_dstName"));
     m_dstName->setStyleSheet(QStringLiteral("font-weight: bold\n"));
+    // The name and address are the server's words.
+    m_dstName->setTextFormat(Qt::PlainText);
 
     m_cancelButton->setObjectName(QStringLiteral("m_cancelButton"));
     m_cancelButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -45,6 +47,7 @@ DownloadWidget::DownloadWidget(QWebEngineDownloadItem *download, QWidget *parent
 
     m_srcUrl->setObjectName(QStringLiteral("m_srcUrl"));
     m_srcUrl->setMaximumWidth(350);
+    m_srcUrl->setTextFormat(Qt::PlainText);
 
     m_progressBar->setObjectName(QStringLiteral("m_progressBar"));
     m_progressBar->setStyleSheet(QStringLiteral("font-size: 12px"));

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QStyle>
 
-PasswordDialog::PasswordDialog(const QString &info, QWidget *parent)
+PasswordDialog::PasswordDialog(const QString &info, const QString &host, QWidget *parent)
     : QDialog(parent)
     , m_userNameLineEdit(new QLineEdit(this))
     , m_passwordLineEdit(new QLineEdit(this))
@@ -22,7 +22,13 @@ PasswordDialog::PasswordDialog(const QString &info, QWidget *parent)
 
     auto *infoLabel = new QLabel(info, this);
     infoLabel->setObjectName(QStringLiteral("m_infoLabel"));
+    infoLabel->setTextFormat(Qt::RichText);
     infoLabel->setWordWrap(true);
+
+    auto *hostLabel = new QLabel(tr("Host: %1").arg(host), this);
+    hostLabel->setObjectName(QStringLiteral("m_hostLabel"));
+    hostLabel->setTextFormat(Qt::PlainText);
+    hostLabel->setWordWrap(true);
 
     auto *userLabel = new QLabel(tr("Username:"), this);
     userLabel->setObjectName(QStringLiteral("userLabel"));
@@ -42,11 +48,14 @@ PasswordDialog::PasswordDialog(const QString &info, QWidget *parent)
     gridLayout->setObjectName(QStringLiteral("gridLayout"));
     gridLayout->addWidget(iconLabel, 0, 0);
     gridLayout->addWidget(infoLabel, 0, 1);
-    gridLayout->addWidget(userLabel, 1, 0);
-    gridLayout->addWidget(m_userNameLineEdit, 1, 1);
-    gridLayout->addWidget(passwordLabel, 2, 0);
-    gridLayout->addWidget(m_passwordLineEdit, 2, 1);
-    gridLayout->addWidget(buttonBox, 3, 0, 1, 2);
+    gridLayout->addWidget(hostLabel, 1, 1);
+    gridLayout->addWidget(userLabel, 2, 0);
+    gridLayout->addWidget(m_userNameLineEdit, 2, 1);
+    gridLayout->addWidget(passwordLabel, 3, 0);
+    gridLayout->addWidget(m_passwordLineEdit, 3, 1);
+    gridLayout->addWidget(buttonBox, 4, 0, 1, 2);
+    gridLayout->setSizeConstraint(QLayout::SetMinimumSize);
+    resize(width(), qMax(height(), gridLayout->totalHeightForWidth(width())));
 }
 
 QString PasswordDialog::userName() const

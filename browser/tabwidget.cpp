@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QMenu>
 #include <QTabBar>
+#include <QTextDocument>
 
 TabWidget::TabWidget(QWebEngineProfile *profile, QWidget *parent)
     : QTabWidget(parent)
@@ -95,7 +96,8 @@ void TabWidget::setupView(WebView *view)
         const int index = indexOf(view);
         if (index != -1) {
             setTabText(index, title);
-            setTabToolTip(index, title);
+            // A tool tip reads markup; the page's title is plain text.
+            setTabToolTip(index, Qt::convertFromPlainText(title));
         }
         if (isCurrent())
             emit titleChanged(title);

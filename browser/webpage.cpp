@@ -1,6 +1,7 @@
 #include "browser/webpage.h"
 
 #include "browser/certificateerrordialog.h"
+#include "browser/clientcertificatedialog.h"
 #include "browser/passworddialog.h"
 
 #include <QAuthenticator>
@@ -73,8 +74,12 @@ void WebPage::ask(QDialog *dialog, const std::function<void(QDialog *, int)> &an
 
 QMessageBox *WebPage::permissionQuestion(const QString &text) const
 {
-    return new QMessageBox(QMessageBox::Question, tr("Permission Request"), text,
-                           QMessageBox::Yes | QMessageBox::No, hostWindow());
+    auto *box = new QMessageBox(QMessageBox::Question, tr("Permission Request"), text,
+                                QMessageBox::Yes | QMessageBox::No, hostWindow());
+    // The host and scheme are the page's words.
+    box->setTextFormat(Qt::PlainText);
+    box->setDefaultButton(QMessageBox::No);
+    return box;
 }
 
 bool WebPage::certificateError(const QWebEngineCertificateError &error)
@@ -96,7 +101,7 @@ void WebPage::handleCertificateError(QWebEngineCertificateError error)
         ask(box, [](QDialog *, int) {});
         return;
     }
-    ask(new CertificateErrorDialog(error.errorDescription(), hostWindow()),
+    ask(new CertificateErrorDialog(error.errorDescription(), error.url().host(), hostWindow()),
         [&error](QDialog *, int result) {
             if (result == QDialog::Accepted)
                 error.ignoreCertificateError();
@@ -105,22 +110,34 @@ void WebPage::handleCertificateError(QWebEngineCertificateError error)
         });
 }
 
+namespace {
+
+// The server's words cut to a length a dialog can show, escaped.
+QString shortEscaped(const QString &text, int length)
+{
+    return (text.size() > length ? text.left(length) + QStringLiteral("…") : text).toHtmlEscaped();
+}
+
+} // namespace
+
 void WebPage::handleAuthenticationRequired(const QUrl &requestUrl, QAuthenticator *auth)
 {
     askCredentials(auth, tr("Enter username and password for \"%1\" at %2")
-                             .arg(auth->realm().toHtmlEscaped(),
-                                  requestUrl.toString().toHtmlEscaped()));
+                             .arg(shortEscaped(auth->realm(), 120),
+                                  shortEscaped(requestUrl.toString(), 300)),
+                   requestUrl.host());
 }
 
 void WebPage::handleProxyAuthenticationRequired(const QUrl &, QAuthenticator *auth,
                                                 const QString &proxyHost)
 {
-    askCredentials(auth, tr("Connect to proxy \"%1\" using:").arg(proxyHost.toHtmlEscaped()));
+    askCredentials(auth, tr("Connect to proxy \"%1\" using:").arg(shortEscaped(proxyHost, 300)),
+                   proxyHost);
 }
 
-void WebPage::askCredentials(QAuthenticator *auth, const QString &info)
+void WebPage::askCredentials(QAuthenticator *auth, const QString &info, const QString &host)
 {
-    ask(new PasswordDialog(info, hostWindow()), [auth](QDialog *dialog, int result) {
+    ask(new PasswordDialog(info, host, hostWindow()), [auth](QDialog *dialog, int result) {
         if (result == QDialog::Accepted) {
             const auto *credentials = static_cast<PasswordDialog *>(dialog);
             auth->setUser(credentials->userName());
@@ -162,9 +179,19 @@ void WebPage::handleRegisterProtocolHandlerRequested(QWebEngineRegisterProtocolH
 
 void WebPage::handleSelectClientCertificate(QWebEngineClientCertificateSelection clientCertSelection)
 {
-    // The first certificate offered is taken without asking; with none the
-    // engine goes on without one.
+    // A certificate tells the site who the user is: one goes only when the
+    // user chooses it. With none offered, or Cancel, none is sent.
     const QVector<QSslCertificate> offered = clientCertSelection.certificates();
-    if (!offered.isEmpty())
-        clientCertSelection.select(offered.first());
+    if (offered.isEmpty()) {
+        clientCertSelection.selectNone();
+        return;
+    }
+    ask(new ClientCertificateDialog(clientCertSelection.host().host(), offered, hostWindow()),
+        [&clientCertSelection, offered](QDialog *dialog, int result) {
+            const int row = static_cast<ClientCertificateDialog *>(dialog)->chosen();
+            if (result == QDialog::Accepted && row >= 0 && row < offered.size())
+                clientCertSelection.select(offered.at(row));
+            else
+                clientCertSelection.selectNone();
+        });
 }

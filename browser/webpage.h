@@ -36,6 +36,6 @@ private:
     QWidget *hostWindow() const;
     QMessageBox *permissionQuestion(const QString &text) const;
     void handleCertificateError(QWebEngineCertificateError error);
-    void askCredentials(QAuthenticator *auth, const QString &info);
+    void askCredentials(QAuthenticator *auth, const QString &info, const QString &host);
     void ask(QDialog *dialog, const std::function<void(QDialog *dialog, int result)> &answer);
 };

@@ -14,6 +14,8 @@ WebPopupWindow::WebPopupWindow(QWebEngineProfile *profile)
     , m_view(new WebView(this))
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    // A popup that closes itself never ends the program.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Minimum);
 
     auto *layout = new QVBoxLayout(this);

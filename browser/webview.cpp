@@ -7,7 +7,11 @@
 #include "browser/webpage.h"
 #include "browser/webpopupwindow.h"
 
+#include "core/urlpolicy.h"
+
+#include <QChildEvent>
 #include <QContextMenuEvent>
+#include <QDebug>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
@@ -98,6 +102,57 @@ void WebView::handleRenderProcessTerminated(QWebEnginePage::RenderProcessTermina
         QTimer::singleShot(0, this, [this] { reload(); });
 }
 
+bool WebView::event(QEvent *event)
+{
+    // The page's input arrives at the engine's widget inside the view:
+    // watch it for the user's clicks and keys.
+    if (event->type() == QEvent::ChildPolished) {
+        QObject *child = static_cast<QChildEvent *>(event)->child();
+        if (child && child->isWidgetType())
+            child->installEventFilter(this);
+    }
+    return QWebEngineView::event(event);
+}
+
+bool WebView::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyPress:
+    case QEvent::TouchBegin:
+        m_lastGesture.start();
+        break;
+    default:
+        break;
+    }
+    return QWebEngineView::eventFilter(watched, event);
+}
+
+bool WebView::mayOpenWindow()
+{
+    // A page's window.open() follows the click that led to it within a
+    // moment; later ones are the page's own doing.
+    if (m_lastGesture.isValid() && m_lastGesture.elapsed() < 1000)
+        return true;
+    if (m_openedWithoutGesture >= windowsWithoutGesture) {
+        qInfo().noquote() << QStringLiteral("refused a window that a page opened without the user: ")
+                + UrlPolicy::printable(url().toString());
+        return false;
+    }
+    ++m_openedWithoutGesture;
+    return true;
+}
+
+QWebEngineView *WebView::opened(QWebEngineView *view, bool byUser)
+{
+    // A view the page opened by itself opens none by itself in turn, so a
+    // page that opens itself cannot multiply.
+    if (auto *webView = qobject_cast<WebView *>(view); webView && !byUser)
+        webView->m_openedWithoutGesture = windowsWithoutGesture;
+    return view;
+}
+
 QWebEngineView *WebView::createWindow(QWebEnginePage::WebWindowType type)
 {
     // Only a browser window knows where new tabs and windows go; a popup's
@@ -105,17 +160,20 @@ QWebEngineView *WebView::createWindow(QWebEnginePage::WebWindowType type)
     auto *browserWindow = qobject_cast<BrowserWindow *>(window());
     if (!browserWindow)
         return nullptr;
+    const bool byUser = m_lastGesture.isValid() && m_lastGesture.elapsed() < 1000;
+    if (!mayOpenWindow())
+        return nullptr;
     switch (type) {
     case QWebEnginePage::WebBrowserTab:
-        return browserWindow->tabWidget()->createTab();
+        return opened(browserWindow->tabWidget()->createTab(), byUser);
     case QWebEnginePage::WebBrowserBackgroundTab:
-        return browserWindow->tabWidget()->createBackgroundTab();
+        return opened(browserWindow->tabWidget()->createBackgroundTab(), byUser);
     case QWebEnginePage::WebBrowserWindow:
-        return browserWindow->browser()->createWindow()->currentTab();
+        return opened(browserWindow->browser()->createWindow()->currentTab(), byUser);
     case QWebEnginePage::WebDialog: {
         auto *popup = new WebPopupWindow(page()->profile());
         connect(popup->view(), &WebView::devToolsRequested, this, &WebView::devToolsRequested);
-        return popup->view();
+        return opened(popup->view(), byUser);
     }
     }
     return nullptr;

@@ -6,6 +6,7 @@
 #include "core/logmessagehandler.h"
 #include "core/qmlelement.h"
 #include "core/trace.h"
+#include "core/urlpolicy.h"
 #include "download/downloadfile.h"
 #include "download/downloadfilemodel.h"
 #include "download/softwareinfo.h"
@@ -141,6 +142,25 @@ QVariant DownloadFunction::getDownloadInfo(QString _id)
     return handed;
 }
 
+bool DownloadFunction::isSaveableName(const QString &filename)
+{
+    if (filename.isEmpty() || filename == QLatin1String(".") || filename == QLatin1String("..")
+        || filename.contains(QLatin1Char('/')) || filename.contains(QLatin1Char('\\'))
+        || filename.toUtf8().size() > 255)
+        return false;
+    for (int i = 0; i < filename.size(); ++i) {
+        const QChar c = filename.at(i);
+        if (c.category() == QChar::Other_Control)
+            return false;
+        // Half of a surrogate pair alone has no UTF-8 form.
+        if (c.isHighSurrogate() && i + 1 < filename.size() && filename.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return false;
+    }
+    return true;
+}
+
 QString DownloadFunction::savePath(const QString &filename)
 {
     return ConfigFunction::downloadDirectory() + QLatin1Char('/') + filename;
@@ -155,11 +175,12 @@ void DownloadFunction::downloadFile(QString _id, QString _url, QString _filename
         Trace::end(label);
         return;
     }
-    // The name comes from the server: it must name a file inside the
-    // download directory, not a folder or a place outside it.
-    if (_filename.isEmpty() || _filename == QLatin1String(".") || _filename == QLatin1String("..")
-        || _filename.contains(QLatin1Char('/')) || _filename.contains(QLatin1Char('\\'))) {
-        const QString text = QStringLiteral("bad file name : ") + _filename;
+    // The name comes from the server: it must name a file inside the download directory, not
+    // a folder or a place outside it, and one the file system can hold as
+    // it stands (a NUL would cut it short). Refused before anything is
+    // asked for or written.
+    if (!isSaveableName(_filename)) {
+        const QString text = QStringLiteral("bad file name : ") + UrlPolicy::printable(_filename);
         qDebug().noquote() << text;
         m_refused.insert(_id, text);
         Trace::end(label);

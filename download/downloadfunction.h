@@ -12,8 +12,8 @@
 class DownloadFile;
 
 // The download page's access to the platform's software catalogue and to the
-// downloads of its entries, one job per entry id, saved into temp/ of the
-// data directory.
+// downloads of its entries, one job per entry id, saved into the download
+// directory of the settings (temp/ of the data directory unless one is chosen).
 class DownloadFunction : public QObject
 {
     Q_OBJECT
@@ -44,11 +44,13 @@ public:
     // went wrong.
     Q_INVOKABLE QString getDownloadError(QString _id);
 
-    // Where the entry's file goes: temp/ of the data directory.
+    // Where the entry's file goes: the download directory of the settings.
     static QString savePath(const QString &filename);
     // What a person is told of a failed download, in their language, for
     // the technical text the download reported (which goes to the log).
     static QString userErrorText(const QString &technical);
+    // Whether the server's file name can be saved as it is, inside the download directory.
+    static bool isSaveableName(const QString &filename);
 
 private slots:
     void finishedSlot(QString _name);

@@ -114,6 +114,6 @@ DialogWindow {
         fontSize: 13
         text: "查看详情"
         enabled: postWindow.currentNotice !== null && postWindow.currentNotice.url !== ""
-        onClicked: Qt.openUrlExternally(postWindow.currentNotice.url)
+        onClicked: urlPolicy.openExternally(postWindow.currentNotice.url)
     }
 }

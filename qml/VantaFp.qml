@@ -2,6 +2,7 @@ import QtQuick 2.15
 import QtQuick.Window 2.15
 import QtWebEngine 1.10
 import "./Control"
+import "./Control/Dialogs.js" as Dialogs
 
 // The embedded web window: a company's invoicing service, the help pages and
 // the assistant chat, under a title bar of its own. Escape stays with the
@@ -38,14 +39,22 @@ Window {
         })
     }
 
+    readonly property string refusedText: "该地址不是网页地址（http或https），已拒绝打开。"
+
     function clearInfo() {
         vantaWebRc.clearInfo()
         visibility = Window.Windowed
     }
 
+    // An address that is no web page is not loaded: the user is told, and
+    // the log says which it was.
     function setCurrentUrl(weburl) {
         currentUrl = weburl
-        vantaWebRc.seturl(weburl)
+        if (!vantaWebRc.seturl(weburl)) {
+            Dialogs.warn(vantaFp, refusedText)
+            return false
+        }
+        return true
     }
 
     function setCurrentTitle(taxname, taxcode) {

@@ -1,6 +1,6 @@
 import QtQuick 2.15
-import QtWebEngine 1.10
 import Clipboard 1.0
+import "./Control"
 
 // The web page of an embedded web window. The view, and with it the web
 // engine, is made when the page is first asked for: the main window keeps a
@@ -34,16 +34,18 @@ Item {
     }
 
     function open() {
-        Qt.openUrlExternally(view().url)
+        urlPolicy.openExternally(view().url)
     }
 
     function clearInfo() {
         console.log("vantaWebview.clearInfo")
+        view().dismissDialog()
         view().profile.clearHttpCache()
     }
 
+    // False, and nothing loaded, for an address that is no web page.
     function seturl(weburl) {
-        view().url = weburl
+        return view().load(weburl)
     }
 
     clip: true
@@ -56,21 +58,15 @@ Item {
         id: viewLoader
         anchors.fill: parent
         active: false
-        sourceComponent: WebEngineView {
-            id: vantaWebview
-
+        // The invoicing sites open their forms in new windows; they stay in
+        // this one.
+        sourceComponent: PageView {
             anchors.fill: parent
             anchors.topMargin: vantaWeb.webMargin
+            logLabel: "vantaWebview url:"
             Component.onCompleted: {
                 if (vantaWeb.profile)
                     profile = vantaWeb.profile
-            }
-            // The invoicing sites open their forms in new windows; they stay
-            // in this one.
-            onNewViewRequested: request.openIn(vantaWebview)
-            onLoadingChanged: {
-                if (loadRequest.status !== WebEngineView.LoadStartedStatus)
-                    console.log("vantaWebview url:" + loadRequest.url)
             }
         }
     }

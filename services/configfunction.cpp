@@ -1,7 +1,9 @@
 #include "services/configfunction.h"
 
 #include "core/deployment.h"
+#include "services/keyring.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -95,6 +97,9 @@ void ConfigFunction::forgetCredentials()
 {
     if (!QFile::exists(filePath()))
         return;
+    const QString phone = open()->value(kPhone).toString();
+    if (!phone.isEmpty())
+        Keyring::remove(phone);
     write([](QSettings &settings) {
         settings.remove(kPhone);
         settings.remove(kPassword);
@@ -109,14 +114,48 @@ ConfigFunction::Credentials ConfigFunction::readCredentials()
     credentials.phone = settings->value(kPhone).toString();
     credentials.password = settings->value(kPassword).toString();
     credentials.autoLogon = settings->value(kAutoLogon, false).toBool();
+    // Kept in the file only where no keyring answered when it was saved.
+    if (credentials.password.isEmpty() && credentials.autoLogon && !credentials.phone.isEmpty()) {
+        QString why;
+        if (!Keyring::read(credentials.phone, &credentials.password, &why))
+            qInfo().noquote() << QStringLiteral("saved password not read from the keyring: ") + why;
+    }
     return credentials;
 }
 
 void ConfigFunction::writeCredentials(const QString &phone, const QString &password)
 {
+    QString why;
+    const bool inKeyring = Keyring::write(phone, password, &why);
+    if (!inKeyring)
+        qInfo().noquote() << QStringLiteral("no keyring took the password (") + why
+                + QStringLiteral("): it is kept in System.ini, readable by its owner only");
     write([&](QSettings &settings) {
         settings.setValue(kPhone, phone);
-        settings.setValue(kPassword, password);
+        if (inKeyring)
+            settings.remove(kPassword);
+        else
+            settings.setValue(kPassword, password);
         settings.setValue(kAutoLogon, true);
     });
+}
+
+void ConfigFunction::movePasswordToKeyring()
+{
+    if (!QFile::exists(filePath()))
+        return;
+    const Credentials saved = [] {
+        const std::unique_ptr<QSettings> settings = open();
+        return Credentials{settings->value(kPhone).toString(), settings->value(kPassword).toString(), false};
+    }();
+    if (saved.password.isEmpty())
+        return;
+    QString why;
+    if (saved.phone.isEmpty() || !Keyring::write(saved.phone, saved.password, &why)) {
+        qInfo().noquote() << QStringLiteral("the saved password stays in System.ini, readable by its owner only: ")
+                + (saved.phone.isEmpty() ? QStringLiteral("no phone number saved with it") : why);
+        return;
+    }
+    write([](QSettings &settings) { settings.remove(kPassword); });
+    qInfo().noquote() << QStringLiteral("the saved password moved from System.ini into the keyring");
 }

@@ -29,8 +29,14 @@ public:
         QString password;
         bool autoLogon = false;
     };
+    // The password lives in the user's keyring; only where no keyring
+    // answers does it stay in the file (readable by its owner only), and
+    // the log says so.
     static Credentials readCredentials();
     static void writeCredentials(const QString &phone, const QString &password);
+    // At start: a password an earlier version left in the file goes into
+    // the keyring and out of the file; where no keyring takes it, it stays.
+    static void movePasswordToKeyring();
 
     static QString filePath();
 

@@ -237,14 +237,12 @@ Rectangle {
             onClicked: appArea.closeDetail()
         }
 
-        Image {
+        RemoteImage {
             id: detailIcon
             y: 36
             width: 70
             height: 70
-            sourceSize: Qt.size(70, 70)
-            source: appArea.softwareInfo ? appArea.softwareInfo.icon : ""
-            fillMode: Image.PreserveAspectFit
+            address: appArea.softwareInfo ? appArea.softwareInfo.icon : ""
             Accessible.ignored: true
         }
 
@@ -307,12 +305,10 @@ Rectangle {
                     id: screenshots
                     model: appArea.softwareInfo ? appArea.softwareInfo.piclist : []
 
-                    Image {
+                    RemoteImage {
                         width: 240
                         height: 150
-                        source: modelData
-                        fillMode: Image.PreserveAspectFit
-                        asynchronous: true
+                        address: modelData
                         Accessible.role: Accessible.Graphic
                         Accessible.name: "截图 " + (index + 1)
                         onStatusChanged: appArea.updateBusy()

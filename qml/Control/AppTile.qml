@@ -29,15 +29,15 @@ ButtonBase {
         visible: rect00.hovered
     }
 
-    Image {
+    RemoteImage {
         id: app00logo
         anchors.horizontalCenter: parent.horizontalCenter
         y: 10
         width: 52
         height: 52
         sourceSize: Qt.size(64, 64)
-        source: rect00.entry ? rect00.entry.icon : ""
-        fillMode: Image.PreserveAspectFit
+        address: rect00.entry ? rect00.entry.icon : ""
+        localAllowed: true
         Accessible.ignored: true
     }
 

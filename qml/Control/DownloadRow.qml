@@ -89,15 +89,13 @@ Rectangle {
         onTriggered: delegate_list.poll()
     }
 
-    Image {
+    RemoteImage {
         id: iconlogo
         x: 20
         anchors.verticalCenter: parent.verticalCenter
         width: 48
         height: 48
-        sourceSize: Qt.size(48, 48)
-        source: delegate_list.software ? delegate_list.software.uplodeimg : ""
-        fillMode: Image.PreserveAspectFit
+        address: delegate_list.software ? delegate_list.software.uplodeimg : ""
         Accessible.ignored: true
     }
 
@@ -224,11 +222,21 @@ Rectangle {
         font.pixelSize: 13
         visible: delegate_list.phase === "failed"
         Accessible.description: delegate_list.errorText
-        ToolTip.text: delegate_list.errorText
-        ToolTip.visible: failedHover.hovered && delegate_list.errorText !== ""
 
         HoverHandler {
             id: failedHover
+        }
+
+        // The reason, which may carry the server's words: plain text.
+        ToolTip {
+            id: failedTip
+            text: delegate_list.errorText
+            visible: failedHover.hovered && delegate_list.errorText !== ""
+            contentItem: UiText {
+                text: failedTip.text
+                font.pixelSize: 12
+                wrapMode: Text.Wrap
+            }
         }
     }
 

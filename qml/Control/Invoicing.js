@@ -9,6 +9,12 @@
 // when it goes. Otherwise a warning over `asking`, the window or item that
 // asked. The window, or null.
 function openCompany(asking, company) {
+    // The address comes from the platform: a company whose address is no
+    // web page (a file, a script) gets no window.
+    if (!urlPolicy.mayLoad(company.url, "invoicing window of " + company.taxcode)) {
+        Dialogs.warn(asking, "该地址不是网页地址（http或https），已拒绝打开。")
+        return null
+    }
     if (!vantaFunction.addTaxCode(company.taxcode)) {
         Dialogs.warn(asking, "我要开票最多同时只能打开3个!")
         return null

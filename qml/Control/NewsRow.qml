@@ -13,7 +13,7 @@ ButtonBase {
     implicitWidth: 200
     implicitHeight: 28
     Accessible.role: Accessible.Link
-    onClicked: Qt.openUrlExternally(article.url)
+    onClicked: urlPolicy.openExternally(article.url)
 
     Rectangle {
         anchors.verticalCenter: parent.verticalCenter

@@ -1,5 +1,5 @@
 import QtQuick 2.15
-import QtWebEngine 1.10
+import "../Control"
 
 // "新闻公告": the platform's news page.
 Item {
@@ -12,15 +12,11 @@ Item {
     width: 1000
     height: 475
 
-    WebEngineView {
+    // Articles that ask for a window of their own open here.
+    PageView {
         id: webview
         anchors.fill: parent
-        url: $domainName + "/api/ArticleApi/mini"
-        // Articles that ask for a window of their own open here.
-        onNewViewRequested: request.openIn(webview)
-        onLoadingChanged: {
-            if (loadRequest.status !== WebEngineView.LoadStartedStatus)
-                console.log("Tax webviewurl: " + loadRequest.url)
-        }
+        logLabel: "Tax webviewurl: "
+        Component.onCompleted: load($domainName + "/api/ArticleApi/mini")
     }
 }

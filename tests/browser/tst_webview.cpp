@@ -6,6 +6,7 @@
 #include "browser/browsericons.h"
 #include "browser/browserwindow.h"
 #include "browser/certificateerrordialog.h"
+#include "browser/clientcertificatedialog.h"
 #include "browser/passworddialog.h"
 #include "browser/tabwidget.h"
 #include "browser/webpage.h"
@@ -14,6 +15,10 @@
 #include "core/tool.h"
 
 #include <QLabel>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -52,13 +57,32 @@ private:
         });
     }
 
+    // Answers the certificate question: Yes by its button, No by Return,
+    // which must refuse.
     void answerCertificate(QDialogButtonBox::StandardButton button)
     {
         m_answerer->expect([button](QWidget *modal) {
-            QVERIFY(qobject_cast<CertificateErrorDialog *>(modal));
-            QCOMPARE(modal->windowTitle(), QStringLiteral("Certificate Error"));
-            QVERIFY(!modal->findChild<QLabel *>(QStringLiteral("m_errorLabel"))->text().isEmpty());
-            ModalAnswerer::press(modal, button);
+            // Read first: a failed check must not leave the question open.
+            const bool isCertificateQuestion = qobject_cast<CertificateErrorDialog *>(modal);
+            const QString title = modal->windowTitle();
+            const QString error = modal->findChild<QLabel *>(QStringLiteral("m_errorLabel"))->text();
+            const auto *host = modal->findChild<QLabel *>(QStringLiteral("m_hostLabel"));
+            // Every label shows its whole text.
+            QString cut;
+            for (const QLabel *label : modal->findChildren<QLabel *>()) {
+                if (label->height() < label->heightForWidth(label->width()))
+                    cut = label->text();
+            }
+            if (button == QDialogButtonBox::No)
+                QTest::keyClick(modal, Qt::Key_Return);
+            else
+                ModalAnswerer::press(modal, button);
+            QVERIFY(isCertificateQuestion);
+            QCOMPARE(title, QStringLiteral("Certificate Error"));
+            QVERIFY(!error.isEmpty());
+            QVERIFY(host);
+            QCOMPARE(host->text(), QStringLiteral("Host: 127.0.0.1"));
+            QVERIFY2(cut.isEmpty(), qPrintable(cut));
         });
     }
 
@@ -140,6 +164,74 @@ private slots:
         QCOMPARE(m_window->tabWidget()->count(), 1);
     }
 
+    void aPageOpensFewWindowsWithoutAClick_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("300 tabs") << QStringLiteral("tab");
+        QTest::newRow("200 popups") << QStringLiteral("popup");
+    }
+
+    void aPageOpensFewWindowsWithoutAClick()
+    {
+        QFETCH(QString, kind);
+        const int count = kind == QLatin1String("tab") ? 300 : 200;
+        // The tabs it opens become current: keep the page.
+        WebView *flood = view();
+        flood->setUrl(address(QStringLiteral("/browser/flood?kind=%1&count=%2").arg(kind).arg(count)));
+        QTRY_VERIFY_WITH_TIMEOUT(flood->title().startsWith(QStringLiteral("opened")), WebTimeoutMs);
+        const auto popups = [] {
+            QList<WebPopupWindow *> found;
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                if (auto *popup = qobject_cast<WebPopupWindow *>(widget))
+                    found.append(popup);
+            }
+            return found;
+        };
+        const auto opened = [&] {
+            return kind == QLatin1String("tab") ? m_window->tabWidget()->count() - 1 : popups().size();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(opened(), WebView::windowsWithoutGesture, WebTimeoutMs);
+        // The rest stay refused.
+        QTest::qWait(1000);
+        QCOMPARE(opened(), WebView::windowsWithoutGesture);
+        QCOMPARE(m_host->windows().size(), 1);
+        qDeleteAll(popups());
+    }
+
+    void aClientCertificateGoesOnlyWhenChosen()
+    {
+        QTemporaryDir folder;
+        QVector<QSslCertificate> offered;
+        for (const QString name : {QStringLiteral("Plit One"), QStringLiteral("<b>Plit Two")}) {
+            const QString cert = folder.filePath(QString::number(offered.size()) + QStringLiteral(".pem"));
+            QProcess openssl;
+            openssl.start(QStringLiteral("openssl"),
+                          {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", cert + ".key", "-out",
+                           cert, "-days", "2", "-subj", "/CN=" + name});
+            QVERIFY(openssl.waitForFinished(60000) && openssl.exitCode() == 0);
+            offered += QSslCertificate::fromPath(cert).toVector();
+        }
+        QCOMPARE(offered.size(), 2);
+
+        // Nothing is chosen beforehand: Return sends none.
+        ClientCertificateDialog refused(QStringLiteral("127.0.0.1"), offered);
+        refused.show();
+        auto *list = refused.findChild<QListWidget *>(QStringLiteral("m_certificateList"));
+        QCOMPARE(list->count(), 2);
+        QVERIFY(list->item(1)->text().startsWith(QStringLiteral("<b>Plit Two (issued by <b>Plit Two, valid until ")));
+        QCOMPARE(refused.chosen(), -1);
+        QVERIFY(!refused.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled());
+        QTest::keyClick(&refused, Qt::Key_Return);
+        QCOMPARE(refused.result(), int(QDialog::Rejected));
+
+        ClientCertificateDialog chosen(QStringLiteral("127.0.0.1"), offered);
+        chosen.show();
+        chosen.findChild<QListWidget *>()->setCurrentRow(1);
+        ModalAnswerer::press(&chosen, QDialogButtonBox::Ok);
+        QCOMPARE(chosen.result(), int(QDialog::Accepted));
+        QCOMPARE(chosen.chosen(), 1);
+    }
+
     void tabIconTellsTheLoadState()
     {
         TabWidget *tabs = m_window->tabWidget();
@@ -197,6 +289,21 @@ private slots:
         view()->setUrl(address(QStringLiteral("/browser/private")));
         QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Private"), WebTimeoutMs);
         QCOMPARE(m_answerer->answered(), 2);
+
+        // However long the realm, the dialog names the host and fits.
+        m_answerer->expect([](QWidget *modal) {
+            const QString host = modal->findChild<QLabel *>(QStringLiteral("m_hostLabel"))->text();
+            const int infoLength = modal->findChild<QLabel *>(QStringLiteral("m_infoLabel"))->text().size();
+            const int height = modal->height();
+            ModalAnswerer::press(modal, QDialogButtonBox::Cancel);
+            QCOMPARE(host, QStringLiteral("Host: localhost"));
+            QVERIFY(infoLength < 800);
+            QVERIFY(height < 600);
+        });
+        view()->setUrl(address(QStringLiteral("/browser/private?realm=") + QString(4000, QLatin1Char('R')),
+                               QStringLiteral("localhost")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_answerer->answered(), 3, WebTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Denied"), WebTimeoutMs);
     }
 
     void certificateDialogRefusesOrGoesOn()

@@ -57,6 +57,7 @@ private slots:
             "$fontColor3: QString #333333",        "$fontColor6: QString #666666",
             "$fontTipColor: QString #a9a9a9",      "$lineColor: QString #d9dde5",
             "$lineRectColor: QString #dadada",     "$btnColor: QString #daebff",
+            "urlPolicy: UrlPolicy",
         };
         QQmlContext *root = m_engine.rootContext();
         QStringList published;

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSettings>
@@ -343,14 +344,34 @@ private slots:
         QCOMPARE(bed.headersAsked(path).last(), QStringLiteral("bytes=1000-100000"));
     }
 
-    void aFileNameThatLeavesTempIsRefused()
+    void aFileNameThatCannotBeSavedAsItIsIsRefused_data()
     {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("leaves temp") << QStringLiteral("../x.exe");
+        QTest::newRow("a folder") << QStringLiteral("..");
+        QTest::newRow("NUL") << QStringLiteral("setup.exe") + QChar(0) + QStringLiteral(".txt");
+        QTest::newRow("line break") << QStringLiteral("set\nup.exe");
+        QTest::newRow("escape") << QStringLiteral("set\x1bup.exe");
+        QTest::newRow("DEL") << QStringLiteral("set\x7fup.exe");
+        QTest::newRow("C1 control") << QStringLiteral("set") + QChar(0x85) + QStringLiteral("up.exe");
+        QTest::newRow("lone surrogate") << QStringLiteral("set") + QChar(0xd800) + QStringLiteral("up.exe");
+        QTest::newRow("longer than a name may be") << QString(256, QLatin1Char('x'));
+    }
+
+    void aFileNameThatCannotBeSavedAsItIsIsRefused()
+    {
+        QFETCH(QString, name);
         const QString path = StandInServer::generatedFilePath(100, QStringLiteral("x.exe"));
         DownloadFunction function;
-        function.downloadFile(QStringLiteral("6"), bed.urlOf(path), QStringLiteral("../x.exe"));
+        function.downloadFile(QStringLiteral("6"), bed.urlOf(path), name);
         QVERIFY(!function.getDownloadStatus(QStringLiteral("6")));
-        QVERIFY(!function.getDownloadError(QStringLiteral("6")).isEmpty());
+        const QString error = function.getDownloadError(QStringLiteral("6"));
+        QVERIFY(error.startsWith(QStringLiteral("bad file name : ")));
+        QVERIFY(!error.contains(QChar(0)) && !error.contains(QLatin1Char('\n')));
         QVERIFY(bed.server().requests(path).isEmpty());
+        QVERIFY(QDir(QFileInfo(DownloadFunction::savePath(QStringLiteral("x"))).path())
+                    .entryList(QDir::Files | QDir::Hidden).isEmpty());
+        QVERIFY(!QFile::exists(bed.filePath(QStringLiteral("x.exe"))));
     }
 
     void aDownloadThatCannotStartKeepsItsJobAndSaysWhy()

@@ -4,11 +4,15 @@
 
 #include <QAccessible>
 #include <QFileDialog>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 #include <QQuickItem>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
 #include <QQuickWindow>
 #include <QSqlQuery>
 #include <QtTest>
@@ -95,6 +99,19 @@ private:
             return nullptr;
         QQuickWindow *window = P::window(title);
         return P::waitForWebPages(window) ? window : nullptr;
+    }
+
+    // Signs in as the demo user with one company, the platform answering
+    // with that company at `url` under the name `name`.
+    void signInWithCompany(const QString &name, const QString &url)
+    {
+        const QJsonObject company{{"tax_code", "913301067788990011"}, {"tax_name", name},
+                                  {"phone", "13800000003"}, {"url", url}};
+        ui->server().script(QStringLiteral("/api/platApi/passlog_on"),
+                            QJsonObject{{"json", QJsonObject{
+                                {"states", true}, {"msg", "登录成功"}, {"status", 2},
+                                {"nndata", QJsonObject{{"data", QJsonArray{company}}, {"page_count", 1}}}}}});
+        signIn(QStringLiteral("13800000003"));
     }
 
     // The message dialog's text, and the dialog closed again.
@@ -464,6 +481,110 @@ private slots:
         // Not a home-page tile.
         QVERIFY(P::click(QStringLiteral("Plit首页")));
         QTRY_COMPARE(tileNames(main), QStringList({"我要开票", "智能客服", "更多"}));
+    }
+
+    void companyAddressesOtherThanWebPagesAreRefused_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::newRow("file") << QStringLiteral("file:///etc/passwd");
+        QTest::newRow("file, upper case") << QStringLiteral("  FILE:///etc/passwd");
+        QTest::newRow("javascript") << QStringLiteral("javascript:alert(document.cookie)");
+        QTest::newRow("data") << QStringLiteral("data:text/html,<script>alert(1)</script>");
+        QTest::newRow("share") << QStringLiteral("smb://127.0.0.1/share/x.exe");
+        QTest::newRow("unknown scheme") << QStringLiteral("ms-msdt:/id PCWDiagnostic");
+        QTest::newRow("web page") << QString();
+    }
+
+    void companyAddressesOtherThanWebPagesAreRefused()
+    {
+        QFETCH(QString, url);
+        installPrintHelper();
+        // The name is the platform's text: shown as written, its image never
+        // fetched.
+        const QString name = QStringLiteral("<img src=\"%1/beacon.png\"><b>一禾</b>").arg(ui->server().baseUrl());
+        const bool webPage = url.isEmpty();
+        signInWithCompany(name, webPage ? ui->server().baseUrl() + QStringLiteral("/invoice/?tax_code=913301067788990011")
+                                        : url);
+        clickTile(QStringLiteral("我要开票"));
+        const QString title = name + QStringLiteral(" 913301067788990011");
+        if (webPage) {
+            QVERIFY(P::waitForWindow(title));
+            QVERIFY(P::find(title, P::window(title)));
+            QVERIFY(P::waitForWebPages(P::window(title)));
+        } else {
+            expectWarning(QStringLiteral("该地址不是网页地址（http或https），已拒绝打开。"));
+            QVERIFY(!P::window(title));
+            QTRY_VERIFY(ui->logText().contains(QStringLiteral("refused to load in invoicing window")));
+            // Refused before the company was counted as open.
+            QObject *companies = ui->engine()->rootContext()->contextProperty(QStringLiteral("vantaFunction"))
+                                     .value<QObject *>();
+            int closed = -1;
+            QVERIFY(QMetaObject::invokeMethod(companies, "getTaxCodeCount", Q_RETURN_ARG(int, closed),
+                                              Q_ARG(QString, QString())));
+            QCOMPARE(closed, 1);
+        }
+        QVERIFY(ui->server().requests(QStringLiteral("/beacon.png")).isEmpty());
+    }
+
+    void aPageThatLoopsAlertsHoldsOnlyItsOwnWindow()
+    {
+        installPrintHelper();
+        const QString name = QStringLiteral("杭州一禾文具有限公司");
+        signInWithCompany(name, ui->server().baseUrl() + QStringLiteral("/browser/alerts"));
+        clickTile(QStringLiteral("我要开票"));
+        const QString title = name + QStringLiteral(" 913301067788990011");
+        QVERIFY(P::waitForWindow(title));
+        QQuickWindow *invoicing = P::window(title);
+
+        // The page's question shows over the page, and again once answered.
+        QVERIFY(P::waitFor(QStringLiteral("alert 0"), 30000));
+        QVERIFY(P::find(QStringLiteral("网页消息"), invoicing));
+        QCOMPARE(QGuiApplication::modalWindow(), nullptr);
+        QVERIFY(P::click(QStringLiteral("确定")));
+        QVERIFY(P::waitFor(QStringLiteral("alert 1"), 30000));
+
+        // The main window goes on working meanwhile.
+        QVERIFY(P::click(QStringLiteral("推荐应用")));
+        QVERIFY(P::waitFor(QStringLiteral("热门应用")));
+
+        // And the window closes, its company given back.
+        P::click(P::findAll(QStringLiteral("关闭"), invoicing).last());
+        QVERIFY(P::waitForWindowGone(title));
+    }
+
+    void aPageCannotGoToAnotherKindOfAddress_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::newRow("file") << QStringLiteral("file:///etc/passwd");
+        QTest::newRow("share") << QStringLiteral("smb://127.0.0.1/share/x.exe");
+        QTest::newRow("unknown scheme") << QStringLiteral("ms-msdt:/id");
+    }
+
+    void aPageCannotGoToAnotherKindOfAddress()
+    {
+        QFETCH(QString, address);
+        // The news page is one link to the address, over the whole page.
+        const QString page = QStringLiteral("<!DOCTYPE html><html><head><title>go</title></head>"
+                                            "<body style=\"margin:0\"><a href=\"%1\" "
+                                            "style=\"display:block;height:100vh\">go</a></body></html>")
+                                 .arg(address);
+        ui->server().script(QStringLiteral("/api/ArticleApi/mini"),
+                            QJsonObject{{"body", page}, {"times", 0},
+                                        {"headers", QJsonObject{{"Content-Type", "text/html; charset=utf-8"}}}});
+        QVERIFY(P::click(QStringLiteral("新闻公告")));
+        QVERIFY(P::waitForWebPages(ui->mainWindow()));
+        QQuickItem *view = P::webViews(ui->mainWindow()).first();
+        QVERIFY(QMetaObject::invokeMethod(view, "reload"));
+        QTRY_COMPARE_WITH_TIMEOUT(view->property("title").toString(), QStringLiteral("go"), 30000);
+        QVERIFY(P::waitForWebPages(ui->mainWindow()));
+        const QUrl news = view->property("url").toUrl();
+
+        // Clicked, it goes nowhere, and never to the desktop either.
+        UrlCatcher catcher(QUrl(address).scheme());
+        P::click(view);
+        QTest::qWait(1500);
+        QCOMPARE(view->property("url").toUrl(), news);
+        QVERIFY(catcher.urls.isEmpty());
     }
 
     void newsPageShowsThePlatformsNews()

@@ -45,6 +45,9 @@ def serve(handler, method, path, query):
         "/browser/notify": _notify,
         "/browser/protocol": _protocol,
         "/browser/tls": _tls,
+        "/browser/alerts": _alerts,
+        "/browser/flood": _flood,
+        "/browser/away": _away,
     }
     if path in routes:
         routes[path](handler, params)
@@ -129,6 +132,39 @@ def _popup(handler, params):
     close_ms = _number(params.get("close_ms"), 1000)
     _html(handler, "Popup", "<p>Closes itself.</p>"
           "<script>setTimeout(function () { window.close(); }, %d);</script>" % close_ms)
+
+
+def _alerts(handler, params):
+    """Calls alert() again as soon as the last one is answered, for ever;
+    the title counts the answers."""
+    _html(handler, "Alerts", "<p>Alerts in a loop.</p>"
+          "<script>var n = 0; setTimeout(function () {"
+          " for (;;) { alert('alert ' + n); n++; document.title = 'answered ' + n; } }, 100);"
+          "</script>")
+
+
+def _flood(handler, params):
+    """Opens `count` windows once loaded, without any click: tabs, or
+    popups with kind=popup."""
+    count = min(_number(params.get("count"), 300), 1000)
+    features = "'width=200,height=100'" if params.get("kind") == "popup" else "''"
+    _html(handler, "Flood", "<p>Opens windows.</p>"
+          "<script>var opened = 0; for (var i = 0; i < %d; i++) {"
+          " if (window.open('/browser/page?title=flood' + i, '_blank', %s)) opened++; }"
+          " document.title = 'opened ' + opened;</script>" % (count, features))
+
+
+def _away(handler, params):
+    """Sends the page to `to` (any address, of any scheme) once loaded."""
+    to = params.get("to", "about:blank")
+    _html(handler, "Away", "<p>Goes away.</p>"
+          "<script>setTimeout(function () { location.href = %s; }, 50);</script>"
+          % _js_string(to))
+
+
+def _js_string(text):
+    return "'" + "".join(c if c.isalnum() or c in ":/.-_?=&%" else "\\u%04x" % ord(c)
+                         for c in text) + "'"
 
 
 def _private(handler, params):

@@ -93,6 +93,22 @@ def png(width, height, rgb, pixel=None):
 WHITE = (255, 255, 255)
 
 
+@functools.lru_cache(maxsize=4)
+def sized_png(width, height):
+    """A white PNG of any size that stays small on the wire: one bit a
+    pixel, so 20000 x 20000 pixels take some 50 KB (and 1.6 GB decoded)."""
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data
+                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    row = b"\x00" + b"\xff" * ((width + 7) // 8)
+    packer = zlib.compressobj(9)
+    body = b"".join(packer.compress(row) for _ in range(height)) + packer.flush()
+    return (b"\x89PNG\r\n\x1a\n"
+            + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 1, 0, 0, 0, 0))
+            + chunk(b"IDAT", body)
+            + chunk(b"IEND", b""))
+
+
 def software_icon(size, rgb):
     """A catalogue icon: a rounded tile in rgb holding a white sheet."""
     r = size // 6
@@ -716,6 +732,9 @@ class Handler(BaseHTTPRequestHandler):
             image = (software_icon(48, rgb) if m.group(1) == "soft"
                      else software_screenshot(320, 200, rgb))
             return Reply(body=image, content_type="image/png")
+        m = re.fullmatch(r"/images/size/(\d{1,6})x(\d{1,6})\.png", path)
+        if m and 0 < int(m.group(1)) <= 100000 and 0 < int(m.group(2)) <= 100000:
+            return Reply(body=sized_png(int(m.group(1)), int(m.group(2))), content_type="image/png")
         m = re.fullmatch(r"/(?:software|article)/(\d+)\.html", path)
         if m:
             return html_reply("详情 %s" % m.group(1), "<p>详细内容。</p>")

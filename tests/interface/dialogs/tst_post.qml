@@ -84,6 +84,26 @@ Item {
             compare(testbed.openedUrls, [])
         }
 
+        // A notice's address goes to the desktop only when it is a web
+        // address; its text shows as written, never as markup.
+        function test_onlyWebAddressesOpenAndTextIsPlain_data() {
+            return [
+                {tag: "https", url: "https://platform.test/article/1.html", opened: true},
+                {tag: "file", url: "file:///etc/passwd", opened: false},
+                {tag: "javascript", url: "javascript:alert(1)", opened: false}
+            ]
+        }
+
+        function test_onlyWebAddressesOpenAndTextIsPlain(data) {
+            var summary = "<b>维护</b><img src=\"http://127.0.0.1:9/beacon.png\">"
+            showWith([{summary: summary, url: data.url}], 1)
+            var text = Find.inWindow(postWindow, summary)
+            verify(text)
+            compare(text.textFormat, Text.PlainText)
+            press("查看详情")
+            compare(testbed.openedUrls, data.opened ? [data.url] : [])
+        }
+
         function test_noNoticesStaysHiddenAndShowsNothing() {
             showWith([], 0)
             verify(!postWindow.visible)

@@ -160,7 +160,16 @@ TestCase {
         tryCompare(row, "phase", "failed")
         var failed = shown(row, "下载失败")
         verify(failed)
-        compare(failed.ToolTip.text, "Connection timed out")
+        // The reason is its tool tip, in plain text: it may carry the
+        // server's words.
+        var tip = null
+        for (var i = 0; i < failed.data.length; ++i) {
+            if (failed.data[i].timeout !== undefined && failed.data[i].contentItem !== undefined)
+                tip = failed.data[i]
+        }
+        verify(tip)
+        compare(tip.text, "Connection timed out")
+        compare(tip.contentItem.textFormat, Text.PlainText)
         verify(!shown(row, "暂停"))
         // Polling has ended: the row is no longer fed figures.
         downloadFunction.setJob("31", { progress: 0.9 })
