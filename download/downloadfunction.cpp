@@ -260,8 +260,9 @@ QString DownloadFunction::userErrorText(const QString &technical)
         return QStringLiteral("服务器上的文件已更新，请重新下载");
     if (has("No space left") || has("disk full"))
         return QStringLiteral("磁盘空间不足，请清理后重试");
-    if (has("can not write file") || has("can not open file") || has("bad file name")
-        || has("wrong setting file"))
+    if (has("bad file name"))
+        return QStringLiteral("服务器给出的文件名无法保存");
+    if (has("can not write file") || has("can not open file") || has("wrong setting file"))
         return QStringLiteral("无法写入下载的文件，请检查下载目录");
     if (has("timed out") || has("given up") || has("HTTP status") || has("sent no data")
         || has("sent more than"))

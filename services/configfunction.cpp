@@ -107,6 +107,28 @@ void ConfigFunction::forgetCredentials()
     });
 }
 
+bool ConfigFunction::rememberFormPassword(QString phone, QString password)
+{
+    if (phone.isEmpty())
+        return false;
+    QString why;
+    if (password.isEmpty())
+        return Keyring::remove(phone, &why);
+    if (Keyring::write(phone, password, &why))
+        return true;
+    qInfo().noquote() << QStringLiteral("no keyring took the remembered password (") + why
+            + QStringLiteral("): the sign-in form keeps it in its settings file, readable by its owner only");
+    return false;
+}
+
+QString ConfigFunction::rememberedFormPassword(QString phone)
+{
+    QString password;
+    if (phone.isEmpty() || !Keyring::read(phone, &password))
+        return QString();
+    return password;
+}
+
 ConfigFunction::Credentials ConfigFunction::readCredentials()
 {
     const std::unique_ptr<QSettings> settings = open();
@@ -142,6 +164,7 @@ void ConfigFunction::writeCredentials(const QString &phone, const QString &passw
 
 void ConfigFunction::movePasswordToKeyring()
 {
+    moveFormPasswordToKeyring();
     if (!QFile::exists(filePath()))
         return;
     const Credentials saved = [] {
@@ -158,4 +181,23 @@ void ConfigFunction::movePasswordToKeyring()
     }
     write([](QSettings &settings) { settings.remove(kPassword); });
     qInfo().noquote() << QStringLiteral("the saved password moved from System.ini into the keyring");
+}
+
+// The sign-in form of an earlier version kept its remembered password in the
+// interface's settings file ("inputPassword" beside "inputPhone").
+void ConfigFunction::moveFormPasswordToKeyring()
+{
+    QSettings form;
+    const QString phone = form.value(QStringLiteral("inputPhone")).toString();
+    const QString password = form.value(QStringLiteral("inputPassword")).toString();
+    if (password.isEmpty())
+        return;
+    QString why;
+    if (phone.isEmpty() || !Keyring::write(phone, password, &why)) {
+        qInfo().noquote() << QStringLiteral("the sign-in form's password stays in its settings file, readable by its owner only: ")
+                + (phone.isEmpty() ? QStringLiteral("no phone number saved with it") : why);
+        return;
+    }
+    form.remove(QStringLiteral("inputPassword"));
+    qInfo().noquote() << QStringLiteral("the sign-in form's password moved from its settings file into the keyring");
 }

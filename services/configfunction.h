@@ -36,7 +36,16 @@ public:
     static void writeCredentials(const QString &phone, const QString &password);
     // At start: a password an earlier version left in the file goes into
     // the keyring and out of the file; where no keyring takes it, it stays.
+    // The sign-in form's remembered password goes the same way.
     static void movePasswordToKeyring();
+
+    // The sign-in form's "记住密码": the password it fills in next time goes
+    // into the keyring under the phone number (an empty one takes it out).
+    // False where no keyring took it: the form then keeps it in the
+    // interface's own settings file, readable by its owner only, as before.
+    Q_INVOKABLE bool rememberFormPassword(QString phone, QString password);
+    // What rememberFormPassword kept for `phone`, or "".
+    Q_INVOKABLE QString rememberedFormPassword(QString phone);
 
     static QString filePath();
 
@@ -55,6 +64,7 @@ public slots:
     void saveConfig(QString _key, QString _value);
 
 private:
+    static void moveFormPasswordToKeyring();
     // Chinese paths must read back unchanged, and existing GB2312 files must
     // still read: GB18030 is a superset of GB2312 that encodes every character.
     static std::unique_ptr<QSettings> open();

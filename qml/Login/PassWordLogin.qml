@@ -3,9 +3,10 @@ import Qt.labs.settings 1.1
 import "../Control"
 import ".."
 
-// The password tab of the sign-in window. With "记住密码" the phone number and
-// password are kept in the interface's settings and filled in next time;
-// with "自动登录" as well, the next start signs in by itself.
+// The password tab of the sign-in window. With "记住密码" the phone number is
+// kept in the interface's settings and the password in the user's keyring
+// (in the settings only where no keyring takes it), and both are filled in
+// next time; with "自动登录" as well, the next start signs in by itself.
 Item {
     id: password
 
@@ -19,6 +20,8 @@ Item {
         tempStrPhone = ""
         tempStrPass = ""
         outMessage.text = ""
+        if (settings.checkStatus && passwordEdit.text === "" && settings.inputPhone !== "")
+            passwordEdit.text = configFucntion.rememberedFormPassword(settings.inputPhone)
     }
 
     // The keyboard starts in the first input still empty.
@@ -41,10 +44,11 @@ Item {
                 console.log("settings.inputPhone： " + phone)
                 console.log("settings.inputPassword ***")
                 settings.inputPhone = phone
-                settings.inputPassword = pass
+                settings.inputPassword = configFucntion.rememberFormPassword(phone, pass) ? "" : pass
                 settings.checkStatus = rempass.checked
                 settings.checkAutoLogon = autologon.checked
             } else {
+                configFucntion.rememberFormPassword(phone, "")
                 settings.inputPhone = ""
                 settings.inputPassword = ""
                 settings.checkStatus = rempass.checked

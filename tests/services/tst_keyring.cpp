@@ -68,6 +68,9 @@ private slots:
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home + QStringLiteral("/run")));
         qputenv("XDG_DATA_HOME", QFile::encodeName(home + QStringLiteral("/data")));
         qputenv("HOME", QFile::encodeName(home));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + QStringLiteral("/config")));
+        QCoreApplication::setOrganizationName(QStringLiteral("QtProject"));
+        QCoreApplication::setApplicationName(QStringLiteral("Gallery"));
 
         m_keyring.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_keyring.start(QStringLiteral("gnome-keyring-daemon"),
@@ -105,9 +108,18 @@ private slots:
         QVERIFY(saved.autoLogon);
 
         // Forgotten, it leaves the keyring too.
-        ConfigFunction().forgetCredentials();
+        ConfigFunction config;
+        config.forgetCredentials();
         QVERIFY(!Keyring::read(kPhone, &kept));
         QCOMPARE(ConfigFunction::readCredentials().password, QString());
+
+        // The sign-in form's remembered password: kept there, given back,
+        // taken out again; never a silent sign-in.
+        QVERIFY(config.rememberFormPassword(kPhone, QStringLiteral("form secret")));
+        QCOMPARE(config.rememberedFormPassword(kPhone), QStringLiteral("form secret"));
+        QVERIFY(!ConfigFunction::readCredentials().autoLogon);
+        QVERIFY(config.rememberFormPassword(kPhone, QString()));
+        QCOMPARE(config.rememberedFormPassword(kPhone), QString());
     }
 
     void aPasswordLeftInTheFileMovesIntoTheKeyring()
@@ -116,8 +128,16 @@ private slots:
         QVERIFY(dir.write(QStringLiteral("System.ini"),
                           "PHONRNUM=13800000002\r\nPASSWORD=old secret\r\nAUTOLOGON=true\r\n"
                           "[FunDic]\r\nDownloadPath=/tmp/x\r\n"));
+        {
+            // The sign-in form of that version kept its own copy.
+            QSettings form;
+            form.setValue(QStringLiteral("inputPhone"), QStringLiteral("13800000003"));
+            form.setValue(QStringLiteral("inputPassword"), QStringLiteral("form secret"));
+        }
         ConfigFunction::movePasswordToKeyring();
         QVERIFY(!ini(dir, QStringLiteral("PASSWORD")).isValid());
+        QVERIFY(!QSettings().contains(QStringLiteral("inputPassword")));
+        QCOMPARE(ConfigFunction().rememberedFormPassword(QStringLiteral("13800000003")), QStringLiteral("form secret"));
         QCOMPARE(ini(dir, QStringLiteral("FunDic/DownloadPath")).toString(), QStringLiteral("/tmp/x"));
         QCOMPARE(ConfigFunction::readCredentials().password, QStringLiteral("old secret"));
         ConfigFunction().forgetCredentials();
@@ -140,6 +160,11 @@ private slots:
                 "^the saved password stays in System.ini, readable by its owner only: .+")));
         ConfigFunction::movePasswordToKeyring();
         QCOMPARE(ini(dir, QStringLiteral("PASSWORD")).toString(), QStringLiteral("Plit@2026"));
+
+        // The form keeps its own then, in its owner-only settings file.
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("^no keyring took the remembered password")));
+        QVERIFY(!ConfigFunction().rememberFormPassword(kPhone, QStringLiteral("form secret")));
+        QCOMPARE(ConfigFunction().rememberedFormPassword(kPhone), QString());
     }
 };
 
