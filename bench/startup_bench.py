@@ -139,15 +139,9 @@ def start_standin():
     return server, "http://" + line.split()[-1]
 
 
-def main():
-    if len(sys.argv) < 2:
-        sys.exit(__doc__)
-    if not os.environ.get("DISPLAY"):
-        os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1280x800x24",
-                               sys.executable] + sys.argv)
-    build = os.path.abspath(sys.argv[1])
-    rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 7
-    display = Display()
+def run(build, rounds, display=None, report=print):
+    """The medians of plit and the floor over `rounds` rounds: {name: (seconds, KiB)}."""
+    display = display or Display()
     server, base = start_standin()
     work = tempfile.mkdtemp(prefix="plit-startup-")
     try:
@@ -166,18 +160,34 @@ def main():
             for name, command in programs.items():
                 seconds, kib = measure(display, command, env, work)
                 results[name].append((seconds, kib))
-                print("round %d %-5s %6.0f ms %7.1f MiB" % (round_number + 1, name, seconds * 1000, kib / 1024))
-        medians = {name: (statistics.median(s for s, _ in runs), statistics.median(k for _, k in runs))
-                   for name, runs in results.items()}
-        for name, (seconds, kib) in medians.items():
-            print("median %-5s %6.0f ms %7.1f MiB" % (name, seconds * 1000, kib / 1024))
-        time_ratio = medians["plit"][0] / medians["floor"][0]
-        memory_ratio = medians["plit"][1] / medians["floor"][1]
-        print("plit / floor: time %.2f, memory %.2f (target at most 1.30 each)" % (time_ratio, memory_ratio))
+                report("round %d %-5s %6.0f ms %7.1f MiB" % (round_number + 1, name, seconds * 1000, kib / 1024))
+        return {name: (statistics.median(s for s, _ in runs), statistics.median(k for _, k in runs))
+                for name, runs in results.items()}
     finally:
         server.terminate()
         server.wait()
         shutil.rmtree(work, ignore_errors=True)
+
+
+def under_xvfb():
+    """Runs this very command again under Xvfb when there is no display."""
+    if not os.environ.get("DISPLAY"):
+        os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1280x800x24",
+                               sys.executable] + sys.argv)
+
+
+def main():
+    if len(sys.argv) < 2:
+        sys.exit(__doc__)
+    under_xvfb()
+    build = os.path.abspath(sys.argv[1])
+    rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 7
+    medians = run(build, rounds)
+    for name, (seconds, kib) in medians.items():
+        print("median %-5s %6.0f ms %7.1f MiB" % (name, seconds * 1000, kib / 1024))
+    time_ratio = medians["plit"][0] / medians["floor"][0]
+    memory_ratio = medians["plit"][1] / medians["floor"][1]
+    print("plit / floor: time %.2f, memory %.2f (target at most 1.30 each)" % (time_ratio, memory_ratio))
 
 
 if __name__ == "__main__":
