@@ -2,6 +2,7 @@
 
 #include "core/deployment.h"
 #include "core/logfunction.h"
+#include "core/memorytrim.h"
 #include "core/trace.h"
 #include "core/versioninfo.h"
 #include "core/versionupdate.h"
@@ -25,6 +26,8 @@
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QtQml>
+
+#include <limits>
 
 namespace {
 
@@ -50,6 +53,16 @@ void PublishPalette(QQmlContext &context)
     context.setContextProperty(QStringLiteral("$lineColor"), QStringLiteral("#d9dde5"));
     context.setContextProperty(QStringLiteral("$lineRectColor"), QStringLiteral("#dadada"));
     context.setContextProperty(QStringLiteral("$btnColor"), QStringLiteral("#daebff"));
+}
+
+void PrepareProcess()
+{
+    MemoryTrim::limitArenas();
+    // Qt's bearer thread would otherwise ask the system for its network
+    // configurations every 10 s, all day; nothing here reads them. A user's
+    // own setting is kept.
+    if (!qEnvironmentVariableIsSet("QT_BEARER_POLL_TIMEOUT"))
+        qputenv("QT_BEARER_POLL_TIMEOUT", QByteArray::number(std::numeric_limits<int>::max()));
 }
 
 void RegisterTypeToQml()
@@ -82,6 +95,8 @@ void RegisterEngine(QQmlApplicationEngine &engine)
     const QString label = QStringLiteral("RegisterEngine");
     Trace::begin(label);
     QQmlContext &context = *engine.rootContext();
+    // The windows the engine makes give their memory back once closed.
+    MemoryTrim::install();
 
     auto *datebaseFunction = new DatebaseFunction;
     context.setContextProperty(QStringLiteral("datebaseFunction"), datebaseFunction);

@@ -12,9 +12,11 @@ a process of its own:
   (build/bench/interface_bench download); goal at most 2x;
 - idle: wake-ups a second of the process, signed out and signed in, the main
   window shown and in the tray (interface_bench idle); goal at most 0.3;
-- memory: resident memory of the process and its web engine processes 40 s
-  after closing three invoicing windows, against before they opened
-  (interface_bench memory); goal within 30 MiB;
+- memory: memory of the process and its web engine processes 40 s after
+  closing three invoicing windows, against before they opened (interface_bench
+  memory); goal within 30 MiB of private memory (what the processes can give
+  back), printed beside the proportional and resident sizes, which also count
+  the web engine's code that the first page brought in;
 - start-up: time to the main window mapped and resident memory, against
   bench/startup_floor (bench/startup_bench.py); goal at most 1.3x each.
 
@@ -89,18 +91,24 @@ def main():
                          % (state.replace("_", " "), value, verdict(value <= 0.3)))
     if "memory" in wanted:
         m = medians(build, "memory", rounds)
-        kept = m["memory_kept_mib"]
-        lines.append("memory: signed in %.0f MiB, three invoicing windows %.0f MiB, 40 s after closing them %.0f MiB:"
-                     " %+.0f MiB (goal within 30): %s"
-                     % (m["memory_signed_in_mib"], m["memory_three_invoicing_mib"],
-                        m["memory_40s_after_closing_mib"], kept, verdict(kept <= 30)))
+        kept = m["memory_kept_anonymous_mib"]
+        lines.append("memory (resident): signed in %.0f MiB, three invoicing windows %.0f MiB,"
+                     " 40 s after closing them %.0f MiB: %+.0f MiB"
+                     % (m["memory_signed_in_rss_mib"], m["memory_three_invoicing_rss_mib"],
+                        m["memory_40s_after_closing_rss_mib"], m["memory_kept_rss_mib"]))
+        lines.append("memory kept 40 s after closing them: %+.0f MiB private (goal within 30): %s;"
+                     " %+.0f MiB proportional, %+.0f MiB resident with the web engine's code"
+                     % (kept, verdict(kept <= 30), m["memory_kept_pss_mib"], m["memory_kept_rss_mib"]))
     if "startup" in wanted:
         load = os.getloadavg()[0]
         s = startup_bench.run(build, rounds, report=lambda text: print(text, flush=True))
         time_ratio = s["plit"][0] / s["floor"][0]
         memory_ratio = s["plit"][1] / s["floor"][1]
+        cpu_ratio = s["plit"][2] / s["floor"][2]
         lines.append("start-up: %.0f ms against the floor's %.0f = %.2fx (goal <= 1.3): %s; load average %.1f"
                      % (s["plit"][0] * 1000, s["floor"][0] * 1000, time_ratio, verdict(time_ratio <= 1.3), load))
+        lines.append("start-up CPU time to the window: %.0f ms against the floor's %.0f = %.2fx (goal <= 1.3): %s"
+                     % (s["plit"][2] * 1000, s["floor"][2] * 1000, cpu_ratio, verdict(cpu_ratio <= 1.3)))
         lines.append("start-up memory: %.0f MiB against the floor's %.0f = %.2fx (goal <= 1.3): %s"
                      % (s["plit"][1] / 1024, s["floor"][1] / 1024, memory_ratio, verdict(memory_ratio <= 1.3)))
 

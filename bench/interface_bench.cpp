@@ -8,12 +8,13 @@
 //                              the backend alone (DownloadControl in this
 //                              process, before the interface exists), with
 //                              "下载中心" shown, and with the window in the tray
-//   interface_bench idle       wake-ups a second of this process (context
-//                              switches of all its threads), signed out and
+//   interface_bench idle       wake-ups a second of this process (voluntary
+//                              context switches of all its threads), signed out and
 //                              signed in, the main window shown and in the tray
-//   interface_bench memory     resident memory of this process and its web
-//                              engine processes signed in, with three invoicing
-//                              windows, and 40 s after closing them
+//   interface_bench memory     memory (proportional set size) of this process
+//                              and its web engine processes signed in, with
+//                              three invoicing windows, and 40 s after closing
+//                              them
 //
 // Each mode prints "figure NAME VALUE" lines for the report script.
 
@@ -76,37 +77,93 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Context switches of each thread of this process so far, by thread: each
-// is a thread that went to sleep, so each one is a wake-up that ended.
+// CPU ticks of each thread of this process so far, by "id name".
+QHash<QString, qint64> threadTicks()
+{
+    QHash<QString, qint64> ticks;
+    for (const QString &task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QByteArray stat = readFile(QStringLiteral("/proc/self/task/%1/stat").arg(task));
+        const int close = stat.lastIndexOf(')');
+        const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
+        const QString name = task + QLatin1Char(' ') + QString::fromLatin1(stat.mid(stat.indexOf('(') + 1, close - stat.indexOf('(') - 1));
+        ticks[name] = fields.value(11).toLongLong() + fields.value(12).toLongLong();
+    }
+    return ticks;
+}
+
+// PLIT_BENCH_THREADS=1: the threads that used CPU since `from`, to find out why.
+void printThreadTicks(const QHash<QString, qint64> &from)
+{
+    if (!qEnvironmentVariableIsSet("PLIT_BENCH_THREADS"))
+        return;
+    const QHash<QString, qint64> to = threadTicks();
+    for (auto thread = to.cbegin(); thread != to.cend(); ++thread) {
+        if (thread.value() > from.value(thread.key(), 0))
+            std::fprintf(stderr, "cpu %s: %lld ticks\n", qPrintable(thread.key()),
+                         static_cast<long long>(thread.value() - from.value(thread.key(), 0)));
+    }
+}
+
+// Voluntary context switches of each thread of this process so far, by
+// thread: each is a thread that went to sleep, so a wake-up that ended.
 QHash<QString, qint64> contextSwitches()
 {
     QHash<QString, qint64> counts;
     for (const QString &task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         for (const QByteArray &line : readFile(QStringLiteral("/proc/self/task/%1/status").arg(task)).split('\n')) {
-            if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:"))
+            // Only the switches of a thread that went to sleep: a thread the
+            // system preempted on a busy machine did not wake up.
+            if (line.startsWith("voluntary_ctxt_switches:"))
                 counts[task] += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
         }
     }
     return counts;
 }
 
-// Resident memory of a process and its descendants but the stand-in server
-// (a Python program this process started), in MiB.
-double residentMiB(qint64 pid, qint64 standIn)
+// Memory of a process and its descendants but the stand-in server (a
+// Python program this process started), in MiB, one line of smaps_rollup
+// added up: "Anonymous" is what the processes hold privately (their heaps:
+// what they can give back), "Rss" what is resident, with the code of the
+// libraries that the first web page brought into memory (its pages stay
+// mapped and shared by the web engine's processes), "Pss" the resident size
+// with each shared page divided among the processes that map it.
+double memoryMiB(qint64 pid, qint64 standIn, const QByteArray &field)
 {
     if (pid == standIn)
         return 0;
     double mib = 0;
-    for (const QByteArray &line : readFile(QStringLiteral("/proc/%1/status").arg(pid)).split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            mib += line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    for (const QByteArray &line : readFile(QStringLiteral("/proc/%1/smaps_rollup").arg(pid)).split('\n')) {
+        if (line.startsWith(field + ':'))
+            mib += line.mid(field.size() + 1).trimmed().split(' ').value(0).toDouble() / 1024.0;
     }
     const QList<QByteArray> children = readFile(QStringLiteral("/proc/%1/task/%1/children").arg(pid)).split(' ');
     for (const QByteArray &child : children) {
         if (!child.trimmed().isEmpty())
-            mib += residentMiB(child.trimmed().toLongLong(), standIn);
+            mib += memoryMiB(child.trimmed().toLongLong(), standIn, field);
     }
     return mib;
+}
+
+// PLIT_BENCH_THREADS=1: the resident memory of each process of the tree.
+void printProcesses(qint64 pid, qint64 standIn)
+{
+    if (!qEnvironmentVariableIsSet("PLIT_BENCH_THREADS") || pid == standIn)
+        return;
+    QByteArray type = "main";
+    for (const QByteArray &argument : readFile(QStringLiteral("/proc/%1/cmdline").arg(pid)).split('\0')) {
+        if (argument.startsWith("--type="))
+            type = argument.mid(7);
+    }
+    QByteArray sizes;
+    for (const QByteArray &line : readFile(QStringLiteral("/proc/%1/smaps_rollup").arg(pid)).split('\n')) {
+        if (line.startsWith("Rss:") || line.startsWith("Pss:") || line.startsWith("Anonymous:"))
+            sizes += ' ' + line.simplified();
+    }
+    std::fprintf(stderr, "process %lld %s:%s\n", pid, type.constData(), sizes.constData());
+    for (const QByteArray &child : readFile(QStringLiteral("/proc/%1/task/%1/children").arg(pid)).split(' ')) {
+        if (!child.trimmed().isEmpty())
+            printProcesses(child.trimmed().toLongLong(), standIn);
+    }
 }
 
 qint64 standInPid()
@@ -180,16 +237,26 @@ void fromTray(PlitInterface &ui)
 }
 
 // CPU-seconds per GiB while the download of `id` runs from 10 % to 90 %.
-double cpuPerGiBWhileRunning(QObject *centre, const QString &id)
+// With `frames` (a count of frames drawn that goes on meanwhile), `fps`
+// becomes the frames a second drawn between those points.
+double cpuPerGiBWhileRunning(QObject *centre, const QString &id, const int *frames = nullptr,
+                             double *fps = nullptr)
 {
     if (!QTest::qWaitFor([&] { return progressOf(centre, id) >= 0.1; }, 120000))
         fail("the download did not start");
     const double fromProgress = progressOf(centre, id);
     const double fromCpu = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    const int fromFrames = frames ? *frames : 0;
+    const QHash<QString, qint64> fromTicks = threadTicks();
     if (!QTest::qWaitFor([&] { return progressOf(centre, id) >= 0.9; }, 120000))
         fail("the download did not go on");
     const double toProgress = progressOf(centre, id);
     const double cpu = cpuSeconds() - fromCpu;
+    printThreadTicks(fromTicks);
+    if (frames && fps)
+        *fps = (*frames - fromFrames) * 1000.0 / clock.elapsed();
     return cpu / ((toProgress - fromProgress) * kFileBytes / kGiB);
 }
 
@@ -234,8 +301,18 @@ int download(PlitInterface &ui)
     const QString id = row->property("software").value<QObject *>()->property("id").toString();
 
     // Shown: the row's progress and speed on the main window.
+    int frames = 0;
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(ui.mainWindow(), &QQuickWindow::frameSwapped, [&] {
+        ++frames;
+        if (qEnvironmentVariableIsSet("PLIT_BENCH_FRAMES"))
+            std::fprintf(stderr, "frame at %lld ms\n", static_cast<long long>(clock.elapsed()));
+    });
     P::click(inRow(row, QStringLiteral("一键安装")));
-    figure("download_shown_cpu_s_per_gib", cpuPerGiBWhileRunning(centre, id));
+    double fps = 0;
+    figure("download_shown_cpu_s_per_gib", cpuPerGiBWhileRunning(centre, id, &frames, &fps));
+    figure("download_shown_frames_per_s", fps);
     if (!QTest::qWaitFor([&] { return inRow(row, QStringLiteral("一键安装")) != nullptr; }, 120000))
         fail("the shown download did not end");
 
@@ -256,8 +333,15 @@ double wakeUpsPerSecond(int seconds)
     // Threads that ended meanwhile are not counted; new ones from their start.
     const QHash<QString, qint64> to = contextSwitches();
     qint64 total = 0;
-    for (auto thread = to.cbegin(); thread != to.cend(); ++thread)
-        total += thread.value() - from.value(thread.key(), 0);
+    for (auto thread = to.cbegin(); thread != to.cend(); ++thread) {
+        const qint64 woken = thread.value() - from.value(thread.key(), 0);
+        total += woken;
+        // PLIT_BENCH_THREADS=1: which threads woke, to find out why.
+        if (woken && qEnvironmentVariableIsSet("PLIT_BENCH_THREADS"))
+            std::fprintf(stderr, "thread %s %s: %lld\n", qPrintable(thread.key()),
+                         readFile(QStringLiteral("/proc/self/task/%1/comm").arg(thread.key())).trimmed().constData(),
+                         static_cast<long long>(woken));
+    }
     return double(total) / seconds;
 }
 
@@ -290,8 +374,13 @@ int memory(PlitInterface &ui)
         fail("no sign-in");
     const qint64 standIn = standInPid();
     waitMs(10000);
-    const double before = residentMiB(getpid(), standIn);
-    figure("memory_signed_in_mib", before);
+    const QByteArrayList fields = {"Anonymous", "Rss", "Pss"};
+    QHash<QByteArray, double> before;
+    for (const QByteArray &field : fields)
+        before[field] = memoryMiB(getpid(), standIn, field);
+    const double beforeRss = before["Rss"];
+    printProcesses(getpid(), standIn);
+    figure("memory_signed_in_rss_mib", beforeRss);
 
     const QStringList companies = {QStringLiteral("北京恒达商贸有限公司 911100000007000000"),
                                    QStringLiteral("上海鑫源科技有限公司 911101000007000137"),
@@ -307,7 +396,8 @@ int memory(PlitInterface &ui)
             fail("no invoicing window");
     }
     waitMs(3000);
-    figure("memory_three_invoicing_mib", residentMiB(getpid(), standIn));
+    figure("memory_three_invoicing_rss_mib", memoryMiB(getpid(), standIn, "Rss"));
+    printProcesses(getpid(), standIn);
     for (const QString &company : companies) {
         QQuickWindow *window = P::window(company);
         P::click(P::find(QStringLiteral("关闭"), window));
@@ -315,9 +405,12 @@ int memory(PlitInterface &ui)
             fail("an invoicing window did not close");
     }
     waitMs(40000);
-    const double after = residentMiB(getpid(), standIn);
-    figure("memory_40s_after_closing_mib", after);
-    figure("memory_kept_mib", after - before);
+    printProcesses(getpid(), standIn);
+    figure("memory_40s_after_closing_rss_mib", memoryMiB(getpid(), standIn, "Rss"));
+    for (const QByteArray &field : fields) {
+        figure(QByteArray("memory_kept_" + field.toLower() + "_mib").constData(),
+               memoryMiB(getpid(), standIn, field) - before[field]);
+    }
     return 0;
 }
 

@@ -11,8 +11,7 @@ ButtonBase {
 
     // The tile's web window, made now if it is not there yet.
     function vantaFp() {
-        vantaFpWindow.active = true
-        return vantaFpWindow.item
+        return vantaFpWindow.window()
     }
 
     // The assistant's chat in the tile's web window.
@@ -72,9 +71,7 @@ ButtonBase {
         onLoaded: item.key = rect00.text
     }
 
-    Loader {
+    WebWindowLoader {
         id: vantaFpWindow
-        active: false
-        source: "qrc:/VantaFp.qml"
     }
 }

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
+#include <QPointer>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QRegularExpression>
@@ -66,6 +67,14 @@ private:
         QVERIFY(P::click(QStringLiteral("登录")));
         QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
         QVERIFY(showsSignedIn(kDemoPhone));
+        // Hidden, the sign-in window keeps no input focused, whose cursor
+        // would blink all day.
+        for (QWindow *window : QGuiApplication::topLevelWindows()) {
+            if (window->title() == QStringLiteral("登录")) {
+                QQuickItem *focused = static_cast<QQuickWindow *>(window)->activeFocusItem();
+                QVERIFY2(!focused || !focused->inherits("QQuickTextInput"), qPrintable(P::accessibleName(focused)));
+            }
+        }
     }
 
 private slots:
@@ -277,6 +286,14 @@ private slots:
         QVERIFY(P::click(QStringLiteral("登录")));
         QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
         QVERIFY(showsSignedIn(kDemoPhone));
+        // Hidden, the sign-in window keeps no input focused, whose cursor
+        // would blink all day.
+        for (QWindow *window : QGuiApplication::topLevelWindows()) {
+            if (window->title() == QStringLiteral("登录")) {
+                QQuickItem *focused = static_cast<QQuickWindow *>(window)->activeFocusItem();
+                QVERIFY2(!focused || !focused->inherits("QQuickTextInput"), qPrintable(P::accessibleName(focused)));
+            }
+        }
     }
 
     void keyboardAlonePassesTheSignInWindow()
@@ -422,13 +439,18 @@ private slots:
         QVERIFY(P::waitForWindow(QStringLiteral("使用帮助 ")));
         QQuickWindow *web = P::window(QStringLiteral("使用帮助 "));
         QCOMPARE(web->property("currentUrl").toUrl(), QUrl(ui->server().baseUrl() + QStringLiteral("/help/")));
+        // Closed, the window goes with its page instead of waiting hidden.
+        QPointer<QQuickWindow> help = web;
         web->close();
+        QTRY_VERIFY(help.isNull());
 
         // No assistant program on this machine: its web chat opens instead.
         QVERIFY(P::click(QStringLiteral("在线服务")));
         QVERIFY(P::waitForWindow(QStringLiteral("智能客服 Tilo")));
-        QCOMPARE(P::window(QStringLiteral("智能客服 Tilo"))->property("currentUrl").toUrl(),
-                 QUrl(ui->server().baseUrl() + QStringLiteral("/chat")));
+        QPointer<QQuickWindow> chat = P::window(QStringLiteral("智能客服 Tilo"));
+        QCOMPARE(chat->property("currentUrl").toUrl(), QUrl(ui->server().baseUrl() + QStringLiteral("/chat")));
+        P::click(P::find(QStringLiteral("关闭"), chat));
+        QTRY_VERIFY(chat.isNull());
     }
 
     void realProgramStartShowsNoQmlWarning()
