@@ -13,6 +13,7 @@
 
 int main(int argc, char *argv[])
 {
+    PrepareProcess();
     const QString label = QStringLiteral("main");
     Trace::begin(label);
 
@@ -33,7 +34,9 @@ int main(int argc, char *argv[])
     quitOnTerminationSignals();
 
     RegisterTypeToQml();
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.scenegraph.general=true"));
+    // Qt's scene-graph diagnostics stay off: every window wrote its set-up
+    // into the log, for nothing a user could act on.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.scenegraph.general=false"));
     qSetMessagePattern(QStringLiteral("%{category}: %{message}"));
 #ifdef Q_OS_WIN
     // The renderer runs inside the program's own process there. Not on

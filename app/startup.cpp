@@ -2,6 +2,7 @@
 
 #include "core/deployment.h"
 #include "core/logfunction.h"
+#include "core/memorytrim.h"
 #include "core/trace.h"
 #include "core/urlpolicy.h"
 #include "core/versioninfo.h"
@@ -27,6 +28,8 @@
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QtQml>
+
+#include <limits>
 
 namespace {
 
@@ -61,6 +64,16 @@ void PublishPalette(QQmlContext &context)
         engine->addImageProvider(QStringLiteral("remote"), new RemoteImageProvider);
 }
 
+void PrepareProcess()
+{
+    MemoryTrim::limitArenas();
+    // Qt's bearer thread would otherwise ask the system for its network
+    // configurations every 10 s, all day; nothing here reads them. A user's
+    // own setting is kept.
+    if (!qEnvironmentVariableIsSet("QT_BEARER_POLL_TIMEOUT"))
+        qputenv("QT_BEARER_POLL_TIMEOUT", QByteArray::number(std::numeric_limits<int>::max()));
+}
+
 void RegisterTypeToQml()
 {
     const QString label = QStringLiteral("RegisterTypeToQml");
@@ -91,6 +104,8 @@ void RegisterEngine(QQmlApplicationEngine &engine)
     const QString label = QStringLiteral("RegisterEngine");
     Trace::begin(label);
     QQmlContext &context = *engine.rootContext();
+    // The windows the engine makes give their memory back once closed.
+    MemoryTrim::install();
 
     auto *datebaseFunction = new DatebaseFunction;
     context.setContextProperty(QStringLiteral("datebaseFunction"), datebaseFunction);

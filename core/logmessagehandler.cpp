@@ -44,16 +44,24 @@ void logMessageHandler(QtMsgType type, const QMessageLogContext &context, const 
     QMutexLocker locker(&mutex);
 
     const QString text = formatLogLine(type, context.file, context.line, msg);
-    // One open, append and close per line: the file is complete up to the last
-    // message even when the process ends abruptly. Nothing may be logged from
-    // here, it would come straight back into this handler.
-    QFile file(Deployment::logFilePath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return;
+    // The file stays open from one line to the next and every line is handed
+    // to the system at once, so the file is complete up to the last message
+    // even when the process ends abruptly. It is opened again when it was
+    // deleted or moved away, or when the log belongs elsewhere now (another
+    // working directory). Nothing may be logged from here, it would come
+    // straight back into this handler.
+    static QFile file;
+    const QString path = QFileInfo(Deployment::logFilePath()).absoluteFilePath();
+    if (!file.isOpen() || file.fileName() != path || !QFileInfo::exists(path)) {
+        file.close();
+        file.setFileName(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+            return;
+    }
+    // In the locale's codec of the moment, which the requests switch.
     QTextStream stream(&file);
     stream << text << "\r\n";
     stream.flush();
-    file.close();
 }
 
 bool fileExist(const QString &path)

@@ -1,5 +1,4 @@
 import QtQuick 2.15
-import QtGraphicalEffects 1.15
 import "./Control"
 
 // A navigation button of the main window's title band: an icon over its
@@ -11,7 +10,8 @@ ButtonBase {
     property int index
     property string name
     property string image
-    // The icon's cell and the icon's edge.
+    // The icon's cell and the icon's edge. The icon's image carries its
+    // shadow in a margin of 8 around the icon.
     property int cellSize: 48
     property int iconSize: 36
 
@@ -53,19 +53,9 @@ ButtonBase {
         Image {
             id: icon
             anchors.centerIn: parent
-            width: homeRect.iconSize
-            height: homeRect.iconSize
+            width: homeRect.iconSize + 16
+            height: homeRect.iconSize + 16
             source: homeRect.image
-            visible: false
-        }
-
-        DropShadow {
-            anchors.fill: icon
-            source: icon
-            color: "#146bd6"
-            radius: 8
-            samples: 17
-            verticalOffset: 2
         }
     }
 

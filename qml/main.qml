@@ -2,7 +2,6 @@ import QtQuick 2.15
 import QtQuick.Window 2.15
 import an.utility 1.0
 import "./Control"
-import "./More"
 import "./Control/Dialogs.js" as Dialogs
 
 // The frame of the program: a frameless window with the branded title band,
@@ -53,24 +52,26 @@ Window {
     }
 
     function helpEvent() {
-        vantaFpWindow.clearInfo()
-        vantaFpWindow.setCurrentUrl($domainName + "/help/")
-        vantaFpWindow.setCurrentTitle("使用帮助", "")
-        vantaFpWindow.setTitleInfo(30, 0)
-        vantaFpWindow.setWinSize(1024, 670)
-        vantaFpWindow.setNoMax()
-        vantaFpWindow.show()
+        var window = vantaFpWindow.window()
+        window.clearInfo()
+        window.setCurrentUrl($domainName + "/help/")
+        window.setCurrentTitle("使用帮助", "")
+        window.setTitleInfo(30, 0)
+        window.setWinSize(1024, 670)
+        window.setNoMax()
+        window.show()
     }
 
     // The assistant's chat at `url`, in the main window's web window.
     function openAssistant(url) {
-        vantaFpWindow.clearInfo()
-        vantaFpWindow.setCurrentUrl(url)
-        vantaFpWindow.setCurrentTitle("智能客服", "Tilo")
-        vantaFpWindow.setTitleInfo(30, -80)
-        vantaFpWindow.setWinSize(1024, 670)
-        vantaFpWindow.setNoMax()
-        vantaFpWindow.show()
+        var window = vantaFpWindow.window()
+        window.clearInfo()
+        window.setCurrentUrl(url)
+        window.setCurrentTitle("智能客服", "Tilo")
+        window.setTitleInfo(30, -80)
+        window.setWinSize(1024, 670)
+        window.setNoMax()
+        window.show()
     }
 
     function loginEvent() {
@@ -261,7 +262,7 @@ Window {
                         openAssistant(mainFunction.getChatUrl())
                     }
 
-                    VantaFp {
+                    WebWindowLoader {
                         id: vantaFpWindow
                     }
                 }
@@ -325,21 +326,6 @@ Window {
                         active: false
                         source: "qrc:/MoreMenu.qml"
                     }
-                }
-
-                MsgDialog {
-                    id: msgdialog
-                    width: 500
-                    height: 400
-                    visible: false
-                }
-
-                Suggestion {
-                    id: suggestionWindow
-                }
-
-                AboutUs {
-                    id: aboutUsWindow
                 }
             }
 
@@ -461,8 +447,29 @@ Window {
         visible: false
     }
 
-    ExitPanel {
+    // The windows that wait hidden until they are first asked for.
+    LazyWindow {
         id: exitWindow
+        source: "qrc:/ExitPanel.qml"
+    }
+
+    LazyWindow {
+        id: msgdialog
+        sourceComponent: MsgDialog {
+            width: 500
+            height: 400
+            visible: false
+        }
+    }
+
+    LazyWindow {
+        id: suggestionWindow
+        source: "qrc:/More/Suggestion.qml"
+    }
+
+    LazyWindow {
+        id: aboutUsWindow
+        source: "qrc:/More/AboutUs.qml"
     }
 
     // Runs a function once, some time from now.

@@ -39,6 +39,10 @@ Window {
         // Escape or Return there works at once after a warning.
         if (!visible && returnsFocus && transientParent && transientParent.visible)
             transientParent.requestActivate()
+        // A hidden window keeps no input focused: its cursor would blink,
+        // and wake the program, for as long as the window waits.
+        if (!visible && activeFocusItem)
+            activeFocusItem.focus = false
     }
 
     DragArea {

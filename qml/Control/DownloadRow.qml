@@ -1,5 +1,6 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
+import QtQuick.Window 2.15
 import "Downloads.js" as Downloads
 
 // One entry of the download centre's list: icon, name (a click opens its
@@ -7,7 +8,11 @@ import "Downloads.js" as Downloads
 // it runs a progress bar with the speed, pause and stop; "已暂停" while
 // paused; "下载失败" (the reason as its tool tip) when the centre reports an
 // error, with "一键安装" to try again. The row learns its state from the
-// centre when it is made and polls it every 50 ms while the download runs.
+// centre when it is made and polls it once a second while the download runs
+// and the row can be seen: on another page, or with the window in the tray
+// or minimised, it asks nothing and catches up when it shows again. The
+// centre's speed changes once a second, and the bar moves by whole pixels,
+// so a poll that finds nothing new draws nothing.
 Rectangle {
     id: delegate_list
 
@@ -33,7 +38,7 @@ Rectangle {
         speedtext.text = speed !== "" ? speed : "0 B/s"
     }
 
-    // The 50 ms tick: the figures while the download runs; a finished one is
+    // The tick: the figures while the download runs; a finished one is
     // handed back to the centre and the row starts afresh.
     function poll() {
         var id = software.id
@@ -83,9 +88,12 @@ Rectangle {
 
     Timer {
         id: timer
-        interval: 50
+        interval: 1000
         repeat: true
-        running: delegate_list.phase === "running"
+        triggeredOnStart: true
+        running: delegate_list.phase === "running" && delegate_list.visible
+                 && delegate_list.Window.visibility !== Window.Hidden
+                 && delegate_list.Window.visibility !== Window.Minimized
         onTriggered: delegate_list.poll()
     }
 

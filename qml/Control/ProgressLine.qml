@@ -14,8 +14,9 @@ Rectangle {
     Accessible.role: Accessible.ProgressBar
     Accessible.name: Math.floor(Math.min(Math.max(value, 0), 1) * 100) + "%"
 
+    // Whole pixels: a value that moves less than one draws nothing new.
     Rectangle {
-        width: parent.width * Math.min(Math.max(bar.value, 0), 1)
+        width: Math.round(parent.width * Math.min(Math.max(bar.value, 0), 1))
         height: parent.height
         radius: parent.radius
         color: $mainTone

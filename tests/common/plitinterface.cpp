@@ -79,6 +79,7 @@ QWindow *keyboardWindow()
 
 void PlitInterface::prepareProcess()
 {
+    PrepareProcess();
     // Lives as long as the process: Qt reads these folders once.
     static QTemporaryDir home;
     qputenv("HOME", home.path().toLocal8Bit());

@@ -8,6 +8,7 @@
 #include <QQmlApplicationEngine>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <QPointer>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QRegularExpression>
@@ -68,6 +69,14 @@ private:
         QVERIFY(P::click(QStringLiteral("登录")));
         QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
         QVERIFY(showsSignedIn(kDemoPhone));
+        // Hidden, the sign-in window keeps no input focused, whose cursor
+        // would blink all day.
+        for (QWindow *window : QGuiApplication::topLevelWindows()) {
+            if (window->title() == QStringLiteral("登录")) {
+                QQuickItem *focused = static_cast<QQuickWindow *>(window)->activeFocusItem();
+                QVERIFY2(!focused || !focused->inherits("QQuickTextInput"), qPrintable(P::accessibleName(focused)));
+            }
+        }
     }
 
 private slots:
@@ -368,6 +377,14 @@ private slots:
         QVERIFY(P::click(QStringLiteral("登录")));
         QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
         QVERIFY(showsSignedIn(kDemoPhone));
+        // Hidden, the sign-in window keeps no input focused, whose cursor
+        // would blink all day.
+        for (QWindow *window : QGuiApplication::topLevelWindows()) {
+            if (window->title() == QStringLiteral("登录")) {
+                QQuickItem *focused = static_cast<QQuickWindow *>(window)->activeFocusItem();
+                QVERIFY2(!focused || !focused->inherits("QQuickTextInput"), qPrintable(P::accessibleName(focused)));
+            }
+        }
     }
 
     void keyboardAlonePassesTheSignInWindow()
@@ -516,16 +533,18 @@ private slots:
         QVERIFY(P::waitForWindow(QStringLiteral("使用帮助 ")));
         QQuickWindow *web = P::window(QStringLiteral("使用帮助 "));
         QCOMPARE(web->property("currentUrl").toUrl(), QUrl(ui->server().baseUrl() + QStringLiteral("/help/")));
+        // Closed, the window goes with its page instead of waiting hidden.
+        QPointer<QQuickWindow> help = web;
         web->close();
+        QTRY_VERIFY(help.isNull());
 
         // No assistant program on this machine: its web chat opens instead.
         QVERIFY(P::click(QStringLiteral("在线服务")));
         QVERIFY(P::waitForWindow(QStringLiteral("智能客服 Tilo")));
-        QCOMPARE(P::window(QStringLiteral("智能客服 Tilo"))->property("currentUrl").toUrl(),
-                 QUrl(ui->server().baseUrl() + QStringLiteral("/chat")));
+        QPointer<QQuickWindow> chat = P::window(QStringLiteral("智能客服 Tilo"));
+        QCOMPARE(chat->property("currentUrl").toUrl(), QUrl(ui->server().baseUrl() + QStringLiteral("/chat")));
         // The site's header hides under the title bar; the page reaches the
         // window's bottom edge, also maximised.
-        QQuickWindow *chat = P::window(QStringLiteral("智能客服 Tilo"));
         for (bool maximised : {false, true}) {
             if (maximised)
                 chat->showMaximized();
@@ -533,8 +552,9 @@ private slots:
             QTRY_COMPARE(view->mapToScene(QPointF(0, view->height())).y(), qreal(chat->height()));
             QVERIFY(view->mapToScene(QPointF(0, 0)).y() < 30);
         }
-        chat->close();
-        QVERIFY(P::waitForWindowGone(QStringLiteral("智能客服 Tilo")));
+        // Closed, the window goes with its page.
+        P::click(P::find(QStringLiteral("关闭"), chat));
+        QTRY_VERIFY(chat.isNull());
 
         // From the home page's tile, it stays open while the page is rebuilt.
         QVERIFY(P::click(QStringLiteral("Plit首页")));

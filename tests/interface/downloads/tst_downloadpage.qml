@@ -109,6 +109,21 @@ TestCase {
         verify(!shown(row, "暂停"))
     }
 
+    function test_aHiddenRowAsksNothingAndCatchesUpWhenShown() {
+        var row = makeRow()
+        press(row, "一键安装")
+        downloadFunction.setJob("31", { progress: 0.25 })
+        tryCompare(row, "progress", 0.25)
+        // On another page the download goes on, and the row asks nothing.
+        row.visible = false
+        downloadFunction.setJob("31", { progress: 0.5 })
+        wait(1500)
+        compare(row.progress, 0.25)
+        // Shown again, it shows where the download stands at once.
+        row.visible = true
+        tryCompare(row, "progress", 0.5, 500)
+    }
+
     function test_pauseShowsPausedAndResumePollsAgain() {
         var row = makeRow()
         press(row, "一键安装")
