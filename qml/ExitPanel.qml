@@ -7,12 +7,19 @@ DialogWindow {
     id: exitWindow
 
     property bool exitorhide: true
+    // Only a desktop with a notification area can take the program in:
+    // without one, hiding the window would leave no way back.
+    property bool trayOffered: true
 
     title: "提示"
     headerTitle: "Plit云台·关闭提醒"
     width: 330
     height: 210
     visible: false
+    onVisibleChanged: {
+        if (visible)
+            trayOffered = systemTray.isAvailable()
+    }
 
     Column {
         x: 70
@@ -28,6 +35,7 @@ DialogWindow {
 
         RadioItem {
             id: rd2
+            visible: exitWindow.trayOffered
             text: " 最小化托盘"
             checked: !exitWindow.exitorhide
             onChosen: exitWindow.exitorhide = false
@@ -44,7 +52,7 @@ DialogWindow {
         height: 34
         text: "确定"
         onClicked: {
-            if (exitWindow.exitorhide) {
+            if (exitWindow.exitorhide || !exitWindow.trayOffered) {
                 Qt.quit()
             } else {
                 exitWindow.close()

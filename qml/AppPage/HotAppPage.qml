@@ -10,6 +10,15 @@ Rectangle {
     property int columnNum: 10
     property int rowsNum: 5
 
+    // A program an installer just installed leaves this list.
+    Connections {
+        target: mainFunction
+        function onProgramsDetected() {
+            appArea.appCount = datebaseFunction.getNotConfig()
+            appArea.configInfo = datebaseFunction.getNotConfigList()
+        }
+    }
+
     width: 1000
     height: 425
 

@@ -12,6 +12,14 @@ Rectangle {
     property int columnNum: 10
     property int rowsNum: 5
 
+    // A program an installer just installed gets its tile at once.
+    Connections {
+        target: mainFunction
+        function onProgramsDetected() {
+            appArea.reloadModel()
+        }
+    }
+
     function reloadModel() {
         appCount = datebaseFunction.getConfigCurrent()
         configInfo = datebaseFunction.getCurrentConfigList()

@@ -22,19 +22,28 @@ Window {
 
     flags: Qt.FramelessWindowHint | Qt.WindowMinimizeButtonHint | Qt.Window
     color: "transparent"
-    // Over the middle of the window it belongs to, or of the screen. A drag
-    // moves it without undoing this, so it comes back to the middle of that
-    // window when the window moves.
-    x: transientParent ? transientParent.x + (transientParent.width - width) / 2
-                       : (Screen.width - width) / 2
-    y: transientParent ? transientParent.y + (transientParent.height - height) / 2
-                       : (Screen.height - height) / 2
+    // Whether closing gives the keys back to the window this one was opened
+    // over; not when what it opened is to stay in front.
+    property bool returnFocus: true
+
+    // Over the middle of the window it belongs to, or of the screen, each
+    // time it opens; then it stays where the user drags it.
+    function placeOverOwner() {
+        x = transientParent ? transientParent.x + (transientParent.width - width) / 2
+                            : (Screen.width - width) / 2
+        y = transientParent ? transientParent.y + (transientParent.height - height) / 2
+                            : (Screen.height - height) / 2
+    }
+
+    Component.onCompleted: placeOverOwner()
     onVisibleChanged: {
+        if (visible)
+            placeOverOwner()
         if (visible && initialFocus)
             initialFocus.forceActiveFocus()
         // The keys go back to the window this one was opened over, so that
         // Escape or Return there works at once after a warning.
-        if (!visible && transientParent && transientParent.visible)
+        if (!visible && returnFocus && transientParent && transientParent.visible)
             transientParent.requestActivate()
     }
 

@@ -21,7 +21,10 @@ function openCompany(asking, company) {
     window.clearInfo()
     window.setCurrentUrl(company.url)
     window.setCurrentTitle(company.taxname, company.taxcode)
+    window.placeOverOwner(mainWindow.invoicingOpened++ % 4)
     window.show()
+    window.raise()
+    window.requestActivate()
     return window
 }
 

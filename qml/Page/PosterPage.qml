@@ -14,6 +14,14 @@ Item {
     property var policyInfo: []
     property bool tipvisible: false
 
+    // A program an installer just installed gets its tile at once.
+    Connections {
+        target: mainFunction
+        function onProgramsDetected() {
+            posterpage.configInfo = datebaseFunction.getTopConfigList()
+        }
+    }
+
     // A tile clicked, decided on the catalogue entry's name.
     function openEntry(tile, entry) {
         if (entry.name === "更多") {
