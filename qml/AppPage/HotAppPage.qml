@@ -14,8 +14,11 @@ Rectangle {
     Connections {
         target: mainFunction
         function onProgramsDetected() {
-            appArea.appCount = datebaseFunction.getNotConfig()
-            appArea.configInfo = datebaseFunction.getNotConfigList()
+            var entries = datebaseFunction.getNotConfigList()
+            if (!hotGrid.shows(entries)) {
+                appArea.appCount = datebaseFunction.getNotConfig()
+                appArea.configInfo = entries
+            }
         }
     }
 
@@ -23,6 +26,7 @@ Rectangle {
     height: 425
 
     TileGrid {
+        id: hotGrid
         anchors.fill: parent
         anchors.margins: 10
         model: appArea.configInfo

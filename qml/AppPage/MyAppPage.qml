@@ -16,7 +16,8 @@ Rectangle {
     Connections {
         target: mainFunction
         function onProgramsDetected() {
-            appArea.reloadModel()
+            if (!myGrid.shows(datebaseFunction.getCurrentConfigList()))
+                appArea.reloadModel()
         }
     }
 
@@ -46,6 +47,7 @@ Rectangle {
     height: 425
 
     TileGrid {
+        id: myGrid
         anchors.fill: parent
         anchors.margins: 10
         model: appArea.configInfo

@@ -18,7 +18,9 @@ Item {
     Connections {
         target: mainFunction
         function onProgramsDetected() {
-            posterpage.configInfo = datebaseFunction.getTopConfigList()
+            var entries = datebaseFunction.getTopConfigList()
+            if (!functionArea.shows(entries))
+                posterpage.configInfo = entries
         }
     }
 
