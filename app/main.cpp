@@ -30,6 +30,12 @@ int main(int argc, char *argv[])
     // the names above decide where its files are kept.
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Plit云台"));
 
+    // On a screen scaled by 1.5 or 2 the interface is drawn at that scale,
+    // with the pictures rendered at twice their size ("@2x"), not enlarged.
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+
     // Qt 5.15 wants the web engine set up before the application object exists.
     QtWebEngine::initialize();
     QApplication app(argc, argv);
