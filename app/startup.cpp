@@ -18,6 +18,7 @@
 #include "desktop/myaction.h"
 #include "desktop/mymenu.h"
 #include "desktop/myseparator.h"
+#include "desktop/opaquewindows.h"
 #include "desktop/systemfunction.h"
 #include "desktop/systemtrayicon.h"
 #include "download/downloadfunction.h"
@@ -111,4 +112,5 @@ void RegisterEngine(QQmlApplicationEngine &engine)
 
     context.setContextProperty(QStringLiteral("iconExtractFunction"), new IconExtractFunction);
     context.setContextProperty(QStringLiteral("systemFunction"), new SystemFunction);
+    OpaqueWindows::installWhereNeeded();
 }

@@ -18,7 +18,7 @@ DialogWindow {
     visible: false
     onVisibleChanged: {
         if (visible)
-            trayOffered = systemTray.isAvailable()
+            trayOffered = typeof systemTray === "undefined" || systemTray.isAvailable()
     }
 
     Column {

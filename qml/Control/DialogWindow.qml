@@ -25,11 +25,18 @@ Window {
     // Whether closing gives the keys back to the window this one was opened
     // over; not when what it opened is to stay in front.
     property bool returnFocus: true
+    // Where it opens: over the window it belongs to (placed, not bound),
+    // `leftInOwner` from that window's left edge or, at -1, in its middle.
+    // A window that keeps a place of its own turns `placeOnOpen` off.
+    property bool placeOnOpen: true
+    property int leftInOwner: -1
 
     // Over the middle of the window it belongs to, or of the screen, each
     // time it opens; then it stays where the user drags it.
     function placeOverOwner() {
-        x = transientParent ? transientParent.x + (transientParent.width - width) / 2
+        if (!placeOnOpen)
+            return
+        x = transientParent ? transientParent.x + (leftInOwner >= 0 ? leftInOwner : (transientParent.width - width) / 2)
                             : (Screen.width - width) / 2
         y = transientParent ? transientParent.y + (transientParent.height - height) / 2
                             : (Screen.height - height) / 2
