@@ -72,7 +72,8 @@ void askFirstCopyToShow()
         return;
     if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
         const char message[] = "show\n";
-        if (::write(fd, message, sizeof message - 1) < 0)
+        // The first copy may hang up before reading: no SIGPIPE for that.
+        if (::send(fd, message, sizeof message - 1, MSG_NOSIGNAL) < 0)
             qDebug().noquote() << QStringLiteral("the running copy did not take the request to show");
     }
     ::close(fd);
