@@ -6,6 +6,9 @@
 #include "core/versionupdate.h"
 
 #include <QApplication>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QQuickWindow>
 #include <QLoggingCategory>
 #include <QQmlApplicationEngine>
 #include <QSharedMemory>
@@ -24,6 +27,15 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Gallery"));
     QCoreApplication::setApplicationVersion(QStringLiteral("2.0.0.2"));
     QGuiApplication::setDesktopFileName(QStringLiteral(PLIT_APP_ID));
+    // What the desktop calls the program (the tray's title among others);
+    // the names above decide where its files are kept.
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Plit云台"));
+
+    // On a screen scaled by 1.5 or 2 the interface is drawn at that scale,
+    // with the pictures rendered at twice their size ("@2x"), not enlarged.
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
 
     // Qt 5.15 wants the web engine set up before the application object exists.
     QtWebEngine::initialize();
@@ -65,6 +77,28 @@ int main(int argc, char *argv[])
         },
         Qt::QueuedConnection);
     engine.load(url);
+
+    // A second start rings here: the main window comes back in front, from
+    // the tray or from under other windows.
+    QLocalServer doorbell;
+    doorbell.setSocketOptions(QLocalServer::UserAccessOption);
+    QLocalServer::removeServer(instanceSocketPath());
+    if (!doorbell.listen(instanceSocketPath()))
+        qWarning().noquote() << QStringLiteral("second starts cannot reach this copy: ") + doorbell.errorString();
+    QObject::connect(&doorbell, &QLocalServer::newConnection, &app, [&doorbell, &engine] {
+        while (QLocalSocket *caller = doorbell.nextPendingConnection()) {
+            QObject::connect(caller, &QLocalSocket::disconnected, caller, &QObject::deleteLater);
+            caller->disconnectFromServer();
+        }
+        qDebug().noquote() << QStringLiteral("a second start: showing the main window");
+        auto *window = engine.rootObjects().isEmpty()
+            ? nullptr : qobject_cast<QQuickWindow *>(engine.rootObjects().first());
+        if (window) {
+            window->showNormal();
+            window->raise();
+            window->requestActivate();
+        }
+    });
 
     Trace::end(label);
     return app.exec();

@@ -21,6 +21,7 @@
 #include "desktop/mymenu.h"
 #include "desktop/remoteimageprovider.h"
 #include "desktop/myseparator.h"
+#include "desktop/opaquewindows.h"
 #include "desktop/systemfunction.h"
 #include "desktop/systemtrayicon.h"
 #include "download/downloadfunction.h"
@@ -136,4 +137,5 @@ void RegisterEngine(QQmlApplicationEngine &engine)
 
     context.setContextProperty(QStringLiteral("iconExtractFunction"), new IconExtractFunction);
     context.setContextProperty(QStringLiteral("systemFunction"), new SystemFunction);
+    OpaqueWindows::installWhereNeeded();
 }

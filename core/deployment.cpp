@@ -113,4 +113,20 @@ int requestTimeoutMs()
     return ok && ms > 0 ? ms : 15000;
 }
 
+QStringList winePrefixes()
+{
+    QStringList named;
+    named << qEnvironmentVariable("WINEPREFIX") << QDir::homePath() + QStringLiteral("/.wine");
+    named << qEnvironmentVariable("PLIT_WINE_PREFIXES").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    QStringList prefixes;
+    for (const QString &name : qAsConst(named)) {
+        if (name.isEmpty() || !QFileInfo(name).isDir())
+            continue;
+        const QString path = QDir::cleanPath(QDir(name).absolutePath());
+        if (!prefixes.contains(path))
+            prefixes << path;
+    }
+    return prefixes;
+}
+
 } // namespace Deployment

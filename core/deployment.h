@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The deployment settings of this installation, read in this one place.
 // Each comes from an environment variable and falls back to the value the
@@ -36,5 +37,9 @@ QString logFilePath();
 // may receive nothing, in milliseconds (PLIT_REQUEST_TIMEOUT_MS, 15 s by
 // default).
 int requestTimeoutMs();
+// The Wine prefixes whose Windows programs count as installed here, each
+// once, in this order: WINEPREFIX, ~/.wine, then the colon-separated list
+// PLIT_WINE_PREFIXES. Only folders that exist; absolute, clean paths.
+QStringList winePrefixes();
 
 } // namespace Deployment

@@ -12,6 +12,10 @@
 #if defined(Q_OS_UNIX)
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <cstring>
 #endif
 
 bool isLeftByDeadInstance(const QSharedMemory &unimem)
@@ -37,7 +41,44 @@ bool isLeftByDeadInstance(const QSharedMemory &unimem)
 #endif
 }
 
+QString instanceSocketPath()
+{
+    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (dir.isEmpty())
+        dir = QStringLiteral("/tmp");
+#if defined(Q_OS_UNIX)
+    return dir + QStringLiteral("/PlitApp-%1").arg(getuid());
+#else
+    return QStringLiteral("PlitApp");
+#endif
+}
+
 namespace {
+
+// Rings the first copy: it shows its main window. Runs before the
+// application object exists, so plain sockets; a copy that does not listen
+// is not waited for.
+void askFirstCopyToShow()
+{
+#if defined(Q_OS_UNIX)
+    const QByteArray path = QFile::encodeName(instanceSocketPath());
+    sockaddr_un address {};
+    if (path.size() >= int(sizeof address.sun_path))
+        return;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return;
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
+        const char message[] = "show\n";
+        // The first copy may hang up before reading: no SIGPIPE for that.
+        if (::send(fd, message, sizeof message - 1, MSG_NOSIGNAL) < 0)
+            qDebug().noquote() << QStringLiteral("the running copy did not take the request to show");
+    }
+    ::close(fd);
+#endif
+}
 
 // Creates the one-byte segment. A segment that already exists under the key
 // but belongs to no running copy is removed first.
@@ -77,6 +118,7 @@ void SingleCase(QSharedMemory &unimem)
     sema.release();
 
     if (running) {
+        askFirstCopyToShow();
         qWarning().noquote() << QStringLiteral("已经有一个PlitApp在运行，即将退出");
         std::exit(0);
     }

@@ -2,9 +2,16 @@
 
 class QSharedMemory;
 
+#include <QString>
+
 // The single-instance guard: returns only in the first running copy. A second
-// copy writes "已经有一个PlitApp在运行，即将退出" and exits with code 0.
+// copy asks the first to show itself (on instanceSocketPath()), writes
+// "已经有一个PlitApp在运行，即将退出" and exits with code 0.
 void SingleCase(QSharedMemory &unimem);
+
+// Where the first copy listens for a second start: a local socket of this
+// user's, in $XDG_RUNTIME_DIR or else the temporary folder.
+QString instanceSocketPath();
 
 // True when the segment that `unimem` is attached to was left behind by a copy
 // that no longer runs (nobody else is attached to it).

@@ -16,6 +16,9 @@ set(PLIT_PACKAGE_MAINTAINER "Plit <packages@plit.cn>" CACHE STRING
 string(TIMESTAMP PLIT_RELEASE_DATE "%Y-%m-%d" UTC)
 
 install(TARGETS plit RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Installing (and packaging) needs the program only; tools/package builds it
+# and nothing else, not the tests and benchmarks.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 # The running program names its desktop entry (the app id on Wayland).
 target_compile_definitions(plit PRIVATE PLIT_APP_ID="${PLIT_APP_ID}")
 
@@ -25,6 +28,20 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/plit.desktop.in ${plit_desktop_entry} @
 configure_file(${CMAKE_CURRENT_LIST_DIR}/plit.metainfo.xml.in ${plit_metainfo} @ONLY)
 install(FILES ${plit_desktop_entry} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${plit_metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# What Debian wants beside every program: the copyright in its machine-readable
+# form, the changelog and the manual page, the last two compressed as Debian
+# compresses them (gzip -9n: no name, no time, so the package is reproducible).
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+    ${CMAKE_CURRENT_LIST_DIR}/debian/changelog ${CMAKE_CURRENT_LIST_DIR}/plit.1)
+foreach(doc debian/changelog plit.1)
+    get_filename_component(doc_name ${doc} NAME)
+    execute_process(COMMAND gzip -9n -c ${CMAKE_CURRENT_LIST_DIR}/${doc}
+        OUTPUT_FILE ${CMAKE_BINARY_DIR}/desktop/${doc_name}.gz)
+endforeach()
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/copyright ${CMAKE_BINARY_DIR}/desktop/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${CMAKE_BINARY_DIR}/desktop/plit.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The icon is drawn as icons/hicolor/<size>/apps/plit.png (and .svg); a theme
 # finds it by the application id.

@@ -26,6 +26,8 @@ public:
     QUrl icon() const { return m_icon; }
     QString toolTip() const;
     MyMenu *menu() const { return m_menu; }
+    // Whether the desktop has a notification area to show the icon in now.
+    Q_INVOKABLE bool isAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
     QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
 
 signals:

@@ -23,7 +23,7 @@ DialogWindow {
     headerTitle: title
     width: 360
     height: 160
-    x: transientParent ? transientParent.x + 5 : (Screen.width - width) / 2
+    leftInOwner: 5
 
     Row {
         x: 30

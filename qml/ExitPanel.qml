@@ -7,18 +7,23 @@ DialogWindow {
     id: exitWindow
 
     property bool exitorhide: true
+    // Only a desktop with a notification area can take the program in:
+    // without one, hiding the window would leave no way back.
+    property bool trayOffered: true
 
     title: "提示"
     headerTitle: "Plit云台·关闭提醒"
     width: 330
     height: 210
     visible: false
-    // It opens on going on in the tray, nothing lost, with "确定" taking
-    // Return at once.
+    // It opens on going on in the tray where there is one, nothing lost,
+    // with "确定" taking Return at once.
     initialFocus: enterBtn
     onVisibleChanged: {
-        if (visible)
-            exitorhide = false
+        if (visible) {
+            trayOffered = typeof systemTray === "undefined" || systemTray.isAvailable()
+            exitorhide = !trayOffered
+        }
     }
 
     Column {
@@ -35,6 +40,7 @@ DialogWindow {
 
         RadioItem {
             id: rd2
+            visible: exitWindow.trayOffered
             text: " 最小化托盘"
             checked: !exitWindow.exitorhide
             onChosen: exitWindow.exitorhide = false
@@ -51,7 +57,7 @@ DialogWindow {
         height: 34
         text: "确定"
         onClicked: {
-            if (exitWindow.exitorhide) {
+            if (exitWindow.exitorhide || !exitWindow.trayOffered) {
                 Qt.quit()
             } else {
                 exitWindow.close()

@@ -47,6 +47,7 @@ DialogWindow {
     headerTitle: "Plit云台·Plit通知"
     width: 320
     height: 190
+    placeOnOpen: false
     x: Screen.desktopAvailableWidth - width
     y: Screen.desktopAvailableHeight - height
 

@@ -59,8 +59,15 @@ DialogWindow {
 
     function choose(company) {
         console.log("item click.")
-        if (Invoicing.openCompany(selectTaxCode, company))
-            close()
+        var window = Invoicing.openCompany(selectTaxCode, company)
+        if (!window)
+            return
+        // The company's window stays in front with the keys, not the main
+        // window this selection was opened over.
+        returnsFocus = false
+        close()
+        window.raise()
+        window.requestActivate()
     }
 
     title: "选择税号"

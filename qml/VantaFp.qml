@@ -89,10 +89,17 @@ Window {
     height: 670
     flags: Qt.Window | Qt.FramelessWindowHint | Qt.WindowMinimizeButtonHint
     color: "white"
-    x: transientParent ? transientParent.x + (transientParent.width - width) / 2
-                       : (Screen.width - width) / 2
-    y: transientParent ? transientParent.y + (transientParent.height - height) / 2
-                       : (Screen.height - height) / 2
+    // Over the main window when it opens, moved down and right by `cascade`
+    // steps so that several do not hide each other; then where the user puts it.
+    function placeOverOwner(cascade) {
+        var step = 30 * cascade
+        x = (transientParent ? transientParent.x + (transientParent.width - width) / 2
+                             : (Screen.width - width) / 2) + step
+        y = (transientParent ? transientParent.y + (transientParent.height - height) / 2
+                             : (Screen.height - height) / 2) + step
+    }
+
+    Component.onCompleted: placeOverOwner(0)
     onVisibleChanged: {
         if (!visible)
             releaseTaxCode()

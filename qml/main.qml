@@ -29,6 +29,10 @@ Window {
     // window or the company selection: made in this document's context over
     // the main window, it stays when the page is rebuilt and goes with the
     // main window at the end. Freed once closed.
+    // How many invoicing windows have opened: each one opens a step further
+    // down and right than the last, in a cycle of four.
+    property int invoicingOpened: 0
+
     function createWindow(url, properties) {
         return Dialogs.create(url, mainWindow, properties)
     }
@@ -494,10 +498,18 @@ Window {
         }
     }
 
+    // An installer that cannot run on this machine says why.
+    Connections {
+        target: mainFunction
+        function onInstallerRefused(message) {
+            Dialogs.warn(mainWindow, message)
+        }
+    }
+
     SystemTrayIcon {
         id: systemTray
         icon: "qrc:/images/app.ico"
-        toolTip: "Plit云台..."
+        toolTip: "Plit云台"
         visible: true
         menu: MyMenu {
             id: menu
@@ -508,9 +520,12 @@ Window {
                 onTriggered: Qt.quit()
             }
         }
+        // One click brings the window back from any state: minimised or
+        // hidden, it shows normal, in front and active.
         onTrigger: {
+            mainWindow.showNormal()
+            mainWindow.raise()
             mainWindow.requestActivate()
-            mainWindow.show()
         }
     }
 }

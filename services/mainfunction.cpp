@@ -1,13 +1,14 @@
 #include "services/mainfunction.h"
 
 #include "core/deployment.h"
+#include "core/installerwatch.h"
 #include "core/logmessagehandler.h"
 #include "core/programstart.h"
 #include "core/tool.h"
 #include "core/trace.h"
 #include "database/configmodel.h"
 #include "services/configfunction.h"
-#include "services/uninstallsource.h"
+#include "services/installedprograms.h"
 #include "services/usertaxinfo.h"
 #include "services/vantafunction.h"
 
@@ -93,14 +94,6 @@ QString withExeSuffix(const QString &text)
     return text.isEmpty() ? QString() : text.left(qMax(0, text.size() - 3)) + QStringLiteral("exe");
 }
 
-struct Probe
-{
-    const char *subkey;
-    const char *value;
-    QString (*candidate)(const QString &);
-    const char *appName;
-};
-
 QString asItStands(const QString &text)
 {
     return text;
@@ -111,19 +104,25 @@ QString tokenBillBeside(const QString &text)
     return besideLastSeparator(text, QStringLiteral("TokenBill.exe"));
 }
 
-const Probe kProbes[] = {
-    {"开票软件", "DisplayIcon", asItStands, "开票软件"},
-    {"Vanta财税助手", "DisplayIcon", withExeSuffix, "财税助手"},
-    {"增值税发票开票软件（税务UKey版）_is1", "UninstallDataFile", tokenBillBeside, "UKEY开票"},
-    {"{5E0B7C2D-41A9-4F3E-9B6D-0C8A2F71D3E4}_is1", "DisplayIcon", asItStands, "Ressa"},
-    {"Vanta打印助手升级版", "DisplayIcon", asItStands, "打印助手"},
-};
-const Probe &kPrintHelperProbe = kProbes[4];
+using Probe = InstalledPrograms::Probe;
 
-QString probedPath(const Probe &probe)
+const QVector<Probe> &probes()
 {
-    return probe.candidate(
-        UninstallSource::value(QString::fromUtf8(probe.subkey), QString::fromUtf8(probe.value)));
+    static const QVector<Probe> all = {
+        {QStringLiteral("开票软件"), QStringLiteral("DisplayIcon"), QStringLiteral("开票软件"), asItStands},
+        {QStringLiteral("Vanta财税助手"), QStringLiteral("DisplayIcon"), QStringLiteral("财税助手"), withExeSuffix},
+        {QStringLiteral("增值税发票开票软件（税务UKey版）_is1"), QStringLiteral("UninstallDataFile"),
+         QStringLiteral("UKEY开票"), tokenBillBeside},
+        {QStringLiteral("{5E0B7C2D-41A9-4F3E-9B6D-0C8A2F71D3E4}_is1"), QStringLiteral("DisplayIcon"),
+         QStringLiteral("Ressa"), asItStands},
+        {QStringLiteral("Vanta打印助手升级版"), QStringLiteral("DisplayIcon"), QStringLiteral("打印助手"), asItStands},
+    };
+    return all;
+}
+
+const Probe &printHelperProbe()
+{
+    return probes().at(4);
 }
 
 } // namespace
@@ -137,6 +136,14 @@ MainFunction::MainFunction(QObject *parent)
     initRegInfoTest();
     initDbInfo();
     m_manager = new QNetworkAccessManager(this);
+    // An installer that ended may have installed a program or the print
+    // helper: they show without a restart.
+    connect(InstallerWatch::instance(), &InstallerWatch::ended, this, [this] {
+        resetRegInfo();
+        emit programsDetected();
+    });
+    connect(InstallerWatch::instance(), &InstallerWatch::refused, this,
+            [this](const QString &, const QString &message) { emit installerRefused(message); });
 }
 
 QString MainFunction::post(const char *path, const QString &body, BodyEncoding encoding)
@@ -319,9 +326,11 @@ QString MainFunction::getEncodeUrl()
     return url;
 }
 
-void MainFunction::recordDetected(const QString &appName, const QString &path)
+void MainFunction::recordDetected(const QString &appName, const InstalledPrograms::Found &found)
 {
-    m_db.updateConfigInfo(appName, path, launchOrder);
+    if (!found.winePrefix.isEmpty())
+        ProgramStart::rememberWineProgram(found.path, found.winePrefix, found.windowsPath);
+    m_db.updateConfigInfo(appName, found.path, launchOrder);
     ++launchOrder;
 }
 
@@ -329,10 +338,10 @@ void MainFunction::initRegInfoTest()
 {
     const QString label = QStringLiteral("MainFunction::initRegInfoTest");
     Trace::begin(label);
-    for (const Probe &probe : kProbes) {
-        const QString path = probedPath(probe);
-        if (!path.isEmpty() && QFileInfo::exists(path))
-            recordDetected(QString::fromUtf8(probe.appName), path);
+    const QVector<InstalledPrograms::Found> found = InstalledPrograms::detect(probes());
+    for (int i = 0; i < found.size(); ++i) {
+        if (!found[i].path.isEmpty())
+            recordDetected(probes().at(i).appName, found[i]);
     }
     Trace::end(label);
 }
@@ -393,14 +402,14 @@ QString MainFunction::getChatUrl()
 
 bool MainFunction::checkPrintHelper()
 {
-    const QString name = QString::fromUtf8(kPrintHelperProbe.appName);
+    const QString name = printHelperProbe().appName;
     if (launchPaths.contains(name))
         return true;
-    const QString path = probedPath(kPrintHelperProbe);
-    if (path.isEmpty() || !QFileInfo::exists(path))
+    const InstalledPrograms::Found found = InstalledPrograms::detect({printHelperProbe()}).constFirst();
+    if (found.path.isEmpty())
         return false;
-    recordDetected(name, path);
-    launchPaths.insert(name, path);
+    recordDetected(name, found);
+    launchPaths.insert(name, found.path);
     return true;
 }
 

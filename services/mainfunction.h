@@ -2,6 +2,7 @@
 
 #include "core/protobufhttp.h"
 #include "database/datebasefunction.h"
+#include "services/installedprograms.h"
 
 #include <QMap>
 #include <QObject>
@@ -61,13 +62,20 @@ public:
     // The order number the next detected program takes; never reset.
     static int launchOrder;
 
+signals:
+    // Detection ran again after an installer ended: the catalogue may have
+    // new programs.
+    void programsDetected();
+    // An installer cannot run here; `message` tells the user why.
+    void installerRefused(const QString &message);
+
 private slots:
     void onFinished();
     void onReadyRead();
     void onDownloadProgress(qint64 bytesRea, qint64 totalBytes);
 
 private:
-    void recordDetected(const QString &appName, const QString &path);
+    void recordDetected(const QString &appName, const InstalledPrograms::Found &found);
 
     QString post(const char *path, const QString &body, BodyEncoding encoding = BodyEncoding::Locale);
 

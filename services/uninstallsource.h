@@ -4,9 +4,10 @@
 
 // Where the machine records installed programs: one entry per subkey name,
 // each with named text values ("DisplayIcon", "UninstallDataFile").
-// On Windows this is the machine-wide uninstall registry. Here it is the INI
-// file "uninstall.ini" in the data directory, one group per subkey; a missing
-// file means nothing is installed.
+// On Windows this is the machine-wide uninstall registry. Elsewhere it is
+// the INI file "uninstall.ini" in the data directory, one group per subkey (a
+// missing file means nothing is recorded); detection there reads that file
+// and the other sources of this system itself (InstalledPrograms).
 class UninstallSource
 {
 public:

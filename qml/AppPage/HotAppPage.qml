@@ -10,10 +10,23 @@ Rectangle {
     property int columnNum: 10
     property int rowsNum: 5
 
+    // A program an installer just installed leaves this list.
+    Connections {
+        target: mainFunction
+        function onProgramsDetected() {
+            var entries = datebaseFunction.getNotConfigList()
+            if (!hotGrid.shows(entries)) {
+                appArea.appCount = datebaseFunction.getNotConfig()
+                appArea.configInfo = entries
+            }
+        }
+    }
+
     width: 1000
     height: 425
 
     TileGrid {
+        id: hotGrid
         anchors.fill: parent
         anchors.margins: 10
         model: appArea.configInfo

@@ -12,6 +12,15 @@ Rectangle {
     property int columnNum: 10
     property int rowsNum: 5
 
+    // A program an installer just installed gets its tile at once.
+    Connections {
+        target: mainFunction
+        function onProgramsDetected() {
+            if (!myGrid.shows(datebaseFunction.getCurrentConfigList()))
+                appArea.reloadModel()
+        }
+    }
+
     function reloadModel() {
         appCount = datebaseFunction.getConfigCurrent()
         configInfo = datebaseFunction.getCurrentConfigList()
@@ -44,6 +53,7 @@ Rectangle {
     }
 
     TileGrid {
+        id: myGrid
         anchors.fill: parent
         anchors.margins: 10
         model: appArea.configInfo

@@ -20,19 +20,33 @@ Window {
     // Where the keyboard goes when the window opens.
     property Item initialFocus: null
     // Whether closing gives the keys back to the window this one was opened
-    // over; not for a window that never takes the keys.
+    // over; not for a window that never takes the keys, nor when what it
+    // opened is to stay in front.
     property bool returnsFocus: true
 
     flags: Qt.FramelessWindowHint | Qt.WindowMinimizeButtonHint | Qt.Window
     color: "transparent"
-    // Over the middle of the window it belongs to, or of the screen. A drag
-    // moves it without undoing this, so it comes back to the middle of that
-    // window when the window moves.
-    x: transientParent ? transientParent.x + (transientParent.width - width) / 2
-                       : (Screen.width - width) / 2
-    y: transientParent ? transientParent.y + (transientParent.height - height) / 2
-                       : (Screen.height - height) / 2
+    // Where it opens: over the window it belongs to (placed, not bound),
+    // `leftInOwner` from that window's left edge or, at -1, in its middle.
+    // A window that keeps a place of its own turns `placeOnOpen` off.
+    property bool placeOnOpen: true
+    property int leftInOwner: -1
+
+    // Over the middle of the window it belongs to, or of the screen, each
+    // time it opens; then it stays where the user drags it.
+    function placeOverOwner() {
+        if (!placeOnOpen)
+            return
+        x = transientParent ? transientParent.x + (leftInOwner >= 0 ? leftInOwner : (transientParent.width - width) / 2)
+                            : (Screen.width - width) / 2
+        y = transientParent ? transientParent.y + (transientParent.height - height) / 2
+                            : (Screen.height - height) / 2
+    }
+
+    Component.onCompleted: placeOverOwner()
     onVisibleChanged: {
+        if (visible)
+            placeOverOwner()
         if (visible && initialFocus)
             initialFocus.forceActiveFocus()
         // The keys go back to the window this one was opened over, so that

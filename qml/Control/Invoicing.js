@@ -29,7 +29,10 @@ function openCompany(asking, company) {
     window.setCurrentTitle(company.taxname, company.taxcode)
     // The company's service is the signed-in account's.
     mainWindow.signedOut.connect(window.close)
+    window.placeOverOwner(mainWindow.invoicingOpened++ % 4)
     window.show()
+    window.raise()
+    window.requestActivate()
     return window
 }
 

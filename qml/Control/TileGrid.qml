@@ -11,6 +11,15 @@ Flickable {
     property int rowsNum: 3
     property int spacing: 8
 
+    // Whether `entries` are the tiles shown already (same names and paths):
+    // then a page keeps its tiles instead of having them made anew.
+    function shows(entries) {
+        var same = entries.length === model.length
+        for (var i = 0; same && i < entries.length; ++i)
+            same = entries[i].name === model[i].name && entries[i].path === model[i].path
+        return same
+    }
+
     signal tileClicked(var tile, var entry)
 
     contentWidth: appGridLayout.width

@@ -16,6 +16,16 @@ Item {
     // The news lists are asked for once the page shows.
     property bool newsLoading: true
 
+    // A program an installer just installed gets its tile at once.
+    Connections {
+        target: mainFunction
+        function onProgramsDetected() {
+            var entries = datebaseFunction.getTopConfigList()
+            if (!functionArea.shows(entries))
+                posterpage.configInfo = entries
+        }
+    }
+
     // A tile clicked, decided on the catalogue entry's name.
     function openEntry(tile, entry) {
         if (entry.name === "更多") {

@@ -63,6 +63,9 @@ private slots:
         QVERIFY2(second.output().contains(QStringLiteral("已经有一个PlitApp在运行，即将退出")),
                  qPrintable(second.output()));
         QCOMPARE(first.process().state(), QProcess::Running);
+        // The first copy was asked to show its window.
+        QTRY_VERIFY2(first.logText().contains(QStringLiteral("a second start: showing the main window")),
+                     qPrintable(first.logText().right(2000)));
     }
 
     void startAfterKilledCopyRuns()

@@ -124,7 +124,10 @@ QImage screen(QQuickWindow *main)
     for (QQuickWindow *window : windows)
         area |= window->geometry();
     area.adjust(-30, -30, 30, 30);
-    QImage canvas(area.size(), QImage::Format_ARGB32_Premultiplied);
+    // On a scaled screen the picture has the screen's pixels, not the windows' points.
+    const qreal scale = main->devicePixelRatio();
+    QImage canvas(area.size() * scale, QImage::Format_ARGB32_Premultiplied);
+    canvas.setDevicePixelRatio(scale);
     canvas.fill(QColor(0xe4, 0xea, 0xf2));
     QPainter painter(&canvas);
     for (QQuickWindow *window : windows)
@@ -145,6 +148,9 @@ int main(int argc, char *argv[])
     QStringList wanted;
     for (int i = 2; i < argc; ++i)
         wanted << QString::fromLocal8Bit(argv[i]);
+    // Taken on a screen scaled by QT_SCALE_FACTOR, a picture is named so: "main-2x".
+    const double scale = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble();
+    const QString scaled = scale > 1 ? QStringLiteral("-%1x").arg(scale) : QString();
 
     int failures = 0;
     for (const Shot &shot : shots) {
@@ -165,7 +171,7 @@ int main(int argc, char *argv[])
         }
         // Let images load and the last frame settle.
         QTest::qWait(400);
-        const QString file = folder.filePath(QString::fromLatin1(shot.name) + QStringLiteral(".png"));
+        const QString file = folder.filePath(QString::fromLatin1(shot.name) + scaled + QStringLiteral(".png"));
         // Log lines go to the shot's log file: report on the terminal.
         if (!done || !screen(ui.mainWindow()).save(file)) {
             std::fprintf(stderr, "could not take %s\n", shot.name);

@@ -1,6 +1,7 @@
 #include "plitinterface.h"
 #include "modalanswerer.h"
 #include "urlcatcher.h"
+#include "services/mainfunction.h"
 
 #include <QAccessible>
 #include <QFileDialog>
@@ -215,6 +216,20 @@ private slots:
         QTRY_VERIFY(tileNames(main).isEmpty());
         QVERIFY(P::pressAccessibly(QStringLiteral("我的应用")));
         QTRY_COMPARE(tileNames(main).size(), 3);
+    }
+
+    // A fresh machine has no print helper: the first click fetches the
+    // platform's installer and runs it; once it has ended, the helper it
+    // installed is found and the next click goes on to the selection.
+    void invoicingOnAFreshMachineInstallsThePrintHelperFirst()
+    {
+        signIn(kDemoPhone);
+        clickTile(QStringLiteral("我要开票"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ui->dataPath(QStringLiteral("prnhelp.exe.started"))), 15000);
+        QTRY_VERIFY(MainFunction::launchPaths.contains(QStringLiteral("打印助手")));
+        QVERIFY(!P::window(QStringLiteral("选择税号")));
+        QVERIFY(openSelection());
+        QCOMPARE(ui->server().requests("/prnhelp.exe").size(), 1);
     }
 
     void invoicingWhileSignedOutAsksToSignIn()

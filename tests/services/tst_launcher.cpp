@@ -1,15 +1,30 @@
+#include "core/installerwatch.h"
+#include "core/programstart.h"
 #include "database/configmodel.h"
+#include "services/desktopentries.h"
 #include "services/mainfunction.h"
+#include "services/wineregistry.h"
 #include "freshdatabase.h"
 #include "standinserver.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QtTest>
 
 namespace {
 
 const QString kScript = QStringLiteral("#!/bin/sh\nprintf '%s|%s' \"$PWD\" \"$*\" > \"$0.started\"\n");
+// Stands in for wine and the desktop's opener: notes the prefix and the arguments.
+const QByteArray kRecorder = "#!/bin/sh\nprintf '%s|%s' \"$WINEPREFIX\" \"$*\" > \"$0.started\"\n";
+
+const QByteArray kUninstall = "Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\";
+
+// A registry file as Wine writes it, around `keys`.
+QByteArray registryFile(const QByteArray &keys)
+{
+    return "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n" + keys;
+}
 
 } // namespace
 
@@ -47,7 +62,56 @@ private:
         return takeNames(m_database->db().getCurrentConfigList());
     }
 
+    // A home of the test's own: no Wine prefix and no desktop entry of this
+    // machine counts, and "wine" and "xdg-open" are the recorders in bin/.
+    QTemporaryDir m_home;
+    QString m_bin;
+
+    QString homePath(const QString &name) const { return m_home.filePath(name); }
+
+    bool writeFile(const QString &path, const QByteArray &content)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+    }
+
+    QString readFile(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    // A Wine prefix with its C: drive and, when given, a D: drive elsewhere.
+    QString makePrefix(const QString &name, const QString &secondDrive = QString())
+    {
+        const QString prefix = homePath(name);
+        QDir().mkpath(prefix + "/drive_c");
+        QDir().mkpath(prefix + "/dosdevices");
+        QFile::link("../drive_c", prefix + "/dosdevices/c:");
+        if (!secondDrive.isEmpty())
+            QFile::link(secondDrive, prefix + "/dosdevices/d:");
+        return prefix;
+    }
+
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        qputenv("HOME", QFile::encodeName(m_home.path()));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(homePath("data")));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(homePath("system")));
+        qunsetenv("WINEPREFIX");
+        qunsetenv("PLIT_WINE_PREFIXES");
+        m_bin = homePath("bin");
+        QVERIFY(writeFile(m_bin + "/wine", kRecorder));
+        QVERIFY(writeFile(m_bin + "/xdg-open", kRecorder));
+        QVERIFY(writeFile(m_bin + "/prnhelper", kRecorder));
+        for (const QString &name : {"wine", "xdg-open", "prnhelper"})
+            QFile::setPermissions(m_bin + "/" + name, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", QFile::encodeName(m_bin) + ":/usr/bin:/bin");
+    }
+
     void init()
     {
         QVERIFY(m_server->isRunning());
@@ -60,6 +124,164 @@ private slots:
     void cleanup()
     {
         m_database.reset();
+        qunsetenv("PLIT_WINE_PREFIXES");
+        QDir(homePath("data")).removeRecursively();
+        QDir(homePath("system")).removeRecursively();
+        QDir(homePath(".wine")).removeRecursively();
+        for (const QString &name : {"wine", "xdg-open", "prnhelper"})
+            QFile::remove(m_bin + "/" + name + ".started");
+    }
+
+    // The uninstall entries of Wine prefixes (machine and user, 64 and 32 bit,
+    // escaped and plain text, typed values, a second drive), then desktop
+    // entries by name; the explicit uninstall.ini above them all.
+    void programsAreFoundInWinePrefixesAndDesktopEntries()
+    {
+        const QString wine = makePrefix(".wine", homePath("second"));
+        QVERIFY(writeFile(wine + "/drive_c/Program Files/开票/kp.exe", "MZ"));
+        QVERIFY(writeFile(wine + "/drive_c/Vanta/tool.exe", "MZ"));
+        QVERIFY(writeFile(homePath("second/Inv/TokenBill.exe"), "MZ"));
+        // D:\Inv\unins000.dat as UTF-16 bytes, over two lines.
+        QByteArray hex;
+        for (const char c : QByteArray("D:\\Inv\\unins000.dat"))
+            hex += QByteArray::number(uchar(c), 16).rightJustified(2, '0') + ",00,";
+        hex.insert(30, "\\\n  ");
+        QVERIFY(writeFile(wine + "/system.reg", registryFile(
+            "[" + kUninstall + "\\x5f00\\x7968\\x8f6f\\x4ef6] 1700000000\n#time=1d9\n"
+            "\"DisplayName\"=\"\\x5f00\\x7968\"\n"
+            "\"DisplayIcon\"=\"C:\\\\Program Files\\\\\\x5f00\\x7968\\\\kp.exe\"\n\n"
+            "[" + kUninstall + "\\x5f00\\x7968\\x8f6f\\x4ef6\\\\Deeper] 1700000000\n"
+            "\"DisplayIcon\"=\"C:\\\\other.exe\"\n\n"
+            "[Software\\\\Wow6432Node\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\uninstall\\\\vanta财税助手] 1700000000\n"
+            "\"displayicon\"=str(2):\"\\\"C:\\\\Vanta\\\\tool.ico\\\",0\"\n\n"
+            "[" + kUninstall + "增值税发票开票软件（税务UKey版）_is1] 1700000000\n"
+            "\"UninstallDataFile\"=hex(2):" + hex + "00,00\n")));
+        // A second prefix, named in the settings, with a per-user install.
+        const QString other = makePrefix("other");
+        QVERIFY(writeFile(other + "/drive_c/R/ressa.exe", "MZ"));
+        QVERIFY(writeFile(other + "/user.reg", registryFile(
+            "[" + kUninstall + "{5E0B7C2D-41A9-4F3E-9B6D-0C8A2F71D3E4}_is1] 1700000000\n"
+            "\"DisplayIcon\"=str:\"C:\\\\R\\\\ressa.exe\"\n")));
+        qputenv("PLIT_WINE_PREFIXES", QFile::encodeName("/no/such/prefix:" + other));
+        // The print helper as a native program, by its Chinese name.
+        QVERIFY(writeFile(homePath("data/applications/vendor/helper.desktop"),
+                          "[Desktop Entry]\nType=Application\nName=Print helper\nName[zh_CN]=打印助手\n"
+                          "Exec=prnhelper --tray %U\nIcon=printer\n"));
+        MainFunction launcher;
+        QCOMPARE(MainFunction::launchPaths.value("开票软件"), wine + "/dosdevices/c:/Program Files/开票/kp.exe");
+        QCOMPARE(MainFunction::launchPaths.value("财税助手"), wine + "/dosdevices/c:/Vanta/tool.exe");
+        QCOMPARE(MainFunction::launchPaths.value("UKEY开票"), wine + "/dosdevices/d:/Inv/TokenBill.exe");
+        QCOMPARE(MainFunction::launchPaths.value("Ressa"), other + "/dosdevices/c:/R/ressa.exe");
+        QCOMPARE(MainFunction::launchPaths.value("打印助手"), m_bin + "/prnhelper");
+
+        // A Windows program starts through wine, in its own prefix, by its Windows path.
+        launcher.btnOpenApp("财税助手");
+        QTRY_VERIFY(QFile::exists(m_bin + "/wine.started"));
+        QCOMPARE(readFile(m_bin + "/wine.started"), wine + "|C:\\Vanta\\tool.exe");
+        launcher.btnOpenApp("打印助手");
+        QTRY_VERIFY(QFile::exists(m_bin + "/prnhelper.started"));
+
+        // The explicit entry wins; a desktop entry hidden in the user's folder hides the system's.
+        const QString chosen = makeProgram("chosen/kp");
+        setEntry("开票软件", "DisplayIcon", chosen);
+        QVERIFY(writeFile(homePath("system/applications/vendor/helper.desktop"),
+                          "[Desktop Entry]\nType=Application\nName=打印助手\nExec=/bin/true\n"));
+        QVERIFY(writeFile(homePath("data/applications/vendor/helper.desktop"), "[Desktop Entry]\nHidden=true\n"));
+        launcher.resetRegInfo();
+        QCOMPARE(MainFunction::launchPaths.value("开票软件"), chosen);
+        QVERIFY(DesktopEntries::find({"打印助手"}).isEmpty());
+    }
+
+    // Registry files that are not what they should be give what can be read
+    // and never more.
+    void hostileRegistryFiles_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("expected");
+        const QByteArray entry = "[" + kUninstall + "App] 1\n\"DisplayIcon\"=\"C:\\\\a.exe\"\n";
+        QTest::newRow("truncated in a string") << registryFile(entry + "[" + kUninstall + "B] 1\n\"DisplayIcon\"=\"C:\\\\b") << "C:\\a.exe";
+        QTest::newRow("truncated in a header") << registryFile(entry + "[" + kUninstall) << "C:\\a.exe";
+        QTest::newRow("truncated after an escape") << registryFile("[" + kUninstall + "App] 1\n\"DisplayIcon\"=\"C:\\x") << "";
+        QTest::newRow("unterminated hex") << registryFile("[" + kUninstall + "App] 1\n\"DisplayIcon\"=hex(2):43,00,\\") << "";
+        QTest::newRow("long line, no newline") << QByteArray(3 << 20, '[') + "\n" + entry << "C:\\a.exe";
+        QByteArray noise(1 << 20, 0);
+        QRandomGenerator generator(19);
+        generator.fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+        QTest::newRow("binary") << noise + "\n[" + kUninstall + "App]\n" + noise + "\n" + entry << "C:\\a.exe";
+        QTest::newRow("empty") << QByteArray() << "";
+    }
+
+    void hostileRegistryFiles()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, expected);
+        const QString file = homePath("hostile.reg");
+        QVERIFY(writeFile(file, content));
+        const WineRegistry::Entries entries = WineRegistry::uninstallEntries(file, {"app", "B"}, {"DisplayIcon"});
+        QCOMPARE(entries.value("app").value("displayicon"), expected);
+        QVERIFY(WineRegistry::uninstallEntries(homePath("missing.reg"), {"app"}, {"DisplayIcon"}).isEmpty());
+        QVERIFY(WineRegistry::uninstallEntries(homePath(""), {"app"}, {"DisplayIcon"}).isEmpty());
+    }
+
+    void drivePaths()
+    {
+        const QString prefix = makePrefix("drives");
+        QCOMPARE(WineRegistry::unixPath(prefix, "C:\\a\\b.exe"), prefix + "/dosdevices/c:/a/b.exe");
+        QCOMPARE(WineRegistry::unixPath(prefix, "z:/usr/bin/x"), prefix + "/dosdevices/z:/usr/bin/x");
+        QCOMPARE(WineRegistry::unixPath(homePath("bare"), "c:\\x.exe"), homePath("bare") + "/drive_c/x.exe");
+        for (const QString &notADrive : {"", "x", "\\\\server\\share\\x.exe", "1:\\x", "C:x.exe", "开:\\x"})
+            QCOMPARE(WineRegistry::unixPath(prefix, notADrive), QString());
+    }
+
+    void execLines_data()
+    {
+        QTest::addColumn<QString>("exec");
+        QTest::addColumn<QString>("program");
+        QTest::newRow("on PATH, field codes") << "prnhelper %U --x" << "prnhelper";
+        QTest::newRow("quoted path") << QString("\"%1\" %f").arg(m_bin + "/prnhelper") << "prnhelper";
+        QTest::newRow("field code inside the word") << "prnhelper%i" << "prnhelper";
+        QTest::newRow("relative path") << "bin/prnhelper" << "";
+        QTest::newRow("missing") << "no-such-program-here" << "";
+        QTest::newRow("only a field code") << "%F" << "";
+        QTest::newRow("unclosed quote") << "\"/no/where" << "";
+    }
+
+    void execLines()
+    {
+        QFETCH(QString, exec);
+        QFETCH(QString, program);
+        QCOMPARE(DesktopEntries::execProgram(exec), program.isEmpty() ? QString() : m_bin + "/" + program);
+    }
+
+    // Installers go by their content: Windows ones through wine (or a
+    // message), packages to the desktop's opener; the end of what was
+    // started runs detection again.
+    void installersByContent()
+    {
+        MainFunction launcher;
+        QSignalSpy detected(&launcher, &MainFunction::programsDetected);
+        QSignalSpy refused(&launcher, &MainFunction::installerRefused);
+        QVERIFY(writeFile(m_database->dir().filePath("setup.deb"), "MZ\x90\0"));
+        QVERIFY(ProgramStart::installer(m_database->dir().filePath("setup.deb")));
+        QTRY_COMPARE(readFile(m_bin + "/wine.started"), "|" + m_database->dir().filePath("setup.deb") + " "
+                                                            + m_database->dir().filePath("setup.deb"));
+        QTRY_COMPARE(detected.size(), 1);
+
+        QVERIFY(writeFile(m_database->dir().filePath("prnhelp.exe"), "!<arch>\ndebian-binary   "));
+        QVERIFY(ProgramStart::installer(m_database->dir().filePath("prnhelp.exe")));
+        QTRY_COMPARE(readFile(m_bin + "/xdg-open.started"), "|" + m_database->dir().filePath("prnhelp.exe"));
+        QTRY_COMPARE(detected.size(), 2);
+
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", "/nowhere");
+        QVERIFY(writeFile(m_database->dir().filePath("x.bin"), "MZ"));
+        QVERIFY(!ProgramStart::installer(m_database->dir().filePath("x.bin")));
+        qputenv("PATH", path);
+        QCOMPARE(refused.size(), 1);
+        QCOMPARE(refused.at(0).at(0).toString(), QString::fromUtf8(ProgramStart::NeedsWine));
+        QTest::qWait(200);
+        QCOMPARE(detected.size(), 2);
+        QVERIFY(!ProgramStart::installer(m_database->dir().filePath("gone")));
     }
 
     void detectedProgramsTakeTheNextOrders()
@@ -177,6 +399,19 @@ private slots:
         QVERIFY(marker.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(marker.readAll()), m_database->dir().path() + "|" + installer);
         QCOMPARE(m_server->requests("/prnhelp.exe").size(), 1);
+    }
+
+    // The platform's own installer installs the helper for this user; when
+    // it ends, the helper is known without a restart.
+    void installedPrintHelperIsFoundWhenItsInstallerEnds()
+    {
+        MainFunction launcher;
+        QVERIFY(!launcher.checkPrintHelper());
+        launcher.downloadPrintHelper();
+        QTRY_VERIFY(MainFunction::launchPaths.contains("打印助手"));
+        QVERIFY(launcher.checkPrintHelper());
+        QCOMPARE(MainFunction::launchPaths.value("打印助手"), homePath("data/vanta-print-helper/prnhelper"));
+        QVERIFY(configuredNames().contains("打印助手"));
     }
 
     void droppedPrintHelperDownloadStartsNothing()

@@ -21,6 +21,19 @@ QString withoutSuffix(const QString &path)
     return path.left(path.lastIndexOf(QLatin1Char('.')));
 }
 
+// A rendering's name without its suffix and its "@2x" (twice the size, for
+// screens scaled by more than one); the zoom goes to `zoom`.
+QString sourceName(const QString &file, int *zoom = nullptr)
+{
+    QString name = withoutSuffix(file);
+    const bool doubled = name.endsWith(QLatin1String("@2x"));
+    if (doubled)
+        name.chop(3);
+    if (zoom)
+        *zoom = doubled ? 2 : 1;
+    return name;
+}
+
 // The sources live in dir/src, the renderings beside it; both as paths
 // relative to their folder.
 QSet<QString> sourcesWithoutSuffix(const QString &dir)
@@ -106,7 +119,8 @@ private slots:
         QFETCH(QString, dir);
         QFETCH(QString, file);
         const QFileInfo rendering(dir + QLatin1Char('/') + file);
-        const QString source = dir + QStringLiteral("/src/") + withoutSuffix(file) + QStringLiteral(".svg");
+        int zoom = 1;
+        const QString source = dir + QStringLiteral("/src/") + sourceName(file, &zoom) + QStringLiteral(".svg");
         QVERIFY2(QFile::exists(source), qPrintable(source + " is missing"));
 
         // The interface reads its images from the compiled resources.
@@ -119,7 +133,7 @@ private slots:
         QImageReader reader(path);
         const QImage image = reader.read();
         QVERIFY2(!image.isNull(), qPrintable(path + ": " + reader.errorString()));
-        QCOMPARE(image.size(), drawnSize(source));
+        QCOMPARE(image.size(), drawnSize(source) * zoom);
     }
 
     void everySourceIsRendered()
@@ -127,11 +141,17 @@ private slots:
         for (const QString &dir : {interfaceImages, browserImages}) {
             const QSet<QString> sources = sourcesWithoutSuffix(dir);
             QSet<QString> rendered;
-            for (const QString &file : renderings(dir))
-                rendered.insert(withoutSuffix(file));
+            QSet<QString> doubled;
+            for (const QString &file : renderings(dir)) {
+                int zoom = 1;
+                const QString name = sourceName(file, &zoom);
+                (zoom == 2 ? doubled : rendered).insert(name);
+            }
             QVERIFY(!sources.isEmpty());
             const QStringList unrendered = (sources - rendered).values();
             QVERIFY2(unrendered.isEmpty(), qPrintable("not rendered: " + unrendered.join(", ")));
+            const QStringList single = (sources - doubled).values();
+            QVERIFY2(single.isEmpty(), qPrintable("not rendered at twice the size: " + single.join(", ")));
         }
     }
 

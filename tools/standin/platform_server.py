@@ -43,7 +43,6 @@ PATTERN = bytes(((j * 37) + (j >> 8)) & 0xFF for j in range(BLOCK - 8))
 CHUNK = 1 << 20
 MAX_GENERATED = 4 << 30
 MAX_BODY = 16 << 20
-PRNHELP_SIZE = 327680
 
 
 def generated(offset, length):
@@ -63,6 +62,26 @@ INSTALLER_HEAD = (b"#!/bin/sh\n"
                   b"# Plit stand-in installer: records how it was started.\n"
                   b"printf '%s' \"$*\" > \"$0.started\"\n"
                   b"exit 0\n")
+
+
+# The print helper's installer: run, it truly installs a (do-nothing) print
+# helper for this user, a program and the desktop entry that names it, as
+# a Linux desktop keeps them; then it notes how it was started like the
+# other installers.
+PRNHELP_INSTALLER = (
+    b"#!/bin/sh\n"
+    b"# Plit stand-in print helper installer: installs the helper for this user.\n"
+    b"set -e\n"
+    b"data=${XDG_DATA_HOME:-$HOME/.local/share}\n"
+    b"dir=$data/vanta-print-helper\n"
+    b"mkdir -p \"$dir\" \"$data/applications\"\n"
+    b"printf '#!/bin/sh\\n# Plit stand-in print helper: waits for print jobs.\\nexit 0\\n' > \"$dir/prnhelper\"\n"
+    b"chmod 755 \"$dir/prnhelper\"\n"
+    b"entry=$data/applications/vanta-print-helper.desktop\n"
+    b"printf '[Desktop Entry]\\nType=Application\\nName=Vanta\xe6\x89\x93\xe5\x8d\xb0\xe5\x8a\xa9\xe6\x89\x8b\xe5\x8d\x87\xe7\xba\xa7\xe7\x89\x88\\n"
+    b"Name[zh_CN]=\xe6\x89\x93\xe5\x8d\xb0\xe5\x8a\xa9\xe6\x89\x8b\\nExec=\"%s\"\\nIcon=printer\\n' \"$dir/prnhelper\" > \"$entry.new\"\n"
+    b"mv \"$entry.new\" \"$entry\"\n"
+    b"printf '%s' \"$*\" > \"$0.started\"\n")
 
 
 @functools.lru_cache(maxsize=4)
@@ -708,7 +727,9 @@ class Handler(BaseHTTPRequestHandler):
                     portal_pages.SESSION_COOKIE, form.get("tax_code", ""))
             return reply
         if path == "/prnhelp.exe":
-            return self.file_reply(PRNHELP_SIZE, ignore_range, short_range)
+            reply = self.file_reply(len(PRNHELP_INSTALLER), ignore_range, short_range)
+            reply.source = lambda offset, length: PRNHELP_INSTALLER[offset:offset + length]
+            return reply
         m = re.fullmatch(r"/files/gen/(\d{1,12})/[^/]+", path)
         if m:
             # A scripted size stands for the file replaced by another version.

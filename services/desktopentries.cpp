@@ -1,0 +1,177 @@
+#include "services/desktopentries.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace {
+
+// The [Desktop Entry] group sits at the top; nothing further down matters.
+constexpr qint64 MaxEntryBytes = 65536;
+
+struct Entry
+{
+    QStringList names;
+    QString exec;
+    QString icon;
+    bool application = true;
+    bool hidden = false;
+};
+
+// A desktop entry's string value with its escapes ("\s", "\n", "\t", "\r",
+// "\\") undone.
+QString unescaped(const QByteArray &value)
+{
+    const QString text = QString::fromUtf8(value);
+    QString out;
+    out.reserve(text.size());
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != QLatin1Char('\\') || i + 1 == text.size()) {
+            out.append(c);
+            continue;
+        }
+        const QChar next = text.at(++i);
+        if (next == QLatin1Char('s'))
+            out.append(QLatin1Char(' '));
+        else if (next == QLatin1Char('n'))
+            out.append(QLatin1Char('\n'));
+        else if (next == QLatin1Char('t'))
+            out.append(QLatin1Char('\t'));
+        else if (next == QLatin1Char('r'))
+            out.append(QLatin1Char('\r'));
+        else
+            out.append(next);
+    }
+    return out;
+}
+
+// The entry at `path`, when its head mentions one of `names` at all (most
+// entries do not, and are not parsed).
+Entry readEntry(const QString &path, const QVector<QByteArray> &names)
+{
+    Entry entry;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return entry;
+    const QByteArray head = file.read(MaxEntryBytes);
+    if (std::none_of(names.cbegin(), names.cend(), [&](const QByteArray &name) { return head.contains(name); }))
+        return entry;
+    bool inMain = false;
+    for (const QByteArray &raw : head.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        if (line.startsWith('[')) {
+            if (inMain)
+                break;
+            inMain = line == "[Desktop Entry]";
+            continue;
+        }
+        const int equals = line.indexOf('=');
+        if (!inMain || equals <= 0)
+            continue;
+        const QByteArray key = line.left(equals).trimmed();
+        const QByteArray value = line.mid(equals + 1).trimmed();
+        if (key == "Name" || (key.startsWith("Name[") && key.endsWith(']')))
+            entry.names << unescaped(value);
+        else if (key == "Exec")
+            entry.exec = unescaped(value);
+        else if (key == "Icon")
+            entry.icon = unescaped(value);
+        else if (key == "Type")
+            entry.application = value == "Application";
+        else if (key == "Hidden")
+            entry.hidden = value == "true";
+    }
+    return entry;
+}
+
+} // namespace
+
+QString DesktopEntries::execProgram(const QString &exec)
+{
+    QString word;
+    int i = 0;
+    while (i < exec.size() && exec.at(i).isSpace())
+        ++i;
+    if (i < exec.size() && exec.at(i) == QLatin1Char('"')) {
+        // Quoted: a backslash keeps the character after it.
+        for (++i; i < exec.size() && exec.at(i) != QLatin1Char('"'); ++i) {
+            if (exec.at(i) == QLatin1Char('\\') && i + 1 < exec.size())
+                ++i;
+            word.append(exec.at(i));
+        }
+    } else {
+        while (i < exec.size() && !exec.at(i).isSpace())
+            word.append(exec.at(i++));
+    }
+    // Field codes ("%f", "%U", …) stand for arguments; "%%" is a percent sign.
+    QString program;
+    for (int j = 0; j < word.size(); ++j) {
+        if (word.at(j) != QLatin1Char('%')) {
+            program.append(word.at(j));
+        } else if (j + 1 < word.size()) {
+            if (word.at(++j) == QLatin1Char('%'))
+                program.append(QLatin1Char('%'));
+        }
+    }
+    if (program.isEmpty())
+        return QString();
+    if (QFileInfo(program).isAbsolute()) {
+        const QFileInfo info(program);
+        return info.isFile() && info.isExecutable() ? QDir::cleanPath(program) : QString();
+    }
+    // A relative path is no program name.
+    if (program.contains(QLatin1Char('/')))
+        return QString();
+    return QStandardPaths::findExecutable(program);
+}
+
+QHash<QString, DesktopEntries::Program> DesktopEntries::find(const QStringList &names)
+{
+    QHash<QString, Program> found;
+    const QSet<QString> wanted(names.cbegin(), names.cend());
+    QVector<QByteArray> wantedBytes;
+    for (const QString &name : wanted)
+        wantedBytes << name.toUtf8();
+    QSet<QString> seenIds;
+    int read = 0;
+    for (const QString &dir : QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation)) {
+        QDirIterator it(dir, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext() && found.size() < wanted.size()) {
+            const QString path = it.next();
+            // The desktop-file id: the path below the folder, "/" as "-".
+            const QString id = path.mid(dir.size() + 1).replace(QLatin1Char('/'), QLatin1Char('-'));
+            if (seenIds.contains(id))
+                continue;
+            seenIds.insert(id);
+            if (++read > MaxEntries) {
+                qWarning().noquote() << QStringLiteral("desktop entries: more than %1, the rest not read").arg(MaxEntries);
+                return found;
+            }
+            const Entry entry = readEntry(path, wantedBytes);
+            if (!entry.application || entry.hidden)
+                continue;
+            QStringList matching;
+            for (const QString &name : entry.names) {
+                if (wanted.contains(name) && !found.contains(name) && !matching.contains(name))
+                    matching << name;
+            }
+            if (matching.isEmpty())
+                continue;
+            const QString program = execProgram(entry.exec);
+            if (program.isEmpty())
+                continue;
+            for (const QString &name : qAsConst(matching))
+                found.insert(name, {program, entry.icon, path});
+        }
+    }
+    return found;
+}
