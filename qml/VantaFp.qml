@@ -99,12 +99,12 @@ Window {
                              : (Screen.height - height) / 2) + step
     }
 
-    Component.onCompleted: placeOverOwner(0)
     onVisibleChanged: {
         if (!visible)
             releaseTaxCode()
     }
     Component.onCompleted: {
+        placeOverOwner(0)
         if (countedTaxCode !== "")
             companyProfile = profileComponent.createObject(vantaFp, { storageName: profileName(countedTaxCode) })
     }
