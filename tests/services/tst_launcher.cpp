@@ -5,6 +5,7 @@
 #include "services/mainfunction.h"
 #include "services/wineregistry.h"
 #include "freshdatabase.h"
+#include "pefile.h"
 #include "standinserver.h"
 
 #include <QDir>
@@ -139,7 +140,9 @@ private slots:
     {
         const QString wine = makePrefix(".wine", homePath("second"));
         QVERIFY(writeFile(wine + "/drive_c/Program Files/开票/kp.exe", "MZ"));
-        QVERIFY(writeFile(wine + "/drive_c/Vanta/tool.exe", "MZ"));
+        // A Windows program with icons of its own.
+        QImage ownIcon, otherIcon;
+        QVERIFY(writeFile(wine + "/drive_c/Vanta/tool.exe", PeFile::sampleExecutable(&ownIcon, &otherIcon)));
         QVERIFY(writeFile(homePath("second/Inv/TokenBill.exe"), "MZ"));
         // D:\Inv\unins000.dat as UTF-16 bytes, over two lines.
         QByteArray hex;
@@ -173,6 +176,19 @@ private slots:
         QCOMPARE(MainFunction::launchPaths.value("UKEY开票"), wine + "/dosdevices/d:/Inv/TokenBill.exe");
         QCOMPARE(MainFunction::launchPaths.value("Ressa"), other + "/dosdevices/c:/R/ressa.exe");
         QCOMPARE(MainFunction::launchPaths.value("打印助手"), m_bin + "/prnhelper");
+
+        // Its tile shows the icon read from the .exe; one without icons keeps
+        // the catalogue's.
+        QMap<QString, QString> tileIcons;
+        for (const QVariant &entry : m_database->db().getCurrentConfigList()) {
+            const QScopedPointer<ConfigModel> tile(entry.value<ConfigModel *>());
+            tileIcons.insert(tile->name(), tile->icon());
+        }
+        const QUrl toolIcon(tileIcons.value("财税助手"));
+        QVERIFY2(toolIcon.isLocalFile(), qPrintable(toolIcon.toString()));
+        QVERIFY(PeFile::samePixels(QImage(toolIcon.toLocalFile(), "PNG"), ownIcon));
+        QVERIFY(!tileIcons.value("开票软件").isEmpty());
+        QVERIFY(!QUrl(tileIcons.value("开票软件")).isLocalFile());
 
         // A Windows program starts through wine, in its own prefix, by its Windows path.
         launcher.btnOpenApp("财税助手");
