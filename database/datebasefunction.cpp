@@ -1,6 +1,7 @@
 #include "database/datebasefunction.h"
 
 #include "core/deployment.h"
+#include "core/programicons.h"
 #include "core/qmlelement.h"
 #include "core/trace.h"
 #include "database/configmodel.h"
@@ -33,7 +34,9 @@ ConfigModel *newConfigModel(const QVariantMap &row, Fields fields)
     auto *model = new ConfigModel;
     model->setName(row.value(QStringLiteral("name")).toString());
     model->setPath(row.value(QStringLiteral("path")).toString());
-    model->setIcon(row.value(QStringLiteral("icon")).toString());
+    // A program's own icon, read from it at detection, over the catalogue's.
+    const QString own = ProgramIcons::addressOf(model->path());
+    model->setIcon(own.isEmpty() ? row.value(QStringLiteral("icon")).toString() : own);
     model->setOrderNumber(row.value(QStringLiteral("orderNumber")).toInt());
     if (fields == Fields::All)
         model->setType(row.value(QStringLiteral("type")).toInt());

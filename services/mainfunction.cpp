@@ -3,19 +3,23 @@
 #include "core/deployment.h"
 #include "core/installerwatch.h"
 #include "core/logmessagehandler.h"
+#include "core/programicons.h"
 #include "core/programstart.h"
 #include "core/tool.h"
 #include "core/trace.h"
 #include "database/configmodel.h"
+#include "desktop/iconextractfunction.h"
 #include "services/configfunction.h"
 #include "services/installedprograms.h"
 #include "services/usertaxinfo.h"
 #include "services/vantafunction.h"
 
+#include <QCryptographicHash>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -326,10 +330,34 @@ QString MainFunction::getEncodeUrl()
     return url;
 }
 
+// A Windows program found in a Wine prefix shows its own icon on its tile:
+// the first of its .exe's icons that saves, kept under temp/ by a name drawn
+// from its path (two programs may share a file name). Without one, the tile
+// keeps the catalogue's icon.
+static void rememberOwnIcon(const QString &program)
+{
+    const QString dir = Deployment::dataDir() + QStringLiteral("/temp");
+    const QString file = dir + QStringLiteral("/wine-")
+        + QString::fromLatin1(QCryptographicHash::hash(program.toUtf8(), QCryptographicHash::Sha1).toHex().left(16))
+        + QStringLiteral(".png");
+    QDir().mkpath(dir);
+    bool saved = false;
+    IconExtractFunction::offerIcons(program, [&](const QImage &icon) {
+        saved = !icon.isNull() && icon.save(file, "PNG");
+        return saved;
+    });
+    if (saved)
+        ProgramIcons::remember(program, file);
+    else
+        ProgramIcons::forget(program);
+}
+
 void MainFunction::recordDetected(const QString &appName, const InstalledPrograms::Found &found)
 {
-    if (!found.winePrefix.isEmpty())
+    if (!found.winePrefix.isEmpty()) {
         ProgramStart::rememberWineProgram(found.path, found.winePrefix, found.windowsPath);
+        rememberOwnIcon(found.path);
+    }
     m_db.updateConfigInfo(appName, found.path, launchOrder);
     ++launchOrder;
 }

@@ -5,11 +5,14 @@
 #include "services/mainfunction.h"
 #include "services/wineregistry.h"
 #include "freshdatabase.h"
+#include "pefile.h"
 #include "standinserver.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QtTest>
 
 namespace {
@@ -66,6 +69,7 @@ private:
     // machine counts, and "wine" and "xdg-open" are the recorders in bin/.
     QTemporaryDir m_home;
     QString m_bin;
+    QString m_systemPath; // where the real programs are
 
     QString homePath(const QString &name) const { return m_home.filePath(name); }
 
@@ -109,6 +113,7 @@ private slots:
         QVERIFY(writeFile(m_bin + "/prnhelper", kRecorder));
         for (const QString &name : {"wine", "xdg-open", "prnhelper"})
             QFile::setPermissions(m_bin + "/" + name, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        m_systemPath = qEnvironmentVariable("PATH", "/usr/bin:/bin");
         qputenv("PATH", QFile::encodeName(m_bin) + ":/usr/bin:/bin");
     }
 
@@ -125,6 +130,11 @@ private slots:
     {
         m_database.reset();
         qunsetenv("PLIT_WINE_PREFIXES");
+        for (const char *name : {"WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES"})
+            qunsetenv(name);
+        qputenv("PATH", QFile::encodeName(m_bin) + ":/usr/bin:/bin");
+        QDir(homePath("realwine")).removeRecursively();
+        QDir(homePath("build")).removeRecursively();
         QDir(homePath("data")).removeRecursively();
         QDir(homePath("system")).removeRecursively();
         QDir(homePath(".wine")).removeRecursively();
@@ -139,7 +149,9 @@ private slots:
     {
         const QString wine = makePrefix(".wine", homePath("second"));
         QVERIFY(writeFile(wine + "/drive_c/Program Files/开票/kp.exe", "MZ"));
-        QVERIFY(writeFile(wine + "/drive_c/Vanta/tool.exe", "MZ"));
+        // A Windows program with icons of its own.
+        QImage ownIcon, otherIcon;
+        QVERIFY(writeFile(wine + "/drive_c/Vanta/tool.exe", PeFile::sampleExecutable(&ownIcon, &otherIcon)));
         QVERIFY(writeFile(homePath("second/Inv/TokenBill.exe"), "MZ"));
         // D:\Inv\unins000.dat as UTF-16 bytes, over two lines.
         QByteArray hex;
@@ -174,6 +186,19 @@ private slots:
         QCOMPARE(MainFunction::launchPaths.value("Ressa"), other + "/dosdevices/c:/R/ressa.exe");
         QCOMPARE(MainFunction::launchPaths.value("打印助手"), m_bin + "/prnhelper");
 
+        // Its tile shows the icon read from the .exe; one without icons keeps
+        // the catalogue's.
+        QMap<QString, QString> tileIcons;
+        for (const QVariant &entry : m_database->db().getCurrentConfigList()) {
+            const QScopedPointer<ConfigModel> tile(entry.value<ConfigModel *>());
+            tileIcons.insert(tile->name(), tile->icon());
+        }
+        const QUrl toolIcon(tileIcons.value("财税助手"));
+        QVERIFY2(toolIcon.isLocalFile(), qPrintable(toolIcon.toString()));
+        QVERIFY(PeFile::samePixels(QImage(toolIcon.toLocalFile(), "PNG"), ownIcon));
+        QVERIFY(!tileIcons.value("开票软件").isEmpty());
+        QVERIFY(!QUrl(tileIcons.value("开票软件")).isLocalFile());
+
         // A Windows program starts through wine, in its own prefix, by its Windows path.
         launcher.btnOpenApp("财税助手");
         QTRY_VERIFY(QFile::exists(m_bin + "/wine.started"));
@@ -190,6 +215,90 @@ private slots:
         launcher.resetRegInfo();
         QCOMPARE(MainFunction::launchPaths.value("开票软件"), chosen);
         QVERIFY(DesktopEntries::find({"打印助手"}).isEmpty());
+    }
+
+    // The journey with real Wine: a Windows program built here with an icon
+    // of its own, registered in a fresh prefix as its installer would, is
+    // found there, shows that icon on its tile and starts through Wine.
+    void aWindowsProgramInARealWinePrefix()
+    {
+        const QStringList systemPath = m_systemPath.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+        QMap<QString, QString> tool;
+        for (const char *name : {"wine", "wineserver", "x86_64-w64-mingw32-gcc", "x86_64-w64-mingw32-windres"}) {
+            tool[name] = QStandardPaths::findExecutable(name, systemPath);
+            if (tool[name].isEmpty())
+                QSKIP(qPrintable(QString("not run: %1 is missing; the journey with real Wine needs wine, wine64 and "
+                                         "gcc-mingw-w64-x86-64 (tools/setup installs them)").arg(name)));
+        }
+        // The program leaves started.txt beside itself; its icon is a 32 pixel bitmap.
+        const QString build = homePath("build");
+        const QImage icon = PeFile::pattern(32, qRgb(0, 120, 230));
+        const QByteArray bitmap = PeFile::iconBitmap(icon);
+        QByteArray ico(22, '\0');
+        PeFile::put16(ico, 2, 1);
+        PeFile::put16(ico, 4, 1);
+        ico[6] = ico[7] = 32;
+        PeFile::put16(ico, 10, 1);
+        PeFile::put16(ico, 12, 32);
+        PeFile::put32(ico, 14, quint32(bitmap.size()));
+        PeFile::put32(ico, 18, 22);
+        QVERIFY(writeFile(build + "/ressa.ico", ico + bitmap));
+        QVERIFY(writeFile(build + "/ressa.rc", "1 ICON \"ressa.ico\"\n"));
+        QVERIFY(writeFile(build + "/ressa.c",
+            "#include <windows.h>\n#include <stdio.h>\n#include <string.h>\n"
+            "int main(void)\n{\n    char path[MAX_PATH];\n"
+            "    char *slash = GetModuleFileNameA(NULL, path, MAX_PATH) ? strrchr(path, '\\\\') : NULL;\n"
+            "    if (!slash)\n        return 1;\n    strcpy(slash + 1, \"started.txt\");\n"
+            "    FILE *marker = fopen(path, \"w\");\n    if (!marker)\n        return 1;\n"
+            "    fputs(\"started\", marker);\n    return fclose(marker) != 0;\n}\n"));
+        const auto run = [&](const QString &program, const QStringList &arguments, const QProcessEnvironment &environment) {
+            QProcess process;
+            process.setWorkingDirectory(build);
+            process.setProcessEnvironment(environment);
+            process.setProcessChannelMode(QProcess::MergedChannels);
+            process.start(program, arguments);
+            const bool ended = process.waitForFinished(240000);
+            const QByteArray output = process.readAll();
+            if (!ended || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+                qWarning().noquote() << program << arguments << "failed:" << output;
+            return ended && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+        };
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PATH", m_systemPath);
+        QVERIFY(run(tool["x86_64-w64-mingw32-windres"], {"ressa.rc", "-O", "coff", "-o", "ressa.res"}, environment));
+        QVERIFY(run(tool["x86_64-w64-mingw32-gcc"], {"-o", "ressa.exe", "ressa.c", "ressa.res"}, environment));
+
+        // A fresh prefix, with nothing offered to install on the way, and the
+        // program's uninstall entry as its installer writes it.
+        const QString prefix = homePath("realwine");
+        environment.insert("WINEPREFIX", prefix);
+        environment.insert("WINEDEBUG", "-all");
+        environment.insert("WINEDLLOVERRIDES", "mscoree,mshtml=");
+        QVERIFY(run(tool["wine"], {"reg", "add",
+                                   "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+                                   "{5E0B7C2D-41A9-4F3E-9B6D-0C8A2F71D3E4}_is1",
+                                   "/v", "DisplayIcon", "/d", "C:\\Tools\\ressa.exe", "/f"}, environment));
+        QVERIFY(run(tool["wineserver"], {"-w"}, environment)); // system.reg is written when it ends
+        QVERIFY(QDir().mkpath(prefix + "/drive_c/Tools"));
+        QVERIFY(QFile::copy(build + "/ressa.exe", prefix + "/drive_c/Tools/ressa.exe"));
+
+        for (const char *name : {"WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES", "PATH"})
+            qputenv(name, environment.value(name).toLocal8Bit());
+        MainFunction launcher;
+        const QString program = prefix + "/dosdevices/c:/Tools/ressa.exe";
+        QCOMPARE(MainFunction::launchPaths.value("Ressa"), program);
+        QString shown;
+        for (const QVariant &entry : m_database->db().getCurrentConfigList()) {
+            const QScopedPointer<ConfigModel> tile(entry.value<ConfigModel *>());
+            if (tile->name() == "Ressa")
+                shown = tile->icon();
+        }
+        QVERIFY2(QUrl(shown).isLocalFile(), qPrintable(shown));
+        QVERIFY(PeFile::samePixels(QImage(QUrl(shown).toLocalFile(), "PNG"), icon));
+
+        launcher.btnOpenApp("Ressa");
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(prefix + "/drive_c/Tools/started.txt"), 120000);
+        QProcess::execute(tool["wineserver"], {"-k"});
     }
 
     // Registry files that are not what they should be give what can be read
