@@ -394,7 +394,7 @@ private slots:
             QVERIFY(P::waitForWindowGone(title));
         }
         for (const QPointer<QObject> &profile : profiles)
-            QTRY_VERIFY(profile.isNull());
+            QTRY_VERIFY_WITH_TIMEOUT(profile.isNull(), 15000);
     }
 
     void invoicingPageOpensItsFormInTheSameWindow()
