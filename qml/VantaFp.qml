@@ -27,7 +27,7 @@ Window {
     // A company's window has the company's own web session: a persistent
     // profile named after its tax code, so that two companies' sign-ins to
     // the invoicing site never share cookies or storage. Made with the
-    // window and gone with it; null for the help and chat windows.
+    // window and gone a little after it; null for the help and chat windows.
     property QtObject companyProfile: null
 
     // The profile's name: the tax code, any character but a letter or a
@@ -106,9 +106,18 @@ Window {
     Component.onCompleted: {
         placeOverOwner(0)
         if (countedTaxCode !== "")
-            companyProfile = profileComponent.createObject(vantaFp, { storageName: profileName(countedTaxCode) })
+            companyProfile = profileComponent.createObject(Qt.application, { storageName: profileName(countedTaxCode) })
     }
-    Component.onDestruction: releaseTaxCode()
+    // The profile goes some seconds after the window: the cache clearing
+    // that closing starts finishes after the window is gone, and a profile
+    // freed under it takes the program down.
+    Component.onDestruction: {
+        releaseTaxCode()
+        if (companyProfile)
+            companyProfile.destroy(profileGraceMs)
+    }
+
+    readonly property int profileGraceMs: 5000
 
     Component {
         id: profileComponent

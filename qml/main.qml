@@ -367,14 +367,6 @@ Window {
                             loginPanelWindow.initWindow()
                             loginPanelWindow.show()
                         }
-
-                        LoginPanelEx {
-                            id: loginPanelWindow
-                        }
-
-                        ImproveReg {
-                            id: improveRegWindow
-                        }
                     }
                 }
 
@@ -446,12 +438,49 @@ Window {
         onTriggered: loginPanelWindow.autoLogon()
     }
 
-    Post {
-        id: postWindow
-        visible: false
+    // The windows that wait hidden until they are first asked for.
+
+    // The sign-in window of the sign-in button. The silent sign-in shows
+    // nothing, so it does not make the window.
+    LazyWindow {
+        id: loginPanelWindow
+        source: "qrc:/LoginPanelEx.qml"
+
+        function initWindow() {
+            window().initWindow()
+        }
+
+        function autoLogon() {
+            if (item) {
+                item.autoLogon()
+                return
+            }
+            console.log("loginPanel autoLogon")
+            if (mainFunction.btnAutoLogin() === "OK")
+                mainWindow.loginSuccess()
+        }
     }
 
-    // The windows that wait hidden until they are first asked for.
+    // The completion of an account, shown by both sign-in tabs.
+    LazyWindow {
+        id: improveRegWindow
+        source: "qrc:/ImproveReg.qml"
+
+        function initWindow() {
+            window().initWindow()
+        }
+    }
+
+    // The system-notice pop-up, made when there are notices to show.
+    LazyWindow {
+        id: postWindow
+        source: "qrc:/Post.qml"
+
+        function showNotices() {
+            window().showNotices()
+        }
+    }
+
     LazyWindow {
         id: exitWindow
         source: "qrc:/ExitPanel.qml"

@@ -35,7 +35,6 @@ ButtonBase {
         y: 10
         width: 52
         height: 52
-        sourceSize: Qt.size(64, 64)
         address: rect00.entry ? rect00.entry.icon : ""
         localAllowed: true
         Accessible.ignored: true

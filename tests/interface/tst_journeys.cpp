@@ -121,6 +121,14 @@ private slots:
         QTRY_VERIFY(showsSignedIn(kDemoPhone));
         QVERIFY(!P::window(QStringLiteral("登录")));
         QCOMPARE(ui->server().requests("/api/platApi/passlog_on").size(), 1);
+        // Nor does it make one: the start makes only the main window, even
+        // hidden ones wait until they are first shown.
+        QStringList made;
+        for (QWindow *window : QGuiApplication::topLevelWindows()) {
+            if (qobject_cast<QQuickWindow *>(window) && window != ui->mainWindow())
+                made << window->title();
+        }
+        QCOMPARE(made, QStringList());
 
         // Signing out returns to "账号登录", and the sign-in window opens again.
         QVERIFY(P::click(QStringLiteral("退出")));

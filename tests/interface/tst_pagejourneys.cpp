@@ -367,6 +367,7 @@ private slots:
             {QStringLiteral("北京恒达商贸有限公司"), QStringLiteral("911100000007000000")},
             {QStringLiteral("上海鑫源科技有限公司"), QStringLiteral("911101000007000137")}};
         QList<QQuickItem *> views;
+        QList<QPointer<QObject>> profiles;
         for (const auto &company : companies) {
             QVERIFY(openSelection());
             QQuickWindow *window = openCompany(company.first, company.second);
@@ -376,6 +377,7 @@ private slots:
                      QStringLiteral("company-") + company.second);
             QVERIFY(!view->property("profile").value<QObject *>()->property("offTheRecord").toBool());
             views << view;
+            profiles << view->property("profile").value<QObject *>();
         }
         for (int i = 0; i < views.size(); ++i) {
             QMetaObject::invokeMethod(views[i], "reload");
@@ -383,6 +385,16 @@ private slots:
             QTRY_VERIFY2_WITH_TIMEOUT(views[i]->property("title").toString().endsWith(session),
                                       qPrintable(views[i]->property("title").toString()), 30000);
         }
+        // A closed window takes its company's profile with it.
+        for (const auto &company : companies) {
+            const QString title = company.first + QLatin1Char(' ') + company.second;
+            QQuickItem *close = P::find(QStringLiteral("关闭"), P::window(title));
+            QVERIFY(close);
+            P::click(close);
+            QVERIFY(P::waitForWindowGone(title));
+        }
+        for (const QPointer<QObject> &profile : profiles)
+            QTRY_VERIFY_WITH_TIMEOUT(profile.isNull(), 15000);
     }
 
     void invoicingPageOpensItsFormInTheSameWindow()
