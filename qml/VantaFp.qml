@@ -92,11 +92,7 @@ Window {
     // Over the main window when it opens, moved down and right by `cascade`
     // steps so that several do not hide each other; then where the user puts it.
     function placeOverOwner(cascade) {
-        var step = 30 * cascade
-        x = (transientParent ? transientParent.x + (transientParent.width - width) / 2
-                             : (Screen.width - width) / 2) + step
-        y = (transientParent ? transientParent.y + (transientParent.height - height) / 2
-                             : (Screen.height - height) / 2) + step
+        Dialogs.placeOver(vantaFp, -1, 30 * cascade)
     }
 
     onVisibleChanged: {

@@ -25,14 +25,14 @@ Window {
     // The user signed out: the windows of that account close.
     signal signedOut()
 
-    // A window that outlives the page that asks for it, such as an invoicing
-    // window or the company selection: made in this document's context over
-    // the main window, it stays when the page is rebuilt and goes with the
-    // main window at the end. Freed once closed.
     // How many invoicing windows have opened: each one opens a step further
     // down and right than the last, in a cycle of four.
     property int invoicingOpened: 0
 
+    // A window that outlives the page that asks for it, such as an invoicing
+    // window or the company selection: made in this document's context over
+    // the main window, it stays when the page is rebuilt and goes with the
+    // main window at the end. Freed once closed.
     function createWindow(url, properties) {
         return Dialogs.create(url, mainWindow, properties)
     }
@@ -450,11 +450,8 @@ Window {
             window().initWindow()
         }
 
+        // At start, before anything has made the window.
         function autoLogon() {
-            if (item) {
-                item.autoLogon()
-                return
-            }
             console.log("loginPanel autoLogon")
             if (mainFunction.btnAutoLogin() === "OK")
                 mainWindow.loginSuccess()

@@ -1,5 +1,6 @@
 import QtQuick 2.15
 import QtQuick.Window 2.15
+import "Dialogs.js" as Dialogs
 
 // A frameless window of the interface: a white card with its shadow, the
 // blue header (dragged to move the window, its buttons at the right) and
@@ -35,12 +36,8 @@ Window {
     // Over the middle of the window it belongs to, or of the screen, each
     // time it opens; then it stays where the user drags it.
     function placeOverOwner() {
-        if (!placeOnOpen)
-            return
-        x = transientParent ? transientParent.x + (leftInOwner >= 0 ? leftInOwner : (transientParent.width - width) / 2)
-                            : (Screen.width - width) / 2
-        y = transientParent ? transientParent.y + (transientParent.height - height) / 2
-                            : (Screen.height - height) / 2
+        if (placeOnOpen)
+            Dialogs.placeOver(dialog, leftInOwner)
     }
 
     Component.onCompleted: placeOverOwner()

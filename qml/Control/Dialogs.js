@@ -22,6 +22,21 @@ function create(url, parent, properties) {
     return window
 }
 
+// Places `window` over the window it belongs to (its transientParent) or,
+// without one, over its screen: in the middle, or `left` from the owner's
+// left edge when it is not negative; then `step` down and right. Placed,
+// not bound: it stays where the user puts it afterwards.
+function placeOver(window, left, step) {
+    var owner = window.transientParent
+    var shift = step || 0
+    var ownerX = owner ? owner.x : 0
+    var ownerY = owner ? owner.y : 0
+    var ownerWidth = owner ? owner.width : window.screen.width
+    var ownerHeight = owner ? owner.height : window.screen.height
+    window.x = ownerX + (owner && left >= 0 ? left : (ownerWidth - window.width) / 2) + shift
+    window.y = ownerY + (ownerHeight - window.height) / 2 + shift
+}
+
 // Warns the user the one way every window does: the message dialog with
 // `text`, over `parent`.
 function warn(parent, text) {

@@ -92,7 +92,7 @@ Rectangle {
                 leftdis: 8
                 font_size: 14
                 maxnum: 1024
-                hint: ""
+                hint: "请输入"
                 onAccepted: pageDialog.accept()
             }
 

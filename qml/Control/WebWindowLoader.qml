@@ -3,21 +3,14 @@ import QtQuick 2.15
 // The embedded web window (the help pages, the assistant chat), made when it
 // is first asked for and freed once it hides: its page, and the web engine's
 // renderer process for it, end with it instead of waiting hidden all day.
-Loader {
+LazyWindow {
     id: loader
-
-    // The window, made now if it is not there.
-    function window() {
-        active = true
-        return item
-    }
 
     function releaseHidden() {
         if (item && !item.visible)
             active = false
     }
 
-    active: false
     source: "qrc:/VantaFp.qml"
 
     Connections {
