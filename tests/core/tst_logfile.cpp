@@ -74,7 +74,7 @@ private slots:
         QVERIFY(formatLogLine(QtFatalMsg, nullptr, 0, QStringLiteral("f")).startsWith(QLatin1String("Fatal: File:() Line:(0) f (")));
     }
 
-    void deletedOrMovedFileIsCreatedAgain()
+    void deletedFileIsCreatedAgain()
     {
         qDebug("one");
         QVERIFY(QFile::remove(m_dir->filePath(QStringLiteral("log.txt"))));
