@@ -17,9 +17,8 @@ class ReadOnlyAppDirTest : public QObject
     Q_OBJECT
 
 private:
-    QString userFolder() const { return m_home.filePath(QStringLiteral("data/QtProject/Gallery/Plit")); }
-
     QTemporaryDir m_home;
+    QString userFolder() const { return m_home.filePath(QStringLiteral("data/QtProject/Gallery/Plit")); }
 
 private slots:
     void initTestCase()
@@ -27,10 +26,8 @@ private slots:
         const QString appDir = QCoreApplication::applicationDirPath();
         QVERIFY2(!QFileInfo(appDir).isWritable(), "not started through run-read-only");
         QCOMPARE(QDir::currentPath(), appDir);
-
         QCoreApplication::setOrganizationName(QStringLiteral("QtProject"));
         QCoreApplication::setApplicationName(QStringLiteral("Gallery"));
-        QVERIFY(m_home.isValid());
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("data"))));
         qunsetenv("PLIT_DATA_DIR");
     }
@@ -53,29 +50,23 @@ private slots:
         qDebug("a line for the log");
         qInstallMessageHandler(nullptr);
 
-        for (const char *name : {"corvane.db", "System.ini", "log.txt"}) {
-            QVERIFY2(QFileInfo(userFolder() + QLatin1Char('/') + QLatin1String(name)).size() > 0, name);
-            QVERIFY2(!QFileInfo::exists(QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(name)), name);
+        for (const QString name : {"corvane.db", "System.ini", "log.txt"}) {
+            QVERIFY2(QFileInfo(userFolder() + '/' + name).size() > 0, qPrintable(name));
+            QVERIFY2(!QFileInfo::exists(QCoreApplication::applicationDirPath() + '/' + name), qPrintable(name));
         }
         QVERIFY(ConfigFunction().keyExist(QStringLiteral("DownloadPath")));
         // "恢复默认目录" offers this folder, not the read-only /usr/bin.
         QCOMPARE(SystemFunction().getExePath(), userFolder());
-    }
 
-    void logStaysWithTheDataWhenStartedFromAWritableFolder()
-    {
         // A desktop menu starts programs in the home folder: an installed copy
         // must not leave its log there.
         QTemporaryDir home;
-        const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(home.path()));
         const QString log = Deployment::logFilePath();
-        QDir::setCurrent(previous);
+        QDir::setCurrent(QCoreApplication::applicationDirPath());
         QCOMPARE(log, userFolder() + QStringLiteral("/log.txt"));
-    }
 
-    void namedDataDirectoryStillWins()
-    {
+        // A data directory named in the environment still wins.
         TestDataDir dir;
         QCOMPARE(Deployment::dataDir(), dir.path());
     }

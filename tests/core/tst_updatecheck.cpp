@@ -8,39 +8,34 @@
 
 #include <QDate>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
-// The update check at start-up against the stand-in update server: in the
-// process for the replies that let start-up go on, and with the built program
-// for the hand-over to the updater.
+// Versions compared and reconciled with the database record; the update check
+// at start-up, in the process and with the built program for the hand-over.
 class UpdateCheckTest : public QObject
 {
     Q_OBJECT
 
 private:
-    QScopedPointer<StandInServer> m_server{new StandInServer};
+    StandInServer m_server;
 
-    // A copy of the built program in a directory of its own, so that an
-    // updater can sit beside it without meeting another test's.
-    QString installProgram(const QTemporaryDir &dir, bool withUpdater) const
+    QScopedPointer<QTemporaryDir> m_install;
+
+    // A copy of the built program in a directory of its own, beside an updater
+    // that leaves its arguments, one per line, in "updater-ran".
+    QString installProgram(bool withUpdater)
     {
-        const QString program = dir.filePath(QStringLiteral("plit"));
-        if (!QFile::copy(QStringLiteral(PLIT_EXECUTABLE), program))
+        m_install.reset(new QTemporaryDir(QCoreApplication::applicationDirPath() + QStringLiteral("/install-XXXXXX")));
+        const QString program = m_install->filePath(QStringLiteral("plit"));
+        QFile updater(m_install->filePath(QStringLiteral("AutoUpdate.exe")));
+        if (!QFile::copy(QStringLiteral(PLIT_EXECUTABLE), program)
+            || (withUpdater && !updater.open(QIODevice::WriteOnly)))
             return QString();
         if (withUpdater) {
-            // Leaves its arguments, one per line, where the test can read them.
-            const QString updater = dir.filePath(QStringLiteral("AutoUpdate.exe"));
-            QFile script(updater);
-            if (!script.open(QIODevice::WriteOnly))
-                return QString();
-            script.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/updater-ran.tmp\"\n"
-                         "mv \"$(dirname \"$0\")/updater-ran.tmp\" \"$(dirname \"$0\")/updater-ran\"\n");
-            script.close();
-            script.setPermissions(script.permissions() | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
+            updater.write("#!/bin/sh\ncd \"$(dirname \"$0\")\"\nprintf '%s\\n' \"$@\" > updater-ran.tmp\n"
+                          "mv updater-ran.tmp updater-ran\n");
+            updater.setPermissions(updater.permissions() | QFile::ExeOwner);
         }
         return program;
     }
@@ -48,87 +43,113 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_server->isRunning());
-        m_server->useAsPlatform();
-    }
-
-    void init()
-    {
-        m_server->reset();
+        QVERIFY(m_server.isRunning());
+        m_server.useAsPlatform();
         qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
+        // The database's dates have no leading zeros.
+        QCOMPARE(databaseDateText(QDate(2019, 3, 7)), QStringLiteral("2019-3-7"));
     }
 
-    void cleanup()
-    {
-        qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
-    }
+    void init() { m_server.reset(); }
 
+    // A silent server holds the start only a short while (3 s), far from the
+    // usual request limit.
     void startUpGoesOnWithoutANewerVersion_data()
     {
         QTest::addColumn<QByteArray>("updateFile");
-        QTest::newRow("same version") << QByteArray(R"({"version":"2.0.0.2"})");
-        QTest::newRow("older version") << QByteArray(R"({"version":"2.0.0.1"})");
-        QTest::newRow("version as a number") << QByteArray(R"({"version":3})");
-        QTest::newRow("an array") << QByteArray(R"(["2.0.0.3"])");
-        QTest::newRow("no version") << QByteArray(R"({"ver":"2.0.0.3"})");
-        QTest::newRow("not JSON") << QByteArray("<html>404</html>");
-        QTest::newRow("empty") << QByteArray();
+        QTest::addColumn<bool>("silent");
+        QTest::newRow("same version") << QByteArray(R"({"version":"2.0.0.2"})") << false;
+        QTest::newRow("older version") << QByteArray(R"({"version":"2.0.0.1"})") << false;
+        QTest::newRow("version as a number") << QByteArray(R"({"version":3})") << false;
+        QTest::newRow("an array") << QByteArray(R"(["2.0.0.3"])") << false;
+        QTest::newRow("no version") << QByteArray(R"({"ver":"2.0.0.3"})") << false;
+        QTest::newRow("not JSON") << QByteArray("<html>404</html>") << false;
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("silent server") << QByteArray(R"({"version":"2.0.0.3"})") << true;
     }
 
     void startUpGoesOnWithoutANewerVersion()
     {
         QFETCH(QByteArray, updateFile);
+        QFETCH(bool, silent);
         FreshDatabase fresh;
         reconcileVersionOnOpen(fresh.db());
-        m_server->setUpdateBody(updateFile);
+        m_server.setUpdateBody(updateFile);
+        if (silent)
+            m_server.script(QStringLiteral("/updatefile.json"), {{"hang", true}});
 
-        QVERIFY(!GetUpdateFileAndCheckVersion());
-        QCOMPARE(m_server->requests(QStringLiteral("/updatefile.json")).size(), 1);
-        QCOMPARE(fresh.db().getVersion(), QStringLiteral("2.0.0.2"));
-        QCOMPARE(databaseVersion(), QStringLiteral("2.0.0.2"));
-    }
-
-    void updaterThatCannotStartRecordsNothing()
-    {
-        // The test program's own directory has no AutoUpdate.exe.
-        FreshDatabase fresh;
-        QVERIFY(fresh.db().updateDatabaseDate(QStringLiteral("2019-3-7")));
-        reconcileVersionOnOpen(fresh.db());
-        m_server->setUpdateVersion(QStringLiteral("2.0.0.3"));
-
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("AutoUpdate\\.exe")));
-        QVERIFY(!GetUpdateFileAndCheckVersion());
-        QCOMPARE(fresh.db().getVersion(), QStringLiteral("2.0.0.2"));
-        QCOMPARE(fresh.db().getdateDatabaseDate(), QStringLiteral("2019-3-7"));
-        QCOMPARE(databaseVersion(), QStringLiteral("2.0.0.2"));
-    }
-
-    void silentUpdateServerDelaysStartUpOnlyUntilTheTimeLimit()
-    {
-        qputenv("PLIT_REQUEST_TIMEOUT_MS", "500");
-        FreshDatabase fresh;
-        reconcileVersionOnOpen(fresh.db());
-        m_server->script(QStringLiteral("/updatefile.json"), {{"hang", true}});
-        QVERIFY(!GetUpdateFileAndCheckVersion());
-        QCOMPARE(fresh.db().getVersion(), QStringLiteral("2.0.0.2"));
-
-        // With the usual request limit, the start waits for the update server
-        // only a short while (3 s), far from the limit.
-        qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
-        m_server->script(QStringLiteral("/updatefile.json"), {{"hang", true}});
         QElapsedTimer clock;
         clock.start();
         QVERIFY(!GetUpdateFileAndCheckVersion());
         QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(m_server.requests(QStringLiteral("/updatefile.json")).size(), 1);
+        QCOMPARE(fresh.db().getVersion(), QStringLiteral("2.0.0.2"));
+        QCOMPARE(databaseVersion(), QStringLiteral("2.0.0.2"));
+    }
+
+    void compareVersion_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("result");
+        QTest::newRow("equal") << "2.0.0.2" << "2.0.0.2" << 0;
+        QTest::newRow("newer last part") << "2.0.0.3" << "2.0.0.2" << 1;
+        QTest::newRow("older last part") << "2.0.0.1" << "2.0.0.2" << -1;
+        QTest::newRow("numeric, not text") << "1.10" << "1.9" << 1;
+        QTest::newRow("text part counts as 0") << "1.a" << "1.0" << 1;
+        QTest::newRow("fewer parts") << "1.0" << "1.0.0" << -1;
+        QTest::newRow("more parts") << "2.0.0" << "2.0" << 1;
+        QTest::newRow("leading zero one way") << "2.0.0.02" << "2.0.0.2" << 1;
+        QTest::newRow("leading zero other way") << "2.0.0.2" << "2.0.0.02" << 1;
+        QTest::newRow("empty against version") << "" << "2.0.0.2" << -1;
+        QTest::newRow("version against empty") << "2.0.0.2" << "" << 1;
+    }
+
+    void compareVersion()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, result);
+        QCOMPARE(::compareVersion(a, b), result);
+    }
+
+    // An older record is brought up to the program and dated today; a newer
+    // or unknown one is left as it is, undated. Opening restores the user table.
+    void recordIsReconciledWithTheProgram_data()
+    {
+        QTest::addColumn<QString>("recorded");
+        QTest::addColumn<QString>("reconciled");
+        QTest::addColumn<QString>("date");
+        QTest::newRow("older") << "2.0.0.1" << "2.0.0.2" << databaseDateText(QDate::currentDate());
+        QTest::newRow("newer") << "2.0.0.3" << "2.0.0.3" << "1900-01-01";
+        QTest::newRow("unknown") << "" << "" << "1900-01-01";
+    }
+
+    void recordIsReconciledWithTheProgram()
+    {
+        QFETCH(QString, recorded);
+        QFETCH(QString, reconciled);
+        QFETCH(QString, date);
+        FreshDatabase fresh;
+        QVERIFY(recorded.isEmpty() ? fresh.exec(QStringLiteral("DELETE FROM version")) : fresh.db().setVersion(recorded));
+        QVERIFY(fresh.exec(QStringLiteral("DROP TABLE UserInfo")));
+
+        reconcileVersionOnOpen(fresh.db());
+        QCOMPARE(databaseVersion(), recorded);
+        QVERIFY(fresh.db().connection().isTableExist(QStringLiteral("UserInfo")));
+
+        reconcileVersionWithProgram(fresh.db());
+        QCOMPARE(fresh.db().getVersion(), reconciled);
+        QCOMPARE(databaseVersion(), reconciled);
+        QCOMPARE(fresh.db().getdateDatabaseDate(), date);
     }
 
     void newerVersionHandsOverToTheUpdaterAndExits()
     {
-        QTemporaryDir install(QCoreApplication::applicationDirPath() + QStringLiteral("/install-XXXXXX"));
         QTemporaryDir data;
-        const QString program = installProgram(install, true);
+        const QString program = installProgram(true);
         QVERIFY(!program.isEmpty());
-        m_server->setUpdateVersion(QStringLiteral("2.0.0.3"));
+        m_server.setUpdateVersion(QStringLiteral("2.0.0.3"));
 
         PlitProcess plit(data.path(), program);
         plit.start();
@@ -137,11 +158,10 @@ private slots:
         QCOMPARE(plit.process().exitCode(), 0);
 
         // The updater got its own full path as its only argument.
-        const QString marker = install.filePath(QStringLiteral("updater-ran"));
-        QTRY_VERIFY(QFile::exists(marker));
-        QFile file(marker);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromLocal8Bit(file.readAll()), install.filePath(QStringLiteral("AutoUpdate.exe")) + "\n");
+        QFile marker(m_install->filePath(QStringLiteral("updater-ran")));
+        QTRY_VERIFY(marker.exists());
+        QVERIFY(marker.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromLocal8Bit(marker.readAll()), m_install->filePath(QStringLiteral("AutoUpdate.exe")) + "\n");
 
         const QString db = data.filePath(QStringLiteral("corvane.db"));
         QCOMPARE(valueInDatabaseFile(db, QStringLiteral("SELECT version FROM version")), QStringLiteral("2.0.0.3"));
@@ -150,13 +170,13 @@ private slots:
         QVERIFY(!plit.logText().contains(QLatin1String(" main End ")));
     }
 
+    // An updater that cannot start records nothing and start-up goes on.
     void runningProgramReportsItsStartAndKeepsItsVersion()
     {
-        QTemporaryDir install(QCoreApplication::applicationDirPath() + QStringLiteral("/install-XXXXXX"));
         QTemporaryDir data;
-        const QString program = installProgram(install, false);
+        const QString program = installProgram(false);
         QVERIFY(!program.isEmpty());
-        m_server->setUpdateVersion(QStringLiteral("2.0.0.3"));
+        m_server.setUpdateVersion(QStringLiteral("2.0.0.3"));
 
         PlitProcess plit(data.path(), program);
         plit.start();
@@ -164,30 +184,18 @@ private slots:
         QCOMPARE(plit.process().state(), QProcess::Running);
         QVERIFY2(plit.output().contains(QLatin1String("AutoUpdate.exe")), qPrintable(plit.output()));
 
-        QCOMPARE(m_server->requests(QStringLiteral("/updatefile.json")).size(), 1);
-        QCOMPARE(m_server->requests(QStringLiteral("/updatefile.json")).first().toObject().value("method").toString(),
-                 QStringLiteral("GET"));
-        QTRY_COMPARE(m_server->requests(QStringLiteral("/api/platApi/sendLog")).size(), 1);
-        const QJsonObject report = m_server->requests(QStringLiteral("/api/platApi/sendLog")).first().toObject();
+        const QJsonArray updateRequests = m_server.requests(QStringLiteral("/updatefile.json"));
+        QCOMPARE(updateRequests.size(), 1);
+        QCOMPARE(updateRequests.first()["method"].toString(), QStringLiteral("GET"));
+        QTRY_COMPARE(m_server.requests(QStringLiteral("/api/platApi/sendLog")).size(), 1);
         Tool tool;
-        QCOMPARE(report.value("body").toString(),
+        QCOMPARE(m_server.requests(QStringLiteral("/api/platApi/sendLog")).first()["body"].toString(),
                  QStringLiteral("types=1000&summary=user open software&mac=%1&ip=%2&edition=2.0.0.2")
                      .arg(tool.getMac(), tool.getIp()));
 
-        QCOMPARE(valueInDatabaseFile(data.filePath(QStringLiteral("corvane.db")), QStringLiteral("SELECT version FROM version")),
-                 QStringLiteral("2.0.0.2"));
-    }
-
-    void programComesUpWhenTheUpdateServerNeverAnswers()
-    {
-        QTemporaryDir data;
-        m_server->script(QStringLiteral("/updatefile.json"), {{"hang", true}});
-        PlitProcess plit(data.path());
-        plit.environment().insert(QStringLiteral("PLIT_REQUEST_TIMEOUT_MS"), QStringLiteral("1500"));
-        plit.start();
-        QVERIFY2(plit.waitUntilUp(), qPrintable(plit.output()));
-        QCOMPARE(m_server->requests(QStringLiteral("/updatefile.json")).size(), 1);
-        QCOMPARE(plit.process().state(), QProcess::Running);
+        const QString db = data.filePath(QStringLiteral("corvane.db"));
+        QCOMPARE(valueInDatabaseFile(db, QStringLiteral("SELECT version FROM version")), QStringLiteral("2.0.0.2"));
+        QCOMPARE(valueInDatabaseFile(db, QStringLiteral("SELECT time FROM time")), QStringLiteral("1900-01-01"));
     }
 
     void noHandOverWithoutAKnownVersionOrAWholeReply_data()
@@ -201,14 +209,14 @@ private slots:
         QTest::newRow("unopenable database") << "unopenable database" << QJsonObject();
         QTest::newRow("reply cut short after the object") << "" << QJsonObject{{"json", newer}, {"short_by", 64}};
         QTest::newRow("oversized reply") << "" << QJsonObject{{"json", newer}, {"pad", int(ReplyReader::MaxReplyBytes)}};
+        QTest::newRow("update server never answers") << "" << QJsonObject{{"hang", true}};
     }
 
     void noHandOverWithoutAKnownVersionOrAWholeReply()
     {
         QFETCH(QString, damage);
         QFETCH(QJsonObject, fault);
-        QTemporaryDir install(QCoreApplication::applicationDirPath() + QStringLiteral("/install-XXXXXX"));
-        const QString program = installProgram(install, true);
+        const QString program = installProgram(true);
         QVERIFY(!program.isEmpty());
         FreshDatabase data;
         const QString database = data.dir().filePath(QStringLiteral("corvane.db"));
@@ -216,15 +224,17 @@ private slots:
             QVERIFY(data.exec(QStringLiteral("DELETE FROM version")));
         if (damage == QLatin1String("unopenable database"))
             QVERIFY(QFile::remove(database) && QDir().mkpath(database));
-        m_server->setUpdateVersion(QStringLiteral("2.0.0.3"));
+        m_server.setUpdateVersion(QStringLiteral("2.0.0.3"));
         if (!fault.isEmpty())
-            m_server->script(QStringLiteral("/updatefile.json"), fault);
+            m_server.script(QStringLiteral("/updatefile.json"), fault);
 
         PlitProcess plit(data.dir().path(), program);
         plit.start();
         QVERIFY2(plit.waitUntilUp(), qPrintable(plit.output()));
         QCOMPARE(plit.process().state(), QProcess::Running);
-        QVERIFY(!QFile::exists(install.filePath(QStringLiteral("updater-ran"))));
+        // An unknown recorded version is not even compared.
+        QCOMPARE(m_server.requests(QStringLiteral("/updatefile.json")).size(), damage.isEmpty() ? 1 : 0);
+        QVERIFY(!QFile::exists(m_install->filePath(QStringLiteral("updater-ran"))));
     }
 };
 

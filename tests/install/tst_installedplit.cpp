@@ -22,9 +22,9 @@ QStringList filesUnder(const QString &dir)
     return files;
 }
 
-// The id of the mapped top-level window with this title and WM_CLASS
-// ("plit" "Gallery"), or an empty string while there is none.
-QString shownWindow(const QString &title)
+// Whether a top-level window with this title and WM_CLASS ("plit" "Gallery")
+// is mapped on the X server.
+bool windowShown(const QString &title)
 {
     QProcess xwininfo;
     // The title is UTF-8; xwininfo converts it to the locale's code set.
@@ -32,18 +32,14 @@ QString shownWindow(const QString &title)
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     xwininfo.setProcessEnvironment(env);
     xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
-    if (!xwininfo.waitForFinished(10000))
-        return QString();
     const QString needle = QLatin1Char('"') + title + QStringLiteral("\": (\"plit\" \"Gallery\")");
-    for (const QString &line : QString::fromUtf8(xwininfo.readAll()).split(QLatin1Char('\n'))) {
-        if (!line.contains(needle))
-            continue;
-        const QString id = line.trimmed().section(QLatin1Char(' '), 0, 0);
-        xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id});
+    const QStringList lines = xwininfo.waitForFinished(10000) ? QString::fromUtf8(xwininfo.readAll()).split('\n') : QStringList();
+    for (const QString &line : lines.filter(needle)) {
+        xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-id"), line.trimmed().section(' ', 0, 0)});
         if (xwininfo.waitForFinished(10000) && xwininfo.readAll().contains("Map State: IsViewable"))
-            return id;
+            return true;
     }
-    return QString();
+    return false;
 }
 
 } // namespace
@@ -87,9 +83,7 @@ private slots:
         plit.setProcessChannelMode(QProcess::MergedChannels);
         plit.start(QStringLiteral(PLIT_RUN_READ_ONLY), {kBinDir, kBinDir + QStringLiteral("/plit")});
         QVERIFY(plit.waitForStarted());
-
-        QTRY_VERIFY2_WITH_TIMEOUT(!shownWindow(QStringLiteral("Plit云台")).isEmpty()
-                                      || plit.state() == QProcess::NotRunning,
+        QTRY_VERIFY2_WITH_TIMEOUT(windowShown(QStringLiteral("Plit云台")) || plit.state() == QProcess::NotRunning,
                                   "no window", 60000);
         QVERIFY2(plit.state() == QProcess::Running, plit.readAll().constData());
 
@@ -104,9 +98,8 @@ private slots:
             QCOMPARE(query.value(0).toInt(), 8);
         }
         QSqlDatabase::removeDatabase(QStringLiteral("check"));
-        // The window shows while the pages are still being built: start-up ends
-        // a moment later.
-        // The window may also show before the first line reaches the log.
+        // The window shows while the pages are still being built, and maybe
+        // before the first line reaches the log: start-up ends a moment later.
         QFile log(folder + QStringLiteral("/log.txt"));
         QTRY_VERIFY_WITH_TIMEOUT((log.isOpen() || log.open(QIODevice::ReadOnly)) && log.seek(0)
                                      && log.readAll().contains(" main End "),

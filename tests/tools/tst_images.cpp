@@ -1,12 +1,11 @@
 // The rendered images against their SVG sources: every source has its
-// rendering at the size the source is drawn at, every rendering has a source,
-// and the interface's resources carry exactly the rendered interface images.
+// rendering at the size the source is drawn at, and at twice that size
+// ("@2x", for screens scaled by more than one); every rendering has a source,
+// and the interface reads each of its renderings from its resources (a file
+// listed there and missing fails the build).
 
-#include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QImageReader>
-#include <QSet>
 #include <QXmlStreamReader>
 #include <QtTest>
 
@@ -14,38 +13,14 @@ namespace {
 
 const QString interfaceImages = QStringLiteral(PLIT_SOURCE_DIR "/qml/images");
 const QString browserImages = QStringLiteral(PLIT_SOURCE_DIR "/browser/images");
-const QString programIcon = interfaceImages + QStringLiteral("/src/app.svg");
 
-QString withoutSuffix(const QString &path)
+// A file's name relative to `dir`, without its suffix and its "@2x".
+QString sourceName(const QString &dir, const QString &path)
 {
-    return path.left(path.lastIndexOf(QLatin1Char('.')));
+    return QDir(dir).relativeFilePath(path).remove(QRegularExpression(QStringLiteral("(@2x)?\\.[a-z]+$")));
 }
 
-// A rendering's name without its suffix and its "@2x" (twice the size, for
-// screens scaled by more than one); the zoom goes to `zoom`.
-QString sourceName(const QString &file, int *zoom = nullptr)
-{
-    QString name = withoutSuffix(file);
-    const bool doubled = name.endsWith(QLatin1String("@2x"));
-    if (doubled)
-        name.chop(3);
-    if (zoom)
-        *zoom = doubled ? 2 : 1;
-    return name;
-}
-
-// The sources live in dir/src, the renderings beside it; both as paths
-// relative to their folder.
-QSet<QString> sourcesWithoutSuffix(const QString &dir)
-{
-    const QDir sources(dir + QStringLiteral("/src"));
-    QSet<QString> result;
-    QDirIterator it(sources.path(), {"*.svg"}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        result.insert(withoutSuffix(sources.relativeFilePath(it.next())));
-    return result;
-}
-
+// The renderings beside dir/src, relative to dir.
 QStringList renderings(const QString &dir)
 {
     QStringList result;
@@ -62,40 +37,11 @@ QStringList renderings(const QString &dir)
 QSize drawnSize(const QString &svgPath)
 {
     QFile file(svgPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
     QXmlStreamReader svg(&file);
-    if (!svg.readNextStartElement())
+    if (!file.open(QIODevice::ReadOnly) || !svg.readNextStartElement())
         return {};
-    const auto attributes = svg.attributes();
-    return {attributes.value(QLatin1String("width")).toInt(),
-            attributes.value(QLatin1String("height")).toInt()};
-}
-
-QList<QSize> frameSizes(const QString &path)
-{
-    QList<QSize> sizes;
-    QImageReader reader(path);
-    for (int i = 0; i < reader.imageCount(); ++i) {
-        reader.jumpToImage(i);
-        sizes.append(reader.read().size());
-    }
-    return sizes;
-}
-
-QStringList resourceEntries()
-{
-    QFile qrc(interfaceImages + QStringLiteral("/images.qrc"));
-    if (!qrc.open(QIODevice::ReadOnly))
-        return {};
-    QStringList files;
-    QXmlStreamReader xml(&qrc);
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("file"))
-            files.append(xml.readElementText());
-    }
-    files.sort();
-    return files;
+    return {svg.attributes().value(QLatin1String("width")).toInt(),
+            svg.attributes().value(QLatin1String("height")).toInt()};
 }
 
 } // namespace
@@ -118,59 +64,48 @@ private slots:
     {
         QFETCH(QString, dir);
         QFETCH(QString, file);
-        const QFileInfo rendering(dir + QLatin1Char('/') + file);
-        int zoom = 1;
-        const QString source = dir + QStringLiteral("/src/") + sourceName(file, &zoom) + QStringLiteral(".svg");
+        const QString source = dir + QStringLiteral("/src/") + sourceName(dir, dir + '/' + file) + QStringLiteral(".svg");
         QVERIFY2(QFile::exists(source), qPrintable(source + " is missing"));
-
         // The interface reads its images from the compiled resources.
-        const QString path = dir == interfaceImages ? QStringLiteral(":/images/") + file : rendering.filePath();
-        if (rendering.suffix() == QLatin1String("ico")) {
-            const QList<QSize> expected{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {256, 256}};
-            QCOMPARE(frameSizes(path), expected);
+        const QString path = dir == interfaceImages ? QStringLiteral(":/images/") + file : dir + '/' + file;
+        QImageReader reader(path);
+        if (file.endsWith(QLatin1String(".ico"))) {
+            QList<QSize> sizes;
+            for (int i = 0; i < reader.imageCount(); ++i)
+                sizes.append(reader.jumpToImage(i) ? reader.read().size() : QSize());
+            QCOMPARE(sizes, QList<QSize>({{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {256, 256}}));
             return;
         }
-        QImageReader reader(path);
         const QImage image = reader.read();
         QVERIFY2(!image.isNull(), qPrintable(path + ": " + reader.errorString()));
-        QCOMPARE(image.size(), drawnSize(source) * zoom);
+        QCOMPARE(image.size(), drawnSize(source) * (file.contains(QLatin1String("@2x.")) ? 2 : 1));
     }
 
-    void everySourceIsRendered()
+    void everySourceIsRenderedAtBothSizes()
     {
         for (const QString &dir : {interfaceImages, browserImages}) {
-            const QSet<QString> sources = sourcesWithoutSuffix(dir);
-            QSet<QString> rendered;
-            QSet<QString> doubled;
-            for (const QString &file : renderings(dir)) {
-                int zoom = 1;
-                const QString name = sourceName(file, &zoom);
-                (zoom == 2 ? doubled : rendered).insert(name);
-            }
+            QSet<QString> sources, rendered, doubled;
+            QDirIterator it(dir + QStringLiteral("/src"), {"*.svg"}, QDir::Files, QDirIterator::Subdirectories);
+            while (it.hasNext())
+                sources.insert(sourceName(dir + QStringLiteral("/src"), it.next()));
+            for (const QString &file : renderings(dir))
+                (file.contains(QLatin1String("@2x.")) ? doubled : rendered).insert(sourceName(dir, dir + '/' + file));
             QVERIFY(!sources.isEmpty());
-            const QStringList unrendered = (sources - rendered).values();
-            QVERIFY2(unrendered.isEmpty(), qPrintable("not rendered: " + unrendered.join(", ")));
-            const QStringList single = (sources - doubled).values();
-            QVERIFY2(single.isEmpty(), qPrintable("not rendered at twice the size: " + single.join(", ")));
+            QVERIFY2((sources - rendered).isEmpty(), qPrintable("not rendered: " + (sources - rendered).values().join(", ")));
+            QVERIFY2((sources - doubled).isEmpty(),
+                     qPrintable("not rendered at twice the size: " + (sources - doubled).values().join(", ")));
         }
-    }
-
-    void resourcesListEveryInterfaceImage()
-    {
-        QCOMPARE(resourceEntries(), renderings(interfaceImages));
     }
 
     void desktopIconsAreTheProgramIcon()
     {
         const QString icons = QStringLiteral(PLIT_SOURCE_DIR "/desktop/icons/hicolor/");
         QFile scalable(icons + QStringLiteral("scalable/apps/plit.svg"));
-        QFile drawing(programIcon);
+        QFile drawing(interfaceImages + QStringLiteral("/src/app.svg"));
         QVERIFY(scalable.open(QIODevice::ReadOnly) && drawing.open(QIODevice::ReadOnly));
         QCOMPARE(scalable.readAll(), drawing.readAll());
-        for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-            const QImage icon(icons + QStringLiteral("%1x%1/apps/plit.png").arg(size));
-            QCOMPARE(icon.size(), QSize(size, size));
-        }
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            QCOMPARE(QImage(icons + QStringLiteral("%1x%1/apps/plit.png").arg(size)).size(), QSize(size, size));
     }
 };
 
