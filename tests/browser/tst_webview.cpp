@@ -15,13 +15,12 @@
 #include "core/tool.h"
 
 #include <QLabel>
-#include <QListWidget>
-#include <QProcess>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
+#include <QPushButton>
 
 #include <memory>
 
@@ -86,23 +85,20 @@ private:
         });
     }
 
-    static WebPopupWindow *popupWindow()
+    static QList<WebPopupWindow *> popups()
     {
+        QList<WebPopupWindow *> found;
         for (QWidget *widget : QApplication::topLevelWidgets()) {
             if (auto *popup = qobject_cast<WebPopupWindow *>(widget))
-                return popup;
+                found.append(popup);
         }
-        return nullptr;
+        return found;
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.isRunning());
-    }
-
     void init()
     {
+        QVERIFY(m_server.isRunning());
         m_host = std::make_unique<BrowserHost>();
         m_window = m_host->createWindow();
         m_answerer = new ModalAnswerer;
@@ -150,8 +146,8 @@ private slots:
     void popupWindowClosesOnItsPagesRequest()
     {
         view()->setUrl(address(QStringLiteral("/browser/opener?close_ms=1500")));
-        QTRY_VERIFY_WITH_TIMEOUT(popupWindow(), WebTimeoutMs);
-        QPointer<WebPopupWindow> popup = popupWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(popups().size(), 1, WebTimeoutMs);
+        QPointer<WebPopupWindow> popup = popups().first();
         QVERIFY(popup->isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(popup->windowTitle(), QStringLiteral("Popup"), WebTimeoutMs);
         const auto *addressField = popup->findChild<QLineEdit *>();
@@ -179,14 +175,6 @@ private slots:
         WebView *flood = view();
         flood->setUrl(address(QStringLiteral("/browser/flood?kind=%1&count=%2").arg(kind).arg(count)));
         QTRY_VERIFY_WITH_TIMEOUT(flood->title().startsWith(QStringLiteral("opened")), WebTimeoutMs);
-        const auto popups = [] {
-            QList<WebPopupWindow *> found;
-            for (QWidget *widget : QApplication::topLevelWidgets()) {
-                if (auto *popup = qobject_cast<WebPopupWindow *>(widget))
-                    found.append(popup);
-            }
-            return found;
-        };
         const auto opened = [&] {
             return kind == QLatin1String("tab") ? m_window->tabWidget()->count() - 1 : popups().size();
         };
@@ -214,22 +202,21 @@ private slots:
         QCOMPARE(offered.size(), 2);
 
         // Nothing is chosen beforehand: Return sends none.
-        ClientCertificateDialog refused(QStringLiteral("127.0.0.1"), offered);
-        refused.show();
-        auto *list = refused.findChild<QListWidget *>(QStringLiteral("m_certificateList"));
+        ClientCertificateDialog dialog(QStringLiteral("127.0.0.1"), offered);
+        dialog.show();
+        auto *list = dialog.findChild<QListWidget *>(QStringLiteral("m_certificateList"));
         QCOMPARE(list->count(), 2);
         QVERIFY(list->item(1)->text().startsWith(QStringLiteral("<b>Plit Two (issued by <b>Plit Two, valid until ")));
-        QCOMPARE(refused.chosen(), -1);
-        QVERIFY(!refused.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled());
-        QTest::keyClick(&refused, Qt::Key_Return);
-        QCOMPARE(refused.result(), int(QDialog::Rejected));
+        QCOMPARE(dialog.chosen(), -1);
+        QVERIFY(!dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled());
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
 
-        ClientCertificateDialog chosen(QStringLiteral("127.0.0.1"), offered);
-        chosen.show();
-        chosen.findChild<QListWidget *>()->setCurrentRow(1);
-        ModalAnswerer::press(&chosen, QDialogButtonBox::Ok);
-        QCOMPARE(chosen.result(), int(QDialog::Accepted));
-        QCOMPARE(chosen.chosen(), 1);
+        dialog.show();
+        list->setCurrentRow(1);
+        ModalAnswerer::press(&dialog, QDialogButtonBox::Ok);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.chosen(), 1);
     }
 
     void tabIconTellsTheLoadState()
@@ -353,38 +340,43 @@ private slots:
                                   WebTimeoutMs);
     }
 
-    void permissionQuestionsGrantOrDeny()
+    void pageQuestionsAreAnswered_data()
     {
-        QString question;
-        answerQuestion(&question, QDialogButtonBox::Yes);
-        view()->setUrl(address(QStringLiteral("/browser/notify")));
-        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("notifications granted"), WebTimeoutMs);
-        QCOMPARE(question, QStringLiteral("Permission Request|"
-                                          "Allow 127.0.0.1 to show notification on your desktop?"));
-
-        // Another origin, asked anew.
-        answerQuestion(&question, QDialogButtonBox::No);
-        view()->setUrl(address(QStringLiteral("/browser/notify"), QStringLiteral("localhost")));
-        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("notifications denied"), WebTimeoutMs);
-        QCOMPARE(question, QStringLiteral("Permission Request|"
-                                          "Allow localhost to show notification on your desktop?"));
-
-        // A feature the browser does not know is refused without a question.
-        const int asked = m_answerer->answered();
-        emit view()->page()->featurePermissionRequested(address(QStringLiteral("/")),
-                                                       static_cast<QWebEnginePage::Feature>(100));
-        QCOMPARE(m_answerer->answered(), asked);
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("then");  // an address to open once answered
+        QTest::addColumn<QString>("title");
+        QTest::newRow("notifications granted") << "/browser/notify" << "127.0.0.1" << true
+            << "Allow 127.0.0.1 to show notification on your desktop?" << "" << "notifications granted";
+        QTest::newRow("notifications denied") << "/browser/notify" << "localhost" << false
+            << "Allow localhost to show notification on your desktop?" << "" << "notifications denied";
+        QTest::newRow("protocol handler") << "/browser/protocol" << "127.0.0.1" << true
+            << "Allow 127.0.0.1 to open all web+plit links?" << "web+plit:hello" << "web+plit:hello";
     }
 
-    void protocolHandlerQuestionAccepted()
+    void pageQuestionsAreAnswered()
     {
-        QString question;
-        answerQuestion(&question, QDialogButtonBox::Yes);
-        view()->setUrl(address(QStringLiteral("/browser/protocol")));
+        QFETCH(QString, path);
+        QFETCH(QString, host);
+        QFETCH(bool, yes);
+        QFETCH(QString, question);
+        QFETCH(QString, then);
+        QFETCH(QString, title);
+        QString asked;
+        answerQuestion(&asked, yes ? QDialogButtonBox::Yes : QDialogButtonBox::No);
+        view()->setUrl(address(path, host));
         QTRY_COMPARE_WITH_TIMEOUT(m_answerer->answered(), 1, WebTimeoutMs);
-        QCOMPARE(question, QStringLiteral("Permission Request|Allow 127.0.0.1 to open all web+plit links?"));
-        view()->setUrl(QUrl(QStringLiteral("web+plit:hello")));
-        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("web+plit:hello"), WebTimeoutMs);
+        QCOMPARE(asked, QStringLiteral("Permission Request|") + question);
+        if (!then.isEmpty())
+            view()->setUrl(QUrl(then));
+        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), title, WebTimeoutMs);
+
+        // A feature the browser does not know is refused without a question.
+        emit view()->page()->featurePermissionRequested(address(QStringLiteral("/")),
+                                                       static_cast<QWebEnginePage::Feature>(100));
+        QCOMPARE(m_answerer->answered(), 1);
     }
 
     void endedRenderProcessAsksToReload()
