@@ -94,39 +94,6 @@ private slots:
         QCOMPARE(window->windowTitle(), QStringLiteral("News - Plit Browser"));
     }
 
-    void closingAsksOnlyWhenSeveralTabsAreOpen()
-    {
-        ModalAnswerer answerer;
-        QPointer<BrowserWindow> single = m_host->createWindow();
-        QVERIFY(single->close());
-        QTRY_VERIFY(!single);
-        QVERIFY(m_host->windows().isEmpty());
-
-        QPointer<BrowserWindow> window = m_host->createWindow();
-        window->tabWidget()->createTab();
-        window->tabWidget()->createTab();
-        QString question;
-        answerer.expect([&question](QWidget *modal) {
-            auto *box = qobject_cast<QMessageBox *>(modal);
-            QVERIFY(box);
-            question = box->windowTitle() + QLatin1Char('|') + box->text();
-            QCOMPARE(static_cast<QAbstractButton *>(box->defaultButton()), box->button(QMessageBox::No));
-            ModalAnswerer::press(modal, QDialogButtonBox::No);
-        });
-        QVERIFY(!window->close());
-        QCOMPARE(question, QStringLiteral("Confirm close|Are you sure you want to close the window ?\n"
-                                          "There are 3 tabs open."));
-        QVERIFY(window->isVisible());
-        QCOMPARE(m_host->windows(), QVector<BrowserWindow *>{window});
-
-        answerer.expect([](QWidget *modal) { ModalAnswerer::press(modal, QDialogButtonBox::Yes); });
-        QVERIFY(window->close());
-        QTRY_VERIFY(!window);
-        QVERIFY(m_host->windows().isEmpty());
-        QCOMPARE(answerer.answered(), 2);
-        QVERIFY(answerer.unexpected().isEmpty());
-    }
-
     void closingTheLastBrowserWindowLeavesTheProgramRunning()
     {
         // The portal may sit in the tray with no window shown; closing the
@@ -144,9 +111,16 @@ private slots:
         QCOMPARE(lastWindowClosed.count(), 0);
     }
 
-    void tabMenuClosesOtherTabsAndTheLastTabLeavesAFreshOne()
+    // One window walked through its tabs: the tab menu, closing other tabs,
+    // the last tab, a double click and closing the window.
+    void tabsOpenAndCloseAsAPersonAsks()
     {
-        BrowserWindow *window = m_host->createWindow();
+        ModalAnswerer answerer;
+        QPointer<BrowserWindow> single = m_host->createWindow();
+        QVERIFY(single->close());
+        QTRY_VERIFY(!single);
+        QPointer<BrowserWindow> window = m_host->createWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
         TabWidget *tabs = window->tabWidget();
         const QStringList titles{"T1", "T2", "T3", "T4", "T5"};
         for (int i = 0; i < titles.size(); ++i)
@@ -160,10 +134,10 @@ private slots:
         ModalAnswerer::onNextMenu([&](QMenu *menu) {
             onTab = menuTexts(menu);
             QRect other;
-            for (const QAction *action : menu->actions()) {
+            for (QAction *action : menu->actions()) {
                 shortcuts.append(action->shortcut().toString());
                 if (action->text() == QStringLiteral("Close &Other Tabs"))
-                    other = menu->actionGeometry(const_cast<QAction *>(action));
+                    other = menu->actionGeometry(action);
             }
             QTest::mouseClick(menu, Qt::LeftButton, {}, other.center());
         });
@@ -188,6 +162,7 @@ private slots:
         emit bar->customContextMenuRequested(empty);
         QCOMPARE(offTab, QStringList({"New &Tab", "|", "Reload All Tabs"}));
 
+        // The last tab closed leaves a fresh untitled one.
         QPointer<WebView> old = window->currentTab();
         tabs->closeTab(0);
         QCOMPARE(tabs->count(), 1);
@@ -196,18 +171,34 @@ private slots:
         QVERIFY(window->currentTab()->url().isEmpty());
         QCOMPARE(window->windowTitle(), QStringLiteral("Plit Browser"));
         QTRY_VERIFY(!old);
-    }
 
-    void doubleClickOpensATabOnlyOnTheEmptyTabBar()
-    {
-        BrowserWindow *window = m_host->createWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-        QTabBar *bar = window->tabWidget()->tabBar();
+        // A double click opens a tab on the empty bar only.
         QTest::mouseDClick(bar, Qt::LeftButton, {}, bar->tabRect(0).center());
-        QCOMPARE(window->tabWidget()->count(), 1);
-        QTest::mouseDClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 5, bar->height() / 2));
-        QCOMPARE(window->tabWidget()->count(), 2);
-        QCOMPARE(window->tabWidget()->currentIndex(), 1);
+        QCOMPARE(tabs->count(), 1);
+        QTest::mouseDClick(bar, Qt::LeftButton, {}, empty);
+        QCOMPARE(tabs->count(), 2);
+        QCOMPARE(tabs->currentIndex(), 1);
+
+        // With several tabs, closing asks, No being the default.
+        QString question;
+        answerer.expect([&question](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            QVERIFY(box);
+            question = box->windowTitle() + QLatin1Char('|') + box->text();
+            QCOMPARE(static_cast<QAbstractButton *>(box->defaultButton()), box->button(QMessageBox::No));
+            ModalAnswerer::press(modal, QDialogButtonBox::No);
+        });
+        QVERIFY(!window->close());
+        QCOMPARE(question, QStringLiteral("Confirm close|Are you sure you want to close the window ?\n"
+                                          "There are 2 tabs open."));
+        QVERIFY(window->isVisible());
+        QCOMPARE(m_host->windows(), QVector<BrowserWindow *>{window});
+        answerer.expect([](QWidget *modal) { ModalAnswerer::press(modal, QDialogButtonBox::Yes); });
+        QVERIFY(window->close());
+        QTRY_VERIFY(!window);
+        QVERIFY(m_host->windows().isEmpty());
+        QCOMPARE(answerer.answered(), 2);
+        QVERIFY(answerer.unexpected().isEmpty());
     }
 
     void openBrowerFromQmlOpensATitledWindowOfOneHost()

@@ -293,30 +293,23 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Denied"), WebTimeoutMs);
     }
 
-    void certificateDialogRefusesOrGoesOn()
+    void certificateQuestionRefusesGoesOnOrIsDroppedWithItsTab()
     {
-        const QString secure = Tool().httpGet(m_server.baseUrl() + QStringLiteral("/browser/tls"));
+        QString secure = Tool().httpGet(m_server.baseUrl() + QStringLiteral("/browser/tls"));
         QVERIFY2(secure.startsWith(QStringLiteral("https://127.0.0.1:")), qPrintable(secure));
         const QUrl url(secure + QStringLiteral("/browser/page?title=Secure"));
-
         answerCertificate(QDialogButtonBox::No);
         view()->setUrl(url);
         QTRY_COMPARE_WITH_TIMEOUT(view()->loadProgress(), -1, WebTimeoutMs);
         QVERIFY(view()->title() != QStringLiteral("Secure"));
-
         answerCertificate(QDialogButtonBox::Yes);
         view()->setUrl(url);
         QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Secure"), WebTimeoutMs);
-        QCOMPARE(m_answerer->answered(), 2);
-    }
 
-    void answersForAClosedTabAreDropped()
-    {
         // A question stays open while its page closes the tab (here the
         // user does): the answer then has nothing to act on. The
         // certificate is valid for no host, and "localhost" has not been
         // let through before.
-        QString secure = Tool().httpGet(m_server.baseUrl() + QStringLiteral("/browser/tls"));
         secure.replace(QStringLiteral("127.0.0.1"), QStringLiteral("localhost"));
         const QList<QUrl> pages{QUrl(secure + QStringLiteral("/browser/page?title=Gone")),
                                 address(QStringLiteral("/browser/notify"))};
@@ -340,43 +333,30 @@ private slots:
                                   WebTimeoutMs);
     }
 
-    void pageQuestionsAreAnswered_data()
+    void pageQuestionsNameTheirOrigin()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("host");
-        QTest::addColumn<bool>("yes");
-        QTest::addColumn<QString>("question");
-        QTest::addColumn<QString>("then");  // an address to open once answered
-        QTest::addColumn<QString>("title");
-        QTest::newRow("notifications granted") << "/browser/notify" << "127.0.0.1" << true
-            << "Allow 127.0.0.1 to show notification on your desktop?" << "" << "notifications granted";
-        QTest::newRow("notifications denied") << "/browser/notify" << "localhost" << false
-            << "Allow localhost to show notification on your desktop?" << "" << "notifications denied";
-        QTest::newRow("protocol handler") << "/browser/protocol" << "127.0.0.1" << true
-            << "Allow 127.0.0.1 to open all web+plit links?" << "web+plit:hello" << "web+plit:hello";
-    }
+        QString question;
+        answerQuestion(&question, QDialogButtonBox::Yes);
+        view()->setUrl(address("/browser/notify"));
+        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("notifications granted"), WebTimeoutMs);
+        QCOMPARE(question, "Permission Request|Allow 127.0.0.1 to show notification on your desktop?");
 
-    void pageQuestionsAreAnswered()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, host);
-        QFETCH(bool, yes);
-        QFETCH(QString, question);
-        QFETCH(QString, then);
-        QFETCH(QString, title);
-        QString asked;
-        answerQuestion(&asked, yes ? QDialogButtonBox::Yes : QDialogButtonBox::No);
-        view()->setUrl(address(path, host));
-        QTRY_COMPARE_WITH_TIMEOUT(m_answerer->answered(), 1, WebTimeoutMs);
-        QCOMPARE(asked, QStringLiteral("Permission Request|") + question);
-        if (!then.isEmpty())
-            view()->setUrl(QUrl(then));
-        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), title, WebTimeoutMs);
+        // Another origin, asked anew.
+        answerQuestion(&question, QDialogButtonBox::No);
+        view()->setUrl(address("/browser/notify", "localhost"));
+        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("notifications denied"), WebTimeoutMs);
+        QCOMPARE(question, "Permission Request|Allow localhost to show notification on your desktop?");
+
+        answerQuestion(&question, QDialogButtonBox::Yes);
+        view()->setUrl(address("/browser/protocol"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_answerer->answered(), 3, WebTimeoutMs);
+        QCOMPARE(question, "Permission Request|Allow 127.0.0.1 to open all web+plit links?");
+        view()->setUrl(QUrl("web+plit:hello"));
+        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("web+plit:hello"), WebTimeoutMs);
 
         // A feature the browser does not know is refused without a question.
-        emit view()->page()->featurePermissionRequested(address(QStringLiteral("/")),
-                                                       static_cast<QWebEnginePage::Feature>(100));
-        QCOMPARE(m_answerer->answered(), 1);
+        emit view()->page()->featurePermissionRequested(address("/"), static_cast<QWebEnginePage::Feature>(100));
+        QCOMPARE(m_answerer->answered(), 3);
     }
 
     void endedRenderProcessAsksToReload()
