@@ -10,16 +10,20 @@
 #include "browser/tabwidget.h"
 #include "browser/webbrowerfunction.h"
 #include "browser/webview.h"
+#include "app/startup.h"
 
 #include <QFileDialog>
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QQmlComponent>
+#include <QQmlContext>
+#include <QQmlEngine>
 #include <QVBoxLayout>
 
-// The downloads window and its rows, fed by pages of browser windows opened
-// the way the interface opens them. With PLIT_BROWSER_PICTURES=OUTDIR (under
+// The downloads window and its rows, fed by pages of browser windows that
+// the interface opens through webBrowerFunction. With PLIT_BROWSER_PICTURES=OUTDIR (under
 // Xvfb) it also takes the README gallery's pictures of a browser window with
 // three tabs and of the downloads window with a completed and a cancelled
 // download.
@@ -31,6 +35,7 @@ private:
     StandInServer m_server;
     QTemporaryDir m_saveDir;
     ModalAnswerer *m_answerer = nullptr;
+    std::unique_ptr<QmlWarningGuard> m_guard;
 
     BrowserHost *host() const { return WebBrowerFunction::browserHost(); }
     DownloadManagerWidget &downloads() const { return host()->downloadManagerWidget(); }
@@ -95,9 +100,22 @@ private slots:
         QVERIFY(m_server.isRunning());
         QVERIFY(m_saveDir.isValid());
         m_answerer = new ModalAnswerer;
-        WebBrowerFunction().openBrower(address("/help"));
+        m_guard = std::make_unique<QmlWarningGuard>();
+        RegisterTypeToQml();
+        WebBrowerFunction function;
+        QQmlEngine engine;
+        QmlWarningGuard::watch(&engine);
+        engine.rootContext()->setContextProperty(QStringLiteral("webBrowerFunction"), &function);
+        engine.rootContext()->setContextProperty(QStringLiteral("address"), address("/help"));
+        QQmlComponent component(&engine);
+        component.setData("import QtQuick 2.15\nimport Function.WebBrowerFunction 1.0\n"
+                          "Item { Component.onCompleted: webBrowerFunction.openBrower(address) }",
+                          QUrl(QStringLiteral("qrc:/openbrower.qml")));
+        std::unique_ptr<QObject> root(component.create());
+        QVERIFY2(root, qPrintable(component.errorString()));
         QCOMPARE(host()->windows().size(), 1);
         BrowserWindow *window = host()->windows().first();
+        QVERIFY(window->isVisible());
         window->resize(960, 600);
         TabWidget *tabs = window->tabWidget();
         tabs->createTab()->setUrl(QUrl(address("/browser/page?title=Invoices&icon=2978e1")));
@@ -212,10 +230,16 @@ private slots:
         QTRY_VERIFY(!removed);
     }
 
-    void secondOpenBrowerAsksOncePerDownload()
+    void anotherOpenBrowerIsAWindowOfTheSameHostAskingOncePerDownload()
     {
+        BrowserHost *first = host();
+        WebBrowerFunction().openBrower(QString());
         WebBrowerFunction().openBrower(address("/browser/page?title=Again"));
-        QCOMPARE(host()->windows().size(), 2);
+        QCOMPARE(host(), first);
+        QCOMPARE(host()->windows().size(), 3);
+        // Nothing to load still gives a window, with an empty tab.
+        QCOMPARE(host()->windows().at(1)->windowTitle(), QStringLiteral("Plit Browser"));
+        QCOMPARE(host()->windows().at(1)->tabWidget()->tabText(0), QStringLiteral("(Untitled)"));
         BrowserWindow *second = host()->windows().last();
         QTRY_COMPARE_WITH_TIMEOUT(second->windowTitle(), QStringLiteral("Again - Plit Browser"), WebTimeoutMs);
 

@@ -5,18 +5,13 @@
 #include "browser/browserhost.h"
 #include "browser/browserwindow.h"
 #include "browser/tabwidget.h"
-#include "browser/webbrowerfunction.h"
 #include "browser/webview.h"
-#include "app/startup.h"
 
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QPointer>
 #include <QTextDocument>
-#include <QQmlComponent>
-#include <QQmlContext>
-#include <QQmlEngine>
 #include <QTabBar>
 
 #include <memory>
@@ -30,7 +25,6 @@ class TestBrowserWindow : public QObject
 private:
     StandInServer m_server;
     std::unique_ptr<BrowserHost> m_host;
-    std::unique_ptr<QmlWarningGuard> m_guard;
 
     QUrl page(const QString &title) const
     {
@@ -56,7 +50,6 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_server.isRunning());
-        m_guard = std::make_unique<QmlWarningGuard>();
     }
 
     void init()
@@ -67,31 +60,6 @@ private slots:
     void cleanup()
     {
         m_host.reset();
-    }
-
-    void windowTitleFollowsTheCurrentTab()
-    {
-        BrowserWindow *window = m_host->createWindow();
-        TabWidget *tabs = window->tabWidget();
-        QCOMPARE(window->windowTitle(), QStringLiteral("Plit Browser"));
-        QCOMPARE(tabs->tabText(0), QStringLiteral("(Untitled)"));
-
-        tabs->setUrl(page(QStringLiteral("News")));
-        QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("News - Plit Browser"), WebTimeoutMs);
-        QCOMPARE(toolTipText(tabs, 0), QStringLiteral("News"));
-        QCOMPARE(tabs->tabBar()->tabData(0).toUrl(), page(QStringLiteral("News")));
-
-        // A tab in the background does not name the window until it is
-        // current. A title is the page's text, never markup.
-        tabs->createBackgroundTab()->setUrl(page(QStringLiteral("<b>Other</b>")));
-        QTRY_COMPARE_WITH_TIMEOUT(tabs->tabText(1), QStringLiteral("<b>Other</b>"), WebTimeoutMs);
-        QCOMPARE(window->windowTitle(), QStringLiteral("News - Plit Browser"));
-        QCOMPARE(window->currentTab(), tabs->widget(0));
-        tabs->nextTab();
-        QCOMPARE(window->windowTitle(), QStringLiteral("<b>Other</b> - Plit Browser"));
-        QCOMPARE(toolTipText(tabs, 1), QStringLiteral("<b>Other</b>"));
-        tabs->nextTab();
-        QCOMPARE(window->windowTitle(), QStringLiteral("News - Plit Browser"));
     }
 
     void closingTheLastBrowserWindowLeavesTheProgramRunning()
@@ -111,8 +79,8 @@ private slots:
         QCOMPARE(lastWindowClosed.count(), 0);
     }
 
-    // One window walked through its tabs: the tab menu, closing other tabs,
-    // the last tab, a double click and closing the window.
+    // One window walked through its tabs: titles, the tab menu, closing
+    // other tabs, the last tab, a double click and closing the window.
     void tabsOpenAndCloseAsAPersonAsks()
     {
         ModalAnswerer answerer;
@@ -122,11 +90,28 @@ private slots:
         QPointer<BrowserWindow> window = m_host->createWindow();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         TabWidget *tabs = window->tabWidget();
-        const QStringList titles{"T1", "T2", "T3", "T4", "T5"};
-        for (int i = 0; i < titles.size(); ++i)
-            (i ? tabs->createTab() : window->currentTab())->setUrl(page(titles.at(i)));
-        for (int i = 0; i < titles.size(); ++i)
-            QTRY_COMPARE_WITH_TIMEOUT(tabs->tabText(i), titles.at(i), WebTimeoutMs);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Plit Browser"));
+        QCOMPARE(tabs->tabText(0), QStringLiteral("(Untitled)"));
+        tabs->setUrl(page("T1"));
+        QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), "T1 - Plit Browser", WebTimeoutMs);
+        QCOMPARE(toolTipText(tabs, 0), QStringLiteral("T1"));
+        QCOMPARE(tabs->tabBar()->tabData(0).toUrl(), page("T1"));
+
+        // A tab in the background does not name the window until it is
+        // current. A title is the page's text, never markup.
+        tabs->createBackgroundTab()->setUrl(page("<b>T2</b>"));
+        QTRY_COMPARE_WITH_TIMEOUT(tabs->tabText(1), "<b>T2</b>", WebTimeoutMs);
+        QCOMPARE(window->windowTitle(), QStringLiteral("T1 - Plit Browser"));
+        QCOMPARE(window->currentTab(), tabs->widget(0));
+        tabs->nextTab();
+        QCOMPARE(window->windowTitle(), QStringLiteral("<b>T2</b> - Plit Browser"));
+        QCOMPARE(toolTipText(tabs, 1), QStringLiteral("<b>T2</b>"));
+        tabs->nextTab();
+        QCOMPARE(window->windowTitle(), QStringLiteral("T1 - Plit Browser"));
+        for (const QString title : {"T3", "T4", "T5"})
+            tabs->createTab()->setUrl(page(title));
+        for (int i = 2; i < 5; ++i)
+            QTRY_COMPARE_WITH_TIMEOUT(tabs->tabText(i), QStringLiteral("T%1").arg(i + 1), WebTimeoutMs);
 
         QTabBar *bar = tabs->tabBar();
         QWidget *middle = tabs->widget(2);
@@ -199,42 +184,6 @@ private slots:
         QVERIFY(m_host->windows().isEmpty());
         QCOMPARE(answerer.answered(), 2);
         QVERIFY(answerer.unexpected().isEmpty());
-    }
-
-    void openBrowerFromQmlOpensATitledWindowOfOneHost()
-    {
-        RegisterTypeToQml();
-        WebBrowerFunction function;
-        QQmlEngine engine;
-        QmlWarningGuard::watch(&engine);
-        engine.rootContext()->setContextProperty(QStringLiteral("webBrowerFunction"), &function);
-        engine.rootContext()->setContextProperty(QStringLiteral("address"), page(QStringLiteral("News")));
-        QQmlComponent component(&engine);
-        component.setData("import QtQuick 2.15\n"
-                          "import Function.WebBrowerFunction 1.0\n"
-                          "Item { Component.onCompleted: webBrowerFunction.openBrower(address) }",
-                          QUrl(QStringLiteral("qrc:/openbrower.qml")));
-        std::unique_ptr<QObject> root(component.create());
-        QVERIFY2(root, qPrintable(component.errorString()));
-
-        BrowserHost *host = WebBrowerFunction::browserHost();
-        QCOMPARE(host->windows().size(), 1);
-        QVERIFY(host->windows().first()->isVisible());
-        QTRY_COMPARE_WITH_TIMEOUT(host->windows().first()->windowTitle(), QStringLiteral("News - Plit Browser"),
-                                  WebTimeoutMs);
-
-        // A second call opens another window of the same host; nothing to
-        // load still gives one, with an empty tab.
-        function.openBrower(page(QStringLiteral("Second")).toString());
-        function.openBrower(QString());
-        QCOMPARE(WebBrowerFunction::browserHost(), host);
-        QCOMPARE(host->windows().size(), 3);
-        QCOMPARE(host->windows().last()->windowTitle(), QStringLiteral("Plit Browser"));
-        QCOMPARE(host->windows().last()->tabWidget()->tabText(0), QStringLiteral("(Untitled)"));
-        QTRY_COMPARE_WITH_TIMEOUT(host->windows().at(1)->windowTitle(), QStringLiteral("Second - Plit Browser"),
-                                  WebTimeoutMs);
-        qDeleteAll(host->windows());
-        QVERIFY(host->windows().isEmpty());
     }
 };
 
