@@ -1,7 +1,6 @@
 #include "desktop/clipboard.h"
 #include "desktop/dpi.h"
 #include "desktop/systemfunction.h"
-#include "testdatadir.h"
 #include "urlcatcher.h"
 
 #include <QGuiApplication>
@@ -29,18 +28,6 @@ private slots:
         QCOMPARE(system.getDiskSize(QString()), quint64(0));
     }
 
-    void directoryDialogAsksForDirectoriesAndAnswersForwardSlashes()
-    {
-        SystemFunction system;
-        QString asked;
-        system.setDirectoryDialog([&](const QString &title, const QString &start) {
-            asked = title + QLatin1Char('|') + start;
-            return QDir::toNativeSeparators(QStringLiteral("D:/downloads"));
-        });
-        QCOMPARE(system.getDirectoryFromDialog(), QStringLiteral("D:/downloads"));
-        QCOMPARE(asked, QStringLiteral("选择目录|./"));
-    }
-
     void openDirectoryOpensTheAbsolutePathAsAFileUrl()
     {
         UrlCatcher catcher(QStringLiteral("file"));
@@ -48,17 +35,6 @@ private slots:
         SystemFunction().openDirectory(path);
         QCOMPARE(catcher.urls.size(), 1);
         QCOMPARE(catcher.urls.first().toLocalFile(), path);
-    }
-
-    // A portable copy (this test's writable build directory) keeps its files
-    // beside itself, or in the data directory named for it. An installed
-    // copy: tst_readonlyappdir.
-    void defaultDirectoryIsWhereTheProgramKeepsItsFiles()
-    {
-        SystemFunction system;
-        QCOMPARE(system.getExePath(), QCoreApplication::applicationDirPath());
-        TestDataDir data;
-        QCOMPARE(system.getExePath(), data.path());
     }
 
     void clipboardIsTheSystemsOwn()
