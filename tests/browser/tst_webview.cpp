@@ -62,31 +62,6 @@ private:
         return label ? label->text() : QStringLiteral("(none)");
     }
 
-    // Answers the certificate question: Yes by its button, No by Return,
-    // which must refuse.
-    void answerCertificate(QDialogButtonBox::StandardButton button)
-    {
-        m_answerer->expect([button](QWidget *modal) {
-            // Read first: a failed check must not leave the question open.
-            const bool isCertificateQuestion = qobject_cast<CertificateErrorDialog *>(modal);
-            const QString texts = modal->windowTitle() + '|' + labelText(modal, "m_hostLabel");
-            const QString error = labelText(modal, "m_errorLabel");
-            QString cut;  // every label shows its whole text
-            for (const QLabel *label : modal->findChildren<QLabel *>()) {
-                if (label->height() < label->heightForWidth(label->width()))
-                    cut = label->text();
-            }
-            if (button == QDialogButtonBox::No)
-                QTest::keyClick(modal, Qt::Key_Return);
-            else
-                ModalAnswerer::press(modal, button);
-            QVERIFY(isCertificateQuestion);
-            QCOMPARE(texts, QStringLiteral("Certificate Error|Host: 127.0.0.1"));
-            QVERIFY(!error.isEmpty() && error != QStringLiteral("(none)"));
-            QVERIFY2(cut.isEmpty(), qPrintable(cut));
-        });
-    }
-
     static QList<WebPopupWindow *> popups()
     {
         QList<WebPopupWindow *> found;
@@ -242,18 +217,24 @@ private slots:
 
     void basicAuthenticationCancelledFailsAndAcceptedLoads()
     {
-        // A realm is the server's text: it shows as text, never as markup.
-        QString info;
-        m_answerer->expect([&info](QWidget *modal) {
+        // A realm is the server's text: it shows as text, never as markup,
+        // and however long it is, the dialog names the host and fits.
+        QString info, host;
+        int height = 0;
+        m_answerer->expect([&](QWidget *modal) {
             QVERIFY(qobject_cast<PasswordDialog *>(modal));
             info = modal->windowTitle() + '|' + labelText(modal, "m_infoLabel");
+            host = labelText(modal, "m_hostLabel");
+            height = modal->height();
             ModalAnswerer::press(modal, QDialogButtonBox::Cancel);
         });
-        const QUrl cancelled = address("/browser/private?realm=%3Cb%3EPlit%3C/b%3E");
-        view()->setUrl(cancelled);
+        view()->setUrl(address("/browser/private?realm=%3Cb%3EPlit%3C/b%3E" + QString(4000, 'R'), "localhost"));
         QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Denied"), WebTimeoutMs);
-        QCOMPARE(info, "Authentication Required|Enter username and password for \"&lt;b&gt;Plit&lt;/b&gt;\" at "
-                           + cancelled.toString().toHtmlEscaped());
+        QVERIFY2(info.startsWith("Authentication Required|Enter username and password for \"&lt;b&gt;Plit&lt;/b&gt;RRR")
+                     && !info.contains('<') && info.size() < 800,
+                 qPrintable(info));
+        QCOMPARE(host, QStringLiteral("Host: localhost"));
+        QVERIFY(height < 600);
         QCOMPARE(m_answerer->answered(), 1);
 
         m_answerer->expect([](QWidget *modal) {
@@ -265,19 +246,6 @@ private slots:
         });
         view()->setUrl(address("/browser/private"));
         QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Private"), WebTimeoutMs);
-
-        // However long the realm, the dialog names the host and fits.
-        m_answerer->expect([](QWidget *modal) {
-            const QString host = labelText(modal, "m_hostLabel");
-            const int infoLength = labelText(modal, "m_infoLabel").size();
-            const int height = modal->height();
-            ModalAnswerer::press(modal, QDialogButtonBox::Cancel);
-            QCOMPARE(host, QStringLiteral("Host: localhost"));
-            QVERIFY(infoLength < 800 && height < 600);
-        });
-        view()->setUrl(address("/browser/private?realm=" + QString(4000, 'R'), "localhost"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_answerer->answered(), 3, WebTimeoutMs);
-        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Denied"), WebTimeoutMs);
     }
 
     void certificateQuestionRefusesGoesOnOrIsDroppedWithItsTab()
@@ -285,11 +253,26 @@ private slots:
         QString secure = Tool().httpGet(m_server.baseUrl() + "/browser/tls");
         QVERIFY2(secure.startsWith("https://127.0.0.1:"), qPrintable(secure));
         const QUrl url(secure + "/browser/page?title=Secure");
-        answerCertificate(QDialogButtonBox::No);
+        // Return refuses. Every label shows its whole text.
+        QString texts, error, cut;
+        bool isCertificateQuestion = false;
+        m_answerer->expect([&](QWidget *modal) {
+            isCertificateQuestion = qobject_cast<CertificateErrorDialog *>(modal);
+            texts = modal->windowTitle() + '|' + labelText(modal, "m_hostLabel");
+            error = labelText(modal, "m_errorLabel");
+            for (const QLabel *label : modal->findChildren<QLabel *>()) {
+                if (label->height() < label->heightForWidth(label->width()))
+                    cut = label->text();
+            }
+            QTest::keyClick(modal, Qt::Key_Return);
+        });
         view()->setUrl(url);
         QTRY_COMPARE_WITH_TIMEOUT(view()->loadProgress(), -1, WebTimeoutMs);
-        QVERIFY(view()->title() != QStringLiteral("Secure"));
-        answerCertificate(QDialogButtonBox::Yes);
+        QVERIFY(view()->title() != QStringLiteral("Secure") && isCertificateQuestion);
+        QCOMPARE(texts, QStringLiteral("Certificate Error|Host: 127.0.0.1"));
+        QVERIFY(!error.isEmpty() && error != QStringLiteral("(none)"));
+        QVERIFY2(cut.isEmpty(), qPrintable(cut));
+        m_answerer->expect([](QWidget *modal) { ModalAnswerer::press(modal, QDialogButtonBox::Yes); });
         view()->setUrl(url);
         QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Secure"), WebTimeoutMs);
 
