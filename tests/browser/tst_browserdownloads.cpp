@@ -10,16 +10,13 @@
 #include "browser/tabwidget.h"
 #include "browser/webbrowerfunction.h"
 #include "browser/webview.h"
-#include "app/startup.h"
+#include "qmlcall.h"
 
 #include <QFileDialog>
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QQmlComponent>
-#include <QQmlContext>
-#include <QQmlEngine>
 #include <QVBoxLayout>
 
 // The downloads window and its rows, fed by pages of browser windows that
@@ -101,18 +98,8 @@ private slots:
         QVERIFY(m_saveDir.isValid());
         m_answerer = new ModalAnswerer;
         m_guard = std::make_unique<QmlWarningGuard>();
-        RegisterTypeToQml();
         WebBrowerFunction function;
-        QQmlEngine engine;
-        QmlWarningGuard::watch(&engine);
-        engine.rootContext()->setContextProperty(QStringLiteral("webBrowerFunction"), &function);
-        engine.rootContext()->setContextProperty(QStringLiteral("address"), address("/help"));
-        QQmlComponent component(&engine);
-        component.setData("import QtQuick 2.15\nimport Function.WebBrowerFunction 1.0\n"
-                          "Item { Component.onCompleted: webBrowerFunction.openBrower(address) }",
-                          QUrl(QStringLiteral("qrc:/openbrower.qml")));
-        std::unique_ptr<QObject> root(component.create());
-        QVERIFY2(root, qPrintable(component.errorString()));
+        evaluateInQml("webBrowerFunction", &function, "webBrowerFunction.openBrower('" + address("/help") + "')");
         QCOMPARE(host()->windows().size(), 1);
         BrowserWindow *window = host()->windows().first();
         QVERIFY(window->isVisible());

@@ -52,6 +52,16 @@ private slots:
         QCOMPARE(actions.at(2)->menu()->actions().size(), 1);
         QCOMPARE(actions.at(2)->menu()->actions().first()->text(), QStringLiteral("子项"));
         QCOMPARE(actions.at(3)->text(), QStringLiteral("退出"));
+        // Added later: only real entries, never the menu itself.
+        MyAction late;
+        tray->menu()->addAction(nullptr);
+        tray->menu()->addMenu(tray->menu());
+        tray->menu()->addSeparator();
+        tray->menu()->addAction(&late);
+        const QList<QAction *> grown = tray->menu()->menu()->actions();
+        QCOMPARE(grown.size(), 6);
+        QVERIFY(grown.at(4)->isSeparator());
+        QCOMPARE(grown.at(5), &late);
 
         tray->setVisible(false);
         QVERIFY(!tray->trayIcon()->isVisible());
@@ -70,18 +80,6 @@ private slots:
         QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
         QCOMPARE(QCoreApplication::exec(), 0);
         QVERIFY(!tray->trayIcon()->isVisible());
-    }
-
-    void menuAppendsOnlyRealEntriesAddedAfterCompletion()
-    {
-        MyMenu menu;
-        MyAction action;
-        menu.addAction(&action);
-        menu.addSeparator();
-        menu.addAction(nullptr);
-        menu.addMenu(&menu);
-        QCOMPARE(menu.menu()->actions().size(), 2);
-        QCOMPARE(menu.menu()->actions().first(), &action);
     }
 
     void iconSourcesReachTheIcon()
