@@ -19,10 +19,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-// The downloads window and its rows, fed by pages of browser windows that
-// the interface opens through webBrowerFunction. With PLIT_BROWSER_PICTURES=OUTDIR (under
-// Xvfb) it also takes the README gallery's pictures of a browser window with
-// three tabs and of the downloads window with a completed and a cancelled
+// The downloads window and its rows, fed by pages of browser windows that the
+// interface opens through webBrowerFunction. With PLIT_BROWSER_PICTURES=OUTDIR
+// (under Xvfb) it also takes the README gallery's pictures of a browser window
+// with three tabs and of the downloads window with a completed and a cancelled
 // download.
 class TestBrowserDownloads : public QObject
 {
@@ -31,7 +31,7 @@ class TestBrowserDownloads : public QObject
 private:
     StandInServer m_server;
     QTemporaryDir m_saveDir;
-    ModalAnswerer *m_answerer = nullptr;
+    ModalAnswerer m_answerer;
     std::unique_ptr<QmlWarningGuard> m_guard;
 
     BrowserHost *host() const { return WebBrowerFunction::browserHost(); }
@@ -50,14 +50,8 @@ private:
         return list;
     }
     static QProgressBar *bar(DownloadWidget *row) { return row->findChild<QProgressBar *>(); }
-    static QPushButton *button(DownloadWidget *row)
-    {
-        return row->findChild<QPushButton *>(QStringLiteral("m_cancelButton"));
-    }
-    bool noDownloadsShown() const
-    {
-        return downloads().findChild<QLabel *>(QStringLiteral("m_zeroItemsLabel"))->isVisible();
-    }
+    static QPushButton *button(DownloadWidget *row) { return row->findChild<QPushButton *>("m_cancelButton"); }
+    bool noDownloadsShown() const { return downloads().findChild<QLabel *>("m_zeroItemsLabel")->isVisible(); }
 
     static void picture(QWidget *window, const QString &name)
     {
@@ -75,7 +69,7 @@ private:
     bool download(const QString &name, const QString &saveAs, QString *proposed = nullptr,
                   BrowserWindow *window = nullptr)
     {
-        m_answerer->expect([proposed, saveAs](QWidget *modal) {
+        m_answerer.expect([proposed, saveAs](QWidget *modal) {
             auto *dialog = qobject_cast<QFileDialog *>(modal);
             QVERIFY(dialog);
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Save as"));
@@ -86,9 +80,9 @@ private:
             dialog->selectFile(saveAs);
             ModalAnswerer::press(modal, QDialogButtonBox::Save);
         });
-        const int answered = m_answerer->answered();
+        const int answered = m_answerer.answered();
         (window ? window : host()->windows().first())->tabWidget()->setUrl(QUrl(address("/browser/file/" + name)));
-        return QTest::qWaitFor([&] { return m_answerer->answered() == answered + 1; }, WebTimeoutMs);
+        return QTest::qWaitFor([&] { return m_answerer.answered() == answered + 1; }, WebTimeoutMs);
     }
 
 private slots:
@@ -96,7 +90,6 @@ private slots:
     {
         QVERIFY(m_server.isRunning());
         QVERIFY(m_saveDir.isValid());
-        m_answerer = new ModalAnswerer;
         m_guard = std::make_unique<QmlWarningGuard>();
         WebBrowerFunction function;
         evaluateInQml("webBrowerFunction", &function, "webBrowerFunction.openBrower('" + address("/help") + "')");
@@ -117,13 +110,12 @@ private slots:
 
     void cleanup()
     {
-        QVERIFY2(m_answerer->unexpected().isEmpty(), qPrintable(m_answerer->unexpected().join(", ")));
-        QCOMPARE(m_answerer->pending(), 0);
+        QVERIFY2(m_answerer.unexpected().isEmpty(), qPrintable(m_answerer.unexpected().join(", ")));
+        QCOMPARE(m_answerer.pending(), 0);
     }
 
     void cleanupTestCase()
     {
-        delete m_answerer;
         qDeleteAll(host()->windows());
     }
 
@@ -223,14 +215,14 @@ private slots:
         BrowserWindow *second = host()->windows().last();
         QTRY_COMPARE_WITH_TIMEOUT(second->windowTitle(), QStringLiteral("Again - Plit Browser"), WebTimeoutMs);
 
-        const int asked = m_answerer->answered();
+        const int asked = m_answerer.answered();
         QVERIFY(download(QStringLiteral("once.bin?size=512"), m_saveDir.filePath(QStringLiteral("once.bin")),
                          nullptr, second));
         DownloadWidget *row = rows().first();
         QTRY_VERIFY2_WITH_TIMEOUT(bar(row)->format().startsWith(QStringLiteral("completed - 512 B downloaded - ")),
                                   qPrintable(bar(row)->format()), WebTimeoutMs);
         QCOMPARE(rows().size(), 2);
-        QCOMPARE(m_answerer->answered(), asked + 1);
+        QCOMPARE(m_answerer.answered(), asked + 1);
 
         // The last row gone, the window says so again.
         while (!rows().isEmpty())

@@ -46,7 +46,7 @@ private slots:
         const QByteArray id = QUrl::toPercentEncoding(address).toBase64(QByteArray::Base64UrlEncoding
                                                                         | QByteArray::OmitTrailingEquals);
         RemoteImageProvider provider;
-        std::unique_ptr<QQuickImageResponse> response(provider.requestImageResponse(QString::fromLatin1(id), requested));
+        std::unique_ptr<QQuickImageResponse> response(provider.requestImageResponse(id, requested));
         QSignalSpy finished(response.get(), &QQuickImageResponse::finished);
         QVERIFY(finished.wait(20000));
         std::unique_ptr<QQuickTextureFactory> texture(response->textureFactory());

@@ -34,7 +34,7 @@ private slots:
 
     void trayShowsItsMenuTriggersOnAClickAndExits()
     {
-        QQmlComponent component(m_engine, QUrl::fromLocalFile(QStringLiteral(PLIT_SOURCE_DIR "/tests/desktop/data/tray.qml")));
+        QQmlComponent component(m_engine, QUrl::fromLocalFile(PLIT_SOURCE_DIR "/tests/desktop/data/tray.qml"));
         std::unique_ptr<QObject> root(component.create());
         QVERIFY2(root, qPrintable(component.errorString()));
         auto *tray = root->property("tray").value<SystemTrayIcon *>();
