@@ -40,13 +40,9 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.isRunning());
-    }
-
     void init()
     {
+        QVERIFY(m_server.isRunning());
         m_host = std::make_unique<BrowserHost>();
     }
 
