@@ -15,13 +15,12 @@
 #include "core/tool.h"
 
 #include <QLabel>
-#include <QListWidget>
-#include <QProcess>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
+#include <QPushButton>
 
 #include <memory>
 
@@ -57,52 +56,26 @@ private:
         });
     }
 
-    // Answers the certificate question: Yes by its button, No by Return,
-    // which must refuse.
-    void answerCertificate(QDialogButtonBox::StandardButton button)
+    static QString labelText(QWidget *dialog, const char *name)
     {
-        m_answerer->expect([button](QWidget *modal) {
-            // Read first: a failed check must not leave the question open.
-            const bool isCertificateQuestion = qobject_cast<CertificateErrorDialog *>(modal);
-            const QString title = modal->windowTitle();
-            const QString error = modal->findChild<QLabel *>(QStringLiteral("m_errorLabel"))->text();
-            const auto *host = modal->findChild<QLabel *>(QStringLiteral("m_hostLabel"));
-            // Every label shows its whole text.
-            QString cut;
-            for (const QLabel *label : modal->findChildren<QLabel *>()) {
-                if (label->height() < label->heightForWidth(label->width()))
-                    cut = label->text();
-            }
-            if (button == QDialogButtonBox::No)
-                QTest::keyClick(modal, Qt::Key_Return);
-            else
-                ModalAnswerer::press(modal, button);
-            QVERIFY(isCertificateQuestion);
-            QCOMPARE(title, QStringLiteral("Certificate Error"));
-            QVERIFY(!error.isEmpty());
-            QVERIFY(host);
-            QCOMPARE(host->text(), QStringLiteral("Host: 127.0.0.1"));
-            QVERIFY2(cut.isEmpty(), qPrintable(cut));
-        });
+        const auto *label = dialog->findChild<QLabel *>(QLatin1String(name));
+        return label ? label->text() : QStringLiteral("(none)");
     }
 
-    static WebPopupWindow *popupWindow()
+    static QList<WebPopupWindow *> popups()
     {
+        QList<WebPopupWindow *> found;
         for (QWidget *widget : QApplication::topLevelWidgets()) {
             if (auto *popup = qobject_cast<WebPopupWindow *>(widget))
-                return popup;
+                found.append(popup);
         }
-        return nullptr;
+        return found;
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.isRunning());
-    }
-
     void init()
     {
+        QVERIFY(m_server.isRunning());
         m_host = std::make_unique<BrowserHost>();
         m_window = m_host->createWindow();
         m_answerer = new ModalAnswerer;
@@ -118,11 +91,11 @@ private slots:
 
     void linksOpenTabsBackgroundTabsAndWindows()
     {
-        view()->setUrl(address(QStringLiteral("/browser/links?title=Opened")));
-        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Links"), WebTimeoutMs);
-        QVERIFY(QTest::qWaitForWindowExposed(m_window));
-        QTRY_VERIFY(view()->focusProxy());
         WebView *links = view();
+        links->setUrl(address("/browser/links?title=Opened"));
+        QTRY_COMPARE_WITH_TIMEOUT(links->title(), QStringLiteral("Links"), WebTimeoutMs);
+        QVERIFY(QTest::qWaitForWindowExposed(m_window));
+        QTRY_VERIFY(links->focusProxy());
         TabWidget *tabs = m_window->tabWidget();
         // The whole page is a link with target=_blank.
         const auto click = [links](Qt::KeyboardModifiers modifiers) {
@@ -136,60 +109,45 @@ private slots:
 
         click(Qt::ShiftModifier);
         QTRY_COMPARE_WITH_TIMEOUT(m_host->windows().size(), 2, WebTimeoutMs);
-        QTRY_COMPARE_WITH_TIMEOUT(m_host->windows().last()->windowTitle(),
-                                  QStringLiteral("Opened - Plit Browser"), WebTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_host->windows().last()->windowTitle(), "Opened - Plit Browser", WebTimeoutMs);
         QCOMPARE(tabs->count(), 2);
 
         click(Qt::NoModifier);
         QTRY_COMPARE_WITH_TIMEOUT(tabs->count(), 3, WebTimeoutMs);
         QCOMPARE(tabs->currentIndex(), 2);
-        QTRY_COMPARE_WITH_TIMEOUT(m_window->windowTitle(), QStringLiteral("Opened - Plit Browser"),
-                                  WebTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->windowTitle(), "Opened - Plit Browser", WebTimeoutMs);
     }
 
     void popupWindowClosesOnItsPagesRequest()
     {
-        view()->setUrl(address(QStringLiteral("/browser/opener?close_ms=1500")));
-        QTRY_VERIFY_WITH_TIMEOUT(popupWindow(), WebTimeoutMs);
-        QPointer<WebPopupWindow> popup = popupWindow();
+        view()->setUrl(address("/browser/opener?close_ms=1500"));
+        QTRY_COMPARE_WITH_TIMEOUT(popups().size(), 1, WebTimeoutMs);
+        QPointer<WebPopupWindow> popup = popups().first();
         QVERIFY(popup->isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(popup->windowTitle(), QStringLiteral("Popup"), WebTimeoutMs);
         const auto *addressField = popup->findChild<QLineEdit *>();
         QVERIFY(addressField->isReadOnly());
-        QVERIFY2(addressField->text().contains(QStringLiteral("/browser/popup")),
-                 qPrintable(addressField->text()));
+        QVERIFY2(addressField->text().contains("/browser/popup"), qPrintable(addressField->text()));
         QCOMPARE(m_window->tabWidget()->count(), 1);
-
         QTRY_VERIFY_WITH_TIMEOUT(!popup, WebTimeoutMs);
         QCOMPARE(m_window->tabWidget()->count(), 1);
     }
 
     void aPageOpensFewWindowsWithoutAClick_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("300 tabs") << QStringLiteral("tab");
-        QTest::newRow("200 popups") << QStringLiteral("popup");
+        QTest::addColumn<bool>("tabs");
+        QTest::newRow("300 tabs") << true;
+        QTest::newRow("200 popups") << false;
     }
 
     void aPageOpensFewWindowsWithoutAClick()
     {
-        QFETCH(QString, kind);
-        const int count = kind == QLatin1String("tab") ? 300 : 200;
+        QFETCH(bool, tabs);
         // The tabs it opens become current: keep the page.
         WebView *flood = view();
-        flood->setUrl(address(QStringLiteral("/browser/flood?kind=%1&count=%2").arg(kind).arg(count)));
+        flood->setUrl(address(tabs ? "/browser/flood?kind=tab&count=300" : "/browser/flood?kind=popup&count=200"));
         QTRY_VERIFY_WITH_TIMEOUT(flood->title().startsWith(QStringLiteral("opened")), WebTimeoutMs);
-        const auto popups = [] {
-            QList<WebPopupWindow *> found;
-            for (QWidget *widget : QApplication::topLevelWidgets()) {
-                if (auto *popup = qobject_cast<WebPopupWindow *>(widget))
-                    found.append(popup);
-            }
-            return found;
-        };
-        const auto opened = [&] {
-            return kind == QLatin1String("tab") ? m_window->tabWidget()->count() - 1 : popups().size();
-        };
+        const auto opened = [&] { return tabs ? m_window->tabWidget()->count() - 1 : popups().size(); };
         QTRY_COMPARE_WITH_TIMEOUT(opened(), WebView::windowsWithoutGesture, WebTimeoutMs);
         // The rest stay refused.
         QTest::qWait(1000);
@@ -202,52 +160,49 @@ private slots:
     {
         QTemporaryDir folder;
         QVector<QSslCertificate> offered;
-        for (const QString name : {QStringLiteral("Plit One"), QStringLiteral("<b>Plit Two")}) {
-            const QString cert = folder.filePath(QString::number(offered.size()) + QStringLiteral(".pem"));
-            QProcess openssl;
-            openssl.start(QStringLiteral("openssl"),
-                          {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", cert + ".key", "-out",
-                           cert, "-days", "2", "-subj", "/CN=" + name});
-            QVERIFY(openssl.waitForFinished(60000) && openssl.exitCode() == 0);
+        for (const QString name : {"Plit One", "<b>Plit Two"}) {
+            const QString cert = folder.filePath(QString::number(offered.size()) + ".pem");
+            QCOMPARE(QProcess::execute("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout",
+                                                   cert + ".key", "-out", cert, "-days", "2", "-subj", "/CN=" + name}),
+                     0);
             offered += QSslCertificate::fromPath(cert).toVector();
         }
         QCOMPARE(offered.size(), 2);
 
         // Nothing is chosen beforehand: Return sends none.
-        ClientCertificateDialog refused(QStringLiteral("127.0.0.1"), offered);
-        refused.show();
-        auto *list = refused.findChild<QListWidget *>(QStringLiteral("m_certificateList"));
+        ClientCertificateDialog dialog("127.0.0.1", offered);
+        dialog.show();
+        auto *list = dialog.findChild<QListWidget *>(QStringLiteral("m_certificateList"));
         QCOMPARE(list->count(), 2);
-        QVERIFY(list->item(1)->text().startsWith(QStringLiteral("<b>Plit Two (issued by <b>Plit Two, valid until ")));
-        QCOMPARE(refused.chosen(), -1);
-        QVERIFY(!refused.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled());
-        QTest::keyClick(&refused, Qt::Key_Return);
-        QCOMPARE(refused.result(), int(QDialog::Rejected));
+        QVERIFY(list->item(1)->text().startsWith("<b>Plit Two (issued by <b>Plit Two, valid until "));
+        QCOMPARE(dialog.chosen(), -1);
+        QVERIFY(!dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled());
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
 
-        ClientCertificateDialog chosen(QStringLiteral("127.0.0.1"), offered);
-        chosen.show();
-        chosen.findChild<QListWidget *>()->setCurrentRow(1);
-        ModalAnswerer::press(&chosen, QDialogButtonBox::Ok);
-        QCOMPARE(chosen.result(), int(QDialog::Accepted));
-        QCOMPARE(chosen.chosen(), 1);
+        dialog.show();
+        list->setCurrentRow(1);
+        ModalAnswerer::press(&dialog, QDialogButtonBox::Ok);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.chosen(), 1);
     }
 
     void tabIconTellsTheLoadState()
     {
         TabWidget *tabs = m_window->tabWidget();
-        const QImage failed = iconPicture(browserIcon(QStringLiteral(":dialog-error.png")));
-        const QImage loading = iconPicture(browserIcon(QStringLiteral(":view-refresh.png")));
-        const QImage loaded = iconPicture(browserIcon(QStringLiteral(":text-html.png")));
+        const QImage failed = iconPicture(browserIcon(":dialog-error.png"));
+        const QImage loading = iconPicture(browserIcon(":view-refresh.png"));
+        const QImage loaded = iconPicture(browserIcon(":text-html.png"));
         QVERIFY(!failed.isNull() && failed != loading && loading != loaded);
         QCOMPARE(iconPicture(tabs->tabIcon(0)), loaded);
 
         // Nothing listens on port 1.
-        view()->setUrl(QUrl(QStringLiteral("http://127.0.0.1:1/")));
+        view()->setUrl(QUrl("http://127.0.0.1:1/"));
         QTRY_COMPARE_WITH_TIMEOUT(view()->loadProgress(), -1, WebTimeoutMs);
         QCOMPARE(iconPicture(tabs->tabIcon(0)), failed);
 
         // The stand-in answers this one after three seconds.
-        view()->setUrl(address(QStringLiteral("/browser/page?title=Slow&delay=3000")));
+        view()->setUrl(address("/browser/page?title=Slow&delay=3000"));
         QTRY_COMPARE_WITH_TIMEOUT(iconPicture(tabs->tabIcon(0)), loading, WebTimeoutMs);
         QVERIFY(view()->loadProgress() >= 0 && view()->loadProgress() < 100);
         QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Slow"), WebTimeoutMs);
@@ -255,85 +210,78 @@ private slots:
         QCOMPARE(iconPicture(tabs->tabIcon(0)), loaded);
 
         // A page's own icon wins over the state icons.
-        view()->setUrl(address(QStringLiteral("/browser/page?title=Red&icon=ff0000")));
-        QTRY_COMPARE_WITH_TIMEOUT(iconPicture(tabs->tabIcon(0)).pixelColor(8, 8), QColor(Qt::red),
-                                  WebTimeoutMs);
+        view()->setUrl(address("/browser/page?title=Red&icon=ff0000"));
+        QTRY_COMPARE_WITH_TIMEOUT(iconPicture(tabs->tabIcon(0)).pixelColor(8, 8), QColor(Qt::red), WebTimeoutMs);
         QCOMPARE(iconPicture(view()->favIcon()).pixelColor(8, 8), QColor(Qt::red));
     }
 
     void basicAuthenticationCancelledFailsAndAcceptedLoads()
     {
-        // A realm is the server's text: it shows as text, never as markup.
-        QString info;
-        m_answerer->expect([&info](QWidget *modal) {
+        // A realm is the server's text: it shows as text, never as markup,
+        // and however long it is, the dialog names the host and fits.
+        QString info, host;
+        int height = 0;
+        m_answerer->expect([&](QWidget *modal) {
             QVERIFY(qobject_cast<PasswordDialog *>(modal));
-            QCOMPARE(modal->windowTitle(), QStringLiteral("Authentication Required"));
-            info = modal->findChild<QLabel *>(QStringLiteral("m_infoLabel"))->text();
+            info = modal->windowTitle() + '|' + labelText(modal, "m_infoLabel");
+            host = labelText(modal, "m_hostLabel");
+            height = modal->height();
             ModalAnswerer::press(modal, QDialogButtonBox::Cancel);
         });
-        const QUrl cancelled = address(QStringLiteral("/browser/private?realm=%3Cb%3EPlit%3C/b%3E"));
-        view()->setUrl(cancelled);
+        view()->setUrl(address("/browser/private?realm=%3Cb%3EPlit%3C/b%3E" + QString(4000, 'R'), "localhost"));
         QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Denied"), WebTimeoutMs);
-        QCOMPARE(info, QStringLiteral("Enter username and password for \"&lt;b&gt;Plit&lt;/b&gt;\" at ")
-                           + cancelled.toString().toHtmlEscaped());
+        QVERIFY2(info.startsWith("Authentication Required|Enter username and password for \"&lt;b&gt;Plit&lt;/b&gt;RRR")
+                     && !info.contains('<') && info.size() < 800,
+                 qPrintable(info));
+        QCOMPARE(host, QStringLiteral("Host: localhost"));
+        QVERIFY(height < 600);
         QCOMPARE(m_answerer->answered(), 1);
 
         m_answerer->expect([](QWidget *modal) {
-            QTest::keyClicks(modal->findChild<QLineEdit *>(QStringLiteral("m_userNameLineEdit")),
-                             QStringLiteral("plit"));
+            QTest::keyClicks(modal->findChild<QLineEdit *>(QStringLiteral("m_userNameLineEdit")), "plit");
             auto *password = modal->findChild<QLineEdit *>(QStringLiteral("m_passwordLineEdit"));
             QCOMPARE(password->echoMode(), QLineEdit::Password);
             QTest::keyClicks(password, QStringLiteral("s3cret"));
             ModalAnswerer::press(modal, QDialogButtonBox::Ok);
         });
-        view()->setUrl(address(QStringLiteral("/browser/private")));
+        view()->setUrl(address("/browser/private"));
         QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Private"), WebTimeoutMs);
-        QCOMPARE(m_answerer->answered(), 2);
-
-        // However long the realm, the dialog names the host and fits.
-        m_answerer->expect([](QWidget *modal) {
-            const QString host = modal->findChild<QLabel *>(QStringLiteral("m_hostLabel"))->text();
-            const int infoLength = modal->findChild<QLabel *>(QStringLiteral("m_infoLabel"))->text().size();
-            const int height = modal->height();
-            ModalAnswerer::press(modal, QDialogButtonBox::Cancel);
-            QCOMPARE(host, QStringLiteral("Host: localhost"));
-            QVERIFY(infoLength < 800);
-            QVERIFY(height < 600);
-        });
-        view()->setUrl(address(QStringLiteral("/browser/private?realm=") + QString(4000, QLatin1Char('R')),
-                               QStringLiteral("localhost")));
-        QTRY_COMPARE_WITH_TIMEOUT(m_answerer->answered(), 3, WebTimeoutMs);
-        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Denied"), WebTimeoutMs);
     }
 
-    void certificateDialogRefusesOrGoesOn()
+    void certificateQuestionRefusesGoesOnOrIsDroppedWithItsTab()
     {
-        const QString secure = Tool().httpGet(m_server.baseUrl() + QStringLiteral("/browser/tls"));
-        QVERIFY2(secure.startsWith(QStringLiteral("https://127.0.0.1:")), qPrintable(secure));
-        const QUrl url(secure + QStringLiteral("/browser/page?title=Secure"));
-
-        answerCertificate(QDialogButtonBox::No);
+        QString secure = Tool().httpGet(m_server.baseUrl() + "/browser/tls");
+        QVERIFY2(secure.startsWith("https://127.0.0.1:"), qPrintable(secure));
+        const QUrl url(secure + "/browser/page?title=Secure");
+        // Return refuses. Every label shows its whole text.
+        QString texts, error, cut;
+        bool isCertificateQuestion = false;
+        m_answerer->expect([&](QWidget *modal) {
+            isCertificateQuestion = qobject_cast<CertificateErrorDialog *>(modal);
+            texts = modal->windowTitle() + '|' + labelText(modal, "m_hostLabel");
+            error = labelText(modal, "m_errorLabel");
+            for (const QLabel *label : modal->findChildren<QLabel *>()) {
+                if (label->height() < label->heightForWidth(label->width()))
+                    cut = label->text();
+            }
+            QTest::keyClick(modal, Qt::Key_Return);
+        });
         view()->setUrl(url);
         QTRY_COMPARE_WITH_TIMEOUT(view()->loadProgress(), -1, WebTimeoutMs);
-        QVERIFY(view()->title() != QStringLiteral("Secure"));
-
-        answerCertificate(QDialogButtonBox::Yes);
+        QVERIFY(view()->title() != QStringLiteral("Secure") && isCertificateQuestion);
+        QCOMPARE(texts, QStringLiteral("Certificate Error|Host: 127.0.0.1"));
+        QVERIFY(!error.isEmpty() && error != QStringLiteral("(none)"));
+        QVERIFY2(cut.isEmpty(), qPrintable(cut));
+        m_answerer->expect([](QWidget *modal) { ModalAnswerer::press(modal, QDialogButtonBox::Yes); });
         view()->setUrl(url);
         QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Secure"), WebTimeoutMs);
-        QCOMPARE(m_answerer->answered(), 2);
-    }
 
-    void answersForAClosedTabAreDropped()
-    {
         // A question stays open while its page closes the tab (here the
         // user does): the answer then has nothing to act on. The
         // certificate is valid for no host, and "localhost" has not been
         // let through before.
-        QString secure = Tool().httpGet(m_server.baseUrl() + QStringLiteral("/browser/tls"));
-        secure.replace(QStringLiteral("127.0.0.1"), QStringLiteral("localhost"));
-        const QList<QUrl> pages{QUrl(secure + QStringLiteral("/browser/page?title=Gone")),
-                                address(QStringLiteral("/browser/notify"))};
-        for (const QUrl &url : pages) {
+        secure.replace("127.0.0.1", "localhost");
+        for (const QUrl &url : {QUrl(secure + "/browser/page?title=Gone"), address("/browser/notify")}) {
             WebView *doomed = m_window->tabWidget()->createTab();
             const int answered = m_answerer->answered();
             m_answerer->expect([this, doomed](QWidget *modal) {
@@ -348,48 +296,39 @@ private slots:
         }
 
         // The window goes on working.
-        view()->setUrl(address(QStringLiteral("/browser/page?title=After")));
-        QTRY_COMPARE_WITH_TIMEOUT(m_window->windowTitle(), QStringLiteral("After - Plit Browser"),
-                                  WebTimeoutMs);
+        view()->setUrl(address("/browser/page?title=After"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->windowTitle(), "After - Plit Browser", WebTimeoutMs);
     }
 
-    void permissionQuestionsGrantOrDeny()
+    void pageQuestionsNameTheirOrigin()
     {
         QString question;
         answerQuestion(&question, QDialogButtonBox::Yes);
-        view()->setUrl(address(QStringLiteral("/browser/notify")));
+        view()->setUrl(address("/browser/notify"));
         QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("notifications granted"), WebTimeoutMs);
-        QCOMPARE(question, QStringLiteral("Permission Request|"
-                                          "Allow 127.0.0.1 to show notification on your desktop?"));
+        QCOMPARE(question, "Permission Request|Allow 127.0.0.1 to show notification on your desktop?");
 
         // Another origin, asked anew.
         answerQuestion(&question, QDialogButtonBox::No);
-        view()->setUrl(address(QStringLiteral("/browser/notify"), QStringLiteral("localhost")));
+        view()->setUrl(address("/browser/notify", "localhost"));
         QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("notifications denied"), WebTimeoutMs);
-        QCOMPARE(question, QStringLiteral("Permission Request|"
-                                          "Allow localhost to show notification on your desktop?"));
+        QCOMPARE(question, "Permission Request|Allow localhost to show notification on your desktop?");
+
+        answerQuestion(&question, QDialogButtonBox::Yes);
+        view()->setUrl(address("/browser/protocol"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_answerer->answered(), 3, WebTimeoutMs);
+        QCOMPARE(question, "Permission Request|Allow 127.0.0.1 to open all web+plit links?");
+        view()->setUrl(QUrl("web+plit:hello"));
+        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("web+plit:hello"), WebTimeoutMs);
 
         // A feature the browser does not know is refused without a question.
-        const int asked = m_answerer->answered();
-        emit view()->page()->featurePermissionRequested(address(QStringLiteral("/")),
-                                                       static_cast<QWebEnginePage::Feature>(100));
-        QCOMPARE(m_answerer->answered(), asked);
-    }
-
-    void protocolHandlerQuestionAccepted()
-    {
-        QString question;
-        answerQuestion(&question, QDialogButtonBox::Yes);
-        view()->setUrl(address(QStringLiteral("/browser/protocol")));
-        QTRY_COMPARE_WITH_TIMEOUT(m_answerer->answered(), 1, WebTimeoutMs);
-        QCOMPARE(question, QStringLiteral("Permission Request|Allow 127.0.0.1 to open all web+plit links?"));
-        view()->setUrl(QUrl(QStringLiteral("web+plit:hello")));
-        QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("web+plit:hello"), WebTimeoutMs);
+        emit view()->page()->featurePermissionRequested(address("/"), static_cast<QWebEnginePage::Feature>(100));
+        QCOMPARE(m_answerer->answered(), 3);
     }
 
     void endedRenderProcessAsksToReload()
     {
-        view()->setUrl(address(QStringLiteral("/browser/page?title=Reborn")));
+        view()->setUrl(address("/browser/page?title=Reborn"));
         QTRY_COMPARE_WITH_TIMEOUT(view()->title(), QStringLiteral("Reborn"), WebTimeoutMs);
         QTRY_VERIFY_WITH_TIMEOUT(view()->page()->renderProcessPid() > 0, WebTimeoutMs);
         m_server.clearRequests();
@@ -398,11 +337,11 @@ private slots:
         answerQuestion(&question, QDialogButtonBox::Yes);
         QVERIFY(::kill(pid_t(view()->page()->renderProcessPid()), SIGKILL) == 0);
         QTRY_COMPARE_WITH_TIMEOUT(m_answerer->answered(), 1, WebTimeoutMs);
-        QVERIFY2(question.startsWith(QStringLiteral("Render process killed|Render process exited with code: ")),
+        QVERIFY2(question.startsWith("Render process killed|Render process exited with code: ")
+                     && question.endsWith("\nDo you want to reload the page ?"),
                  qPrintable(question));
-        QVERIFY(question.endsWith(QStringLiteral("\nDo you want to reload the page ?")));
         // Yes loads the page again, from the server.
-        QTRY_VERIFY_WITH_TIMEOUT(!m_server.requests(QStringLiteral("/browser/page")).isEmpty(), WebTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_server.requests("/browser/page").isEmpty(), WebTimeoutMs);
         QTRY_COMPARE_WITH_TIMEOUT(view()->loadProgress(), 100, WebTimeoutMs);
         QCOMPARE(view()->title(), QStringLiteral("Reborn"));
     }

@@ -16,18 +16,7 @@ class TestRemoteImage : public QObject
 private:
     StandInServer m_server;
 
-    static QString idOf(const QString &address)
-    {
-        return QString::fromLatin1(QUrl::toPercentEncoding(address).toBase64(
-                QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
-    }
-
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.isRunning());
-    }
-
     void imagesAreDecodedOnlyWithinBounds_data()
     {
         QTest::addColumn<QString>("path");
@@ -51,9 +40,13 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QSize, requested);
         QFETCH(QSize, decoded);
+        QVERIFY(m_server.isRunning());
         const QString address = path.startsWith(QLatin1Char('/')) ? m_server.baseUrl() + path : path;
+        // The id as the QML control makes it.
+        const QByteArray id = QUrl::toPercentEncoding(address).toBase64(QByteArray::Base64UrlEncoding
+                                                                        | QByteArray::OmitTrailingEquals);
         RemoteImageProvider provider;
-        std::unique_ptr<QQuickImageResponse> response(provider.requestImageResponse(idOf(address), requested));
+        std::unique_ptr<QQuickImageResponse> response(provider.requestImageResponse(id, requested));
         QSignalSpy finished(response.get(), &QQuickImageResponse::finished);
         QVERIFY(finished.wait(20000));
         std::unique_ptr<QQuickTextureFactory> texture(response->textureFactory());

@@ -4,18 +4,17 @@
 #include "desktop/systemtrayicon.h"
 #include "common/qmlwarningguard.h"
 
-#include <QApplication>
 #include <QMenu>
-#include <QProcess>
 #include <QQmlComponent>
 #include <QQmlEngine>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include <memory>
 
+// The tray icon and its menus ("an.utility"), declared in QML as the main
+// window declares them.
 class TestTrayMenu : public QObject
 {
     Q_OBJECT
@@ -23,15 +22,6 @@ class TestTrayMenu : public QObject
 private:
     std::unique_ptr<QmlWarningGuard> m_guard;
     QQmlEngine *m_engine = nullptr;
-
-    QObject *load(const QString &name)
-    {
-        QQmlComponent component(m_engine, QUrl::fromLocalFile(QStringLiteral(PLIT_SOURCE_DIR "/tests/desktop/data/") + name));
-        QObject *root = component.create();
-        if (!root)
-            qWarning() << component.errors();
-        return root;
-    }
 
 private slots:
     void initTestCase()
@@ -42,49 +32,61 @@ private slots:
         QmlWarningGuard::watch(m_engine);
     }
 
-    void menuHoldsActionsSeparatorsAndSubmenusInDeclarationOrder()
+    void trayShowsItsMenuTriggersOnAClickAndExits()
     {
-        std::unique_ptr<QObject> root(load(QStringLiteral("menu.qml")));
-        auto *menu = qobject_cast<MyMenu *>(root.get());
-        QVERIFY(menu);
-        const QList<QAction *> actions = menu->menu()->actions();
+        QQmlComponent component(m_engine, QUrl::fromLocalFile(PLIT_SOURCE_DIR "/tests/desktop/data/tray.qml"));
+        std::unique_ptr<QObject> root(component.create());
+        QVERIFY2(root, qPrintable(component.errorString()));
+        auto *tray = root->property("tray").value<SystemTrayIcon *>();
+        QVERIFY(tray->trayIcon()->isVisible());
+        QVERIFY(!tray->trayIcon()->icon().isNull());
+        QCOMPARE(tray->trayIcon()->toolTip(), QStringLiteral("Plit云台..."));
+        QCOMPARE(tray->trayIcon()->contextMenu(), tray->menu()->menu());
+
+        // Entries in declaration order; the action renamed in QML is left out.
+        const QList<QAction *> actions = tray->menu()->menu()->actions();
         QCOMPARE(actions.size(), 4);
         QCOMPARE(actions.at(0)->text(), QStringLiteral("打开"));
         QVERIFY(actions.at(1)->isSeparator());
         QVERIFY(actions.at(2)->menu());
         QCOMPARE(actions.at(2)->menu()->actions().size(), 1);
         QCOMPARE(actions.at(2)->menu()->actions().first()->text(), QStringLiteral("子项"));
-        // The action renamed in QML is left out.
-        QCOMPARE(actions.at(3)->text(), QStringLiteral("最后"));
+        QCOMPARE(actions.at(3)->text(), QStringLiteral("退出"));
+        // Added later: only real entries, never the menu itself.
+        MyAction late;
+        tray->menu()->addAction(nullptr);
+        tray->menu()->addMenu(tray->menu());
+        tray->menu()->addSeparator();
+        tray->menu()->addAction(&late);
+        const QList<QAction *> grown = tray->menu()->menu()->actions();
+        QCOMPARE(grown.size(), 6);
+        QVERIFY(grown.at(4)->isSeparator());
+        QCOMPARE(grown.at(5), &late);
+
+        tray->setVisible(false);
+        QVERIFY(!tray->trayIcon()->isVisible());
+        tray->setVisible(true);
+        QVERIFY(tray->trayIcon()->isVisible());
+
+        // A click or a double click triggers; the context menu opens by itself.
+        for (const auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::Context,
+                                  QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown})
+            emit tray->trayIcon()->activated(reason);
+        QCOMPARE(root->property("triggers").toInt(), 2);
+
+        // "退出" takes the icon away and ends the event loop with 0; a
+        // wrong code ends it instead of a hang.
+        QTimer::singleShot(0, actions.last(), &QAction::trigger);
+        QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(!tray->trayIcon()->isVisible());
     }
 
-    void menuAppendsEntriesAddedAfterCompletion()
-    {
-        MyMenu menu;
-        MyAction action;
-        action.setText(QStringLiteral("late"));
-        menu.addAction(&action);
-        menu.addSeparator();
-        menu.addAction(nullptr);
-        menu.addMenu(&menu);
-        QCOMPARE(menu.menu()->actions().size(), 2);
-        QCOMPARE(menu.menu()->actions().first(), &action);
-
-        QSignalSpy widthSpy(&menu, &MyMenu::widthChanged);
-        menu.setWidth(140);
-        menu.setWidth(140);
-        QCOMPARE(menu.width(), 140);
-        QCOMPARE(widthSpy.count(), 1);
-    }
-
-    void iconSourcesAndToolTipsReachTheIconAndNotifyOnce()
+    void iconSourcesReachTheIcon()
     {
         MyAction action;
-        QSignalSpy spy(&action, &MyAction::iconChanged);
         action.setIcon(QUrl(QStringLiteral("qrc:/images/app.ico")));
         QVERIFY(!action.QAction::icon().isNull());
-        action.setIcon(QUrl(QStringLiteral("qrc:/images/app.ico")));
-        QCOMPARE(spy.count(), 1);
 
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("tile.png"));
@@ -92,87 +94,8 @@ private slots:
         image.fill(Qt::red);
         QVERIFY(image.save(file));
         SystemTrayIcon tray;
-        QSignalSpy traySpy(&tray, &SystemTrayIcon::iconChanged);
         tray.setIcon(QUrl::fromLocalFile(file));
-        QCOMPARE(traySpy.count(), 1);
         QCOMPARE(tray.trayIcon()->icon().pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
-        tray.setIcon(QUrl::fromLocalFile(file));
-        QCOMPARE(traySpy.count(), 1);
-
-        // The tool tip too reaches the real icon and notifies on a change only.
-        QSignalSpy tipSpy(&tray, &SystemTrayIcon::toolTipChanged);
-        tray.setToolTip(QStringLiteral("Plit云台..."));
-        tray.setToolTip(QStringLiteral("Plit云台..."));
-        QCOMPARE(tipSpy.count(), 1);
-        QCOMPARE(tray.trayIcon()->toolTip(), QStringLiteral("Plit云台..."));
-    }
-
-    void triggerFollowsClickAndDoubleClickOnly()
-    {
-        SystemTrayIcon tray;
-        QSignalSpy spy(&tray, &SystemTrayIcon::trigger);
-        tray.onActivated(QSystemTrayIcon::Trigger);
-        QCOMPARE(spy.count(), 1);
-        tray.onActivated(QSystemTrayIcon::DoubleClick);
-        QCOMPARE(spy.count(), 2);
-        tray.onActivated(QSystemTrayIcon::Context);
-        tray.onActivated(QSystemTrayIcon::MiddleClick);
-        tray.onActivated(QSystemTrayIcon::Unknown);
-        QCOMPARE(spy.count(), 2);
-        // The real icon's signal drives the same rule.
-        emit tray.trayIcon()->activated(QSystemTrayIcon::DoubleClick);
-        QCOMPARE(spy.count(), 3);
-    }
-
-    void mainWindowTrayShowsWithItsMenuAndFollowsVisibility()
-    {
-        std::unique_ptr<QObject> root(load(QStringLiteral("tray.qml")));
-        QVERIFY(root);
-        auto *tray = root->property("tray").value<SystemTrayIcon *>();
-        QVERIFY(tray);
-        QVERIFY(tray->trayIcon()->isVisible());
-        QVERIFY(!tray->trayIcon()->icon().isNull());
-        QCOMPARE(tray->toolTip(), QStringLiteral("Plit云台..."));
-        QVERIFY(tray->menu());
-        QCOMPARE(tray->trayIcon()->contextMenu(), tray->menu()->menu());
-        QCOMPARE(tray->menu()->menu()->actions().first()->text(), QStringLiteral("退出"));
-
-        tray->setVisible(false);
-        QVERIFY(!tray->trayIcon()->isVisible());
-        tray->setVisible(true);
-        QVERIFY(tray->trayIcon()->isVisible());
-
-        tray->onActivated(QSystemTrayIcon::Trigger);
-        QCOMPARE(root->property("triggers").toInt(), 1);
-    }
-
-    void exitActionHidesTheIconAndEndsTheEventLoopWithCodeZero()
-    {
-        std::unique_ptr<QObject> root(load(QStringLiteral("tray.qml")));
-        QVERIFY(root);
-        auto *tray = root->property("tray").value<SystemTrayIcon *>();
-        QAction *exitAction = tray->menu()->menu()->actions().first();
-        QTimer::singleShot(0, exitAction, &QAction::trigger);
-        // A guard against a hang: a wrong code ends the loop instead.
-        QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
-        QCOMPARE(QCoreApplication::exec(), 0);
-        QVERIFY(!tray->trayIcon()->isVisible());
-    }
-
-    void exitFromTheTrayMenuEndsTheProgramWithCodeZero()
-    {
-        QProcess program;
-        program.setProcessChannelMode(QProcess::SeparateChannels);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("QT_QUICK_BACKEND"), QStringLiteral("software"));
-        program.setProcessEnvironment(env);
-        program.start(QStringLiteral(TRAYRUNNER), {QStringLiteral(PLIT_SOURCE_DIR "/tests/desktop/data/tray.qml")});
-        QVERIFY(program.waitForFinished(20000));
-        const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 0);
-        QVERIFY2(!errors.contains(QLatin1String(".qml")), qPrintable(errors));
     }
 
     void guardCatchesQmlWarnings()
