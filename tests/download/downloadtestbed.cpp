@@ -22,10 +22,8 @@ bool DownloadTestBed::begin()
         return false;
     m_server.unscript();
     m_server.clearRequests();
-    const QString handler = m_dir->filePath(QStringLiteral("bin/xdg-open"));
-    if (!m_dir->write(QStringLiteral("bin/xdg-open"), recorder(QStringLiteral("opened"))))
+    if (m_dir->writeProgram(QStringLiteral("bin/xdg-open"), recorder(QStringLiteral("opened"))).isEmpty())
         return false;
-    QFile::setPermissions(handler, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("PATH", m_dir->filePath(QStringLiteral("bin")).toLocal8Bit() + ':' + m_path);
     return true;
 }
@@ -101,10 +99,4 @@ QByteArray DownloadTestBed::readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void DownloadTestBed::release(const QVariantList &elements)
-{
-    for (const QVariant &element : elements)
-        delete element.value<QObject *>();
 }
