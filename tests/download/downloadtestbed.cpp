@@ -5,16 +5,6 @@
 #include <QJsonObject>
 #include <QSettings>
 
-DownloadTestBed::DownloadTestBed()
-    : m_path(qgetenv("PATH"))
-{
-}
-
-DownloadTestBed::~DownloadTestBed()
-{
-    end();
-}
-
 bool DownloadTestBed::begin()
 {
     m_dir.reset(new TestDataDir);
@@ -33,11 +23,6 @@ void DownloadTestBed::end()
     qputenv("PATH", m_path);
     qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
     m_dir.reset();
-}
-
-void DownloadTestBed::setTimeLimit(int ms) const
-{
-    qputenv("PLIT_REQUEST_TIMEOUT_MS", QByteArray::number(ms));
 }
 
 QStringList DownloadTestBed::headersAsked(const QString &path, const QString &header) const

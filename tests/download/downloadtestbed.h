@@ -16,8 +16,8 @@
 class DownloadTestBed
 {
 public:
-    DownloadTestBed();
-    ~DownloadTestBed();
+    DownloadTestBed() : m_path(qgetenv("PATH")) {}
+    ~DownloadTestBed() { end(); }
 
     // From init(): a fresh data directory, a server without scripts or record.
     bool begin();
@@ -26,7 +26,7 @@ public:
     void end();
 
     // The time limit of requests and of a silent transfer for this test.
-    void setTimeLimit(int ms) const;
+    void setTimeLimit(int ms) const { qputenv("PLIT_REQUEST_TIMEOUT_MS", QByteArray::number(ms)); }
 
     const StandInServer &server() const { return m_server; }
     const TestDataDir &dir() const { return *m_dir; }

@@ -128,7 +128,9 @@ private slots:
         QVERIFY(bed.server().requests(detailPath).first()["body"].toString().startsWith("articleid=12&ip="));
     }
 
-    void anEntryWithoutAJobHasNoFigures()
+    // An entry without a job has no figures, and acting on it does nothing;
+    // one whose download cannot start keeps its job and says why.
+    void entriesWithoutARunningDownload()
     {
         DownloadFunction function;
         function.pause("9");
@@ -138,6 +140,12 @@ private slots:
         QCOMPARE(function.getProgressPecent("9") + function.getDownloadSpeed("9") + function.getDownloadError("9"),
                  QString());
         QVERIFY(!function.getDownloadStatus("9") && !function.getDownloadPaused("9"));
+
+        function.downloadFile("8", bed.urlOf("/files/nothing.exe"), "nothing.exe");
+        QVERIFY(function.getDownloadStatus("8"));
+        QCOMPARE(function.getProgress("8"), 0.0f);
+        QCOMPARE(function.getDownloadSpeed("8"), QString());
+        QVERIFY(!function.getDownloadError("8").isEmpty());
     }
 
     // Into temp/ in the data directory, or the directory chosen in the
@@ -280,17 +288,6 @@ private slots:
         QVERIFY(QDir(QFileInfo(DownloadFunction::savePath(QStringLiteral("x"))).path())
                     .entryList(QDir::Files | QDir::Hidden).isEmpty());
         QVERIFY(!QFile::exists(bed.filePath(QStringLiteral("x.exe"))));
-    }
-
-    void aDownloadThatCannotStartKeepsItsJobAndSaysWhy()
-    {
-        DownloadFunction function;
-        function.downloadFile(QStringLiteral("8"), bed.urlOf(QStringLiteral("/files/nothing.exe")),
-                              QStringLiteral("nothing.exe"));
-        QVERIFY(function.getDownloadStatus(QStringLiteral("8")));
-        QCOMPARE(function.getProgress(QStringLiteral("8")), 0.0f);
-        QCOMPARE(function.getDownloadSpeed(QStringLiteral("8")), QString());
-        QVERIFY(!function.getDownloadError(QStringLiteral("8")).isEmpty());
     }
 
     // One download job (DownloadFile): figures, start of an installer, resume files.

@@ -399,23 +399,9 @@ private slots:
         launcher.btnOpenUkey();
     }
 
-    void printHelperIsKnownWithoutAskingAgain()
-    {
-        MainFunction launcher;
-        QVERIFY(!launcher.checkPrintHelper());
-        setEntry("Vanta打印助手升级版", "DisplayIcon", dir().writeProgram("print/helper.exe", kScript));
-        QVERIFY(launcher.checkPrintHelper());
-        QCOMPARE(MainFunction::launchOrder, 1);
-        QVERIFY(takeNames(m_database->db().getCurrentConfigList()).contains("打印助手"));
-        // Once known, the uninstall entries are not read again.
-        QVERIFY(QFile::remove(path("uninstall.ini")));
-        QVERIFY(launcher.checkPrintHelper());
-        QCOMPARE(MainFunction::launchOrder, 1);
-    }
-
     // The platform's own installer installs the helper for this user; when
-    // it ends, the helper is known without a restart. A second download
-    // while the first runs is ignored.
+    // it ends, the helper is known without a restart, and not looked for
+    // again. A second download while the first runs is ignored.
     void installedPrintHelperIsFoundWhenItsInstallerEnds()
     {
         MainFunction launcher;
@@ -427,6 +413,10 @@ private slots:
         QCOMPARE(MainFunction::launchPaths.value("打印助手"), path("data/vanta-print-helper/prnhelper"));
         QVERIFY(takeNames(m_database->db().getCurrentConfigList()).contains("打印助手"));
         QCOMPARE(m_server.requests("/prnhelp.exe").size(), 1);
+        const int order = MainFunction::launchOrder;
+        QVERIFY(QDir(path("data")).removeRecursively());
+        QVERIFY(launcher.checkPrintHelper());
+        QCOMPARE(MainFunction::launchOrder, order);
     }
 
     // Only a whole download with a success status is started.
