@@ -5,16 +5,6 @@
 #include <QJsonObject>
 #include <QSettings>
 
-DownloadTestBed::DownloadTestBed()
-    : m_path(qgetenv("PATH"))
-{
-}
-
-DownloadTestBed::~DownloadTestBed()
-{
-    end();
-}
-
 bool DownloadTestBed::begin()
 {
     m_dir.reset(new TestDataDir);
@@ -22,10 +12,8 @@ bool DownloadTestBed::begin()
         return false;
     m_server.unscript();
     m_server.clearRequests();
-    const QString handler = m_dir->filePath(QStringLiteral("bin/xdg-open"));
-    if (!m_dir->write(QStringLiteral("bin/xdg-open"), recorder(QStringLiteral("opened"))))
+    if (m_dir->writeProgram(QStringLiteral("bin/xdg-open"), recorder(QStringLiteral("opened"))).isEmpty())
         return false;
-    QFile::setPermissions(handler, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("PATH", m_dir->filePath(QStringLiteral("bin")).toLocal8Bit() + ':' + m_path);
     return true;
 }
@@ -35,11 +23,6 @@ void DownloadTestBed::end()
     qputenv("PATH", m_path);
     qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
     m_dir.reset();
-}
-
-void DownloadTestBed::setTimeLimit(int ms) const
-{
-    qputenv("PLIT_REQUEST_TIMEOUT_MS", QByteArray::number(ms));
 }
 
 QStringList DownloadTestBed::headersAsked(const QString &path, const QString &header) const
@@ -101,10 +84,4 @@ QByteArray DownloadTestBed::readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void DownloadTestBed::release(const QVariantList &elements)
-{
-    for (const QVariant &element : elements)
-        delete element.value<QObject *>();
 }

@@ -8,7 +8,6 @@
 #include <QScopedPointer>
 #include <QString>
 #include <QStringList>
-#include <QVariantList>
 
 // What every download test stands on: one stand-in server for the whole test
 // program and, for each test, a data directory of its own, a server without
@@ -17,8 +16,8 @@
 class DownloadTestBed
 {
 public:
-    DownloadTestBed();
-    ~DownloadTestBed();
+    DownloadTestBed() : m_path(qgetenv("PATH")) {}
+    ~DownloadTestBed() { end(); }
 
     // From init(): a fresh data directory, a server without scripts or record.
     bool begin();
@@ -27,7 +26,7 @@ public:
     void end();
 
     // The time limit of requests and of a silent transfer for this test.
-    void setTimeLimit(int ms) const;
+    void setTimeLimit(int ms) const { qputenv("PLIT_REQUEST_TIMEOUT_MS", QByteArray::number(ms)); }
 
     const StandInServer &server() const { return m_server; }
     const TestDataDir &dir() const { return *m_dir; }
@@ -40,11 +39,7 @@ public:
     int requestCount(const QString &path, const QString &method) const;
 
     // A program run by a test notes where it ran and what it was given.
-    struct Start
-    {
-        QString directory;
-        QString arguments;
-    };
+    struct Start { QString directory, arguments; };
     // A shell script that notes its start under `name` in the data directory.
     QByteArray recorder(const QString &name) const;
     // What the recorder noted under `name`; empty before it ran.
@@ -52,19 +47,12 @@ public:
     // What the stand-in desktop handler was handed.
     Start openedByDesktop() const { return started(QStringLiteral("opened")); }
 
-    struct Segment
-    {
-        qint64 start;
-        qint64 end;
-        qint64 ready;
-    };
+    struct Segment { qint64 start, end, ready; };
     // A resume file beside `target` as a stopped download leaves it.
     static void writeResumeFile(const QString &target, const QString &url, qint64 total,
                                 const QList<Segment> &segments);
 
     static QByteArray readFile(const QString &path);
-    // Releases the elements of a list handed out by the download centre.
-    static void release(const QVariantList &elements);
 
 private:
     StandInServer m_server;

@@ -1,3 +1,5 @@
+#include "download/downloadcontrol.h"
+#include "download/downloadfile.h"
 #include "download/downloadfilemodel.h"
 #include "download/downloadfunction.h"
 #include "services/configfunction.h"
@@ -9,7 +11,9 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QPointer>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -18,14 +22,13 @@ namespace {
 const QString listPath = QStringLiteral("/api/articleapi/getDownload");
 const QString detailPath = QStringLiteral("/api/Articleapi/getDownloadInfo");
 
-QJsonObject catalogueReply(const QJsonValue &states, const QJsonArray &entries, int pageCount)
+// The values of `properties` of an element, joined by '|'.
+QString fields(const QObject *element, const QList<const char *> &properties)
 {
-    return QJsonObject{{"states", states}, {"data", QJsonObject{{"data", entries}, {"page_count", pageCount}}}};
-}
-
-QJsonObject detailReply(const QJsonObject &data)
-{
-    return QJsonObject{{"states", true}, {"data", data}};
+    QStringList values;
+    for (const char *property : properties)
+        values << element->property(property).toString();
+    return values.join(QLatin1Char('|'));
 }
 
 } // namespace
@@ -36,16 +39,6 @@ class TestDownloadFunction : public QObject
 
     DownloadTestBed bed;
 
-    void scriptJson(const QString &path, const QJsonObject &json) const
-    {
-        bed.server().script(path, {{"json", json}});
-    }
-
-    SoftwareInfo *details(DownloadFunction &function, const QString &id) const
-    {
-        return function.getDownloadInfo(id).value<SoftwareInfo *>();
-    }
-
 private slots:
     void init()
     {
@@ -55,62 +48,37 @@ private slots:
 
     void cleanup() { bed.end(); }
 
+    // Every field of each entry, the file name taken from the download
+    // address, numbers in their shortest form; and the page count.
     void theCataloguePageCarriesEveryEntryAndThePageCount()
     {
-        scriptJson(listPath, catalogueReply(true, QJsonArray{
+        const QJsonArray entries{
             QJsonObject{{"id", 12}, {"title", "开票软件"}, {"shortitle", "V2.0"}, {"summary", "摘要"},
                         {"uplodeimg", "http://x/icon.png"}, {"uplodesoft", "http://x/soft/setup.exe"},
                         {"softsize", "12.5M"}, {"p_url", "http://x/page"}},
             QJsonObject{{"id", 13}, {"title", "no page"}, {"uplodesoft", "http://x/dir/"}},
-            QJsonObject{{"id", 14}, {"uplodesoft", "plain.exe"}}}, 3));
+            QJsonObject{{"id", 14}, {"uplodesoft", "plain.exe"}},
+            QJsonObject{{"id", 15}, {"softsize", 0.1}, {"shortitle", 2.5}, {"title", 20200101},
+                        {"summary", 12345678901.0}}};
+        bed.server().script(listPath, {{"json", QJsonObject{{"states", true},
+                                                             {"data", QJsonObject{{"data", entries}, {"page_count", 3}}}}}});
         DownloadFunction function;
         QCOMPARE(function.getDownloadInfoListTotalPageCount(), 0);
         const QVariantList list = function.getDownloadInfoListFromPage(2);
-        QCOMPARE(list.size(), 3);
         QCOMPARE(function.getDownloadInfoListTotalPageCount(), 3);
-
-        auto *first = list.at(0).value<DownloadFileModel *>();
-        QVERIFY(first);
-        QCOMPARE(first->id(), QStringLiteral("12"));
-        QCOMPARE(first->title(), QStringLiteral("开票软件"));
-        QCOMPARE(first->shortitle(), QStringLiteral("V2.0"));
-        QCOMPARE(first->summary(), QStringLiteral("摘要"));
-        QCOMPARE(first->uplodeimg(), QStringLiteral("http://x/icon.png"));
-        QCOMPARE(first->softsize(), QStringLiteral("12.5M"));
-        QCOMPARE(first->url(), QStringLiteral("http://x/page"));
-        QCOMPARE(first->filename(), QStringLiteral("setup.exe"));
-        QCOMPARE(first->parent(), nullptr);
-        auto *second = list.at(1).value<DownloadFileModel *>();
-        QCOMPARE(second->title(), QStringLiteral("no page"));
-        QCOMPARE(second->url(), QString());
-        QCOMPARE(second->filename(), QString());
-        QCOMPARE(list.at(2).value<DownloadFileModel *>()->filename(), QStringLiteral("plain.exe"));
-        DownloadTestBed::release(list);
-
+        QStringList rows;
+        for (const QVariant &entry : list) {
+            QScopedPointer<QObject> element(entry.value<DownloadFileModel *>());
+            QVERIFY(element && !element->parent());
+            rows << fields(element.data(), {"id", "title", "shortitle", "summary", "uplodeimg", "softsize", "url",
+                                            "filename"});
+        }
+        QCOMPARE(rows, (QStringList{"12|开票软件|V2.0|摘要|http://x/icon.png|12.5M|http://x/page|setup.exe",
+                                    "13|no page||||||", "14|||||||plain.exe",
+                                    "15|20200101|2.5|12345678901||0.1||"}));
         const QJsonArray requests = bed.server().requests(listPath);
         QCOMPARE(requests.size(), 1);
-        QVERIFY(requests.first().toObject().value(QStringLiteral("body")).toString().startsWith(QStringLiteral("page=2&ip=")));
-    }
-
-    void numbersReadAsTextAreWrittenInTheirShortestForm()
-    {
-        scriptJson(listPath, catalogueReply(true, QJsonArray{
-            QJsonObject{{"id", 12}, {"softsize", 0.1}, {"shortitle", 2.5}, {"title", 20200101},
-                        {"summary", 12345678901.0}}}, 1));
-        DownloadFunction function;
-        const QVariantList list = function.getDownloadInfoList();
-        QCOMPARE(list.size(), 1);
-        const auto *entry = list.first().value<DownloadFileModel *>();
-        QCOMPARE(entry->softsize(), QStringLiteral("0.1"));
-        QCOMPARE(entry->shortitle(), QStringLiteral("2.5"));
-        QCOMPARE(entry->title(), QStringLiteral("20200101"));
-        QCOMPARE(entry->summary(), QStringLiteral("12345678901"));
-        DownloadTestBed::release(list);
-
-        scriptJson(detailPath, detailReply({{"softsize", 0.3}, {"shortitle", 1.1}}));
-        QScopedPointer<SoftwareInfo> info(details(function, QStringLiteral("12")));
-        QCOMPARE(info->size(), QStringLiteral("0.3"));
-        QCOMPARE(info->version(), QStringLiteral("1.1"));
+        QVERIFY(requests.first()["body"].toString().startsWith("page=2&ip="));
     }
 
     void aRefusedOrMalformedCatalogueIsAnEmptyList_data()
@@ -133,56 +101,51 @@ private slots:
         QCOMPARE(function.getDownloadInfoListTotalPageCount(), 0);
     }
 
-    void theDetailsCarryThePictures()
+    void theDetailsCarryThePicturesOrNothing_data()
     {
-        scriptJson(detailPath, detailReply({
-                {"id", "12"}, {"uplodeimg", "i.png"}, {"title", "名称"}, {"shortitle", "V1"},
-                {"softsize", "3M"}, {"creat_time", "2020-01-02"}, {"summary", "s"},
-                {"imglist", QJsonArray{QJsonObject{{"url", "a.png"}}, QJsonObject{{"url", "b.png"}}}}}));
-        DownloadFunction function;
-        QScopedPointer<SoftwareInfo> info(details(function, QStringLiteral("12")));
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QVariantList>("pictures");
+        QTest::newRow("all") << R"({"states":true,"data":{"id":"12","uplodeimg":"i.png","title":"名称","shortitle":"V1",)"
+                                R"("softsize":"3M","creat_time":"2020-01-02","summary":"s","imglist":[{"url":"a.png"},{"url":"b.png"}]}})"
+                             << "12|i.png|名称|V1|3M|2020-01-02|s|true" << QVariantList{"a.png", "b.png"};
+        QTest::newRow("numbers") << R"({"states":true,"data":{"softsize":0.3,"shortitle":1.1,"imglist":[]}})"
+                                 << "|||1.1|0.3|||false" << QVariantList();
+        QTest::newRow("refused") << R"({"states":"true","data":{"title":"t"}})" << "|||||||false" << QVariantList();
+    }
+
+    void theDetailsCarryThePicturesOrNothing()
+    {
+        QFETCH(QString, body);
+        QFETCH(QString, shown);
+        QFETCH(QVariantList, pictures);
+        bed.server().script(detailPath, {{"body", body}});
+        QScopedPointer<SoftwareInfo> info(DownloadFunction().getDownloadInfo("12").value<SoftwareInfo *>());
         QVERIFY(info);
-        QCOMPARE(info->id(), QStringLiteral("12"));
-        QCOMPARE(info->icon(), QStringLiteral("i.png"));
-        QCOMPARE(info->name(), QStringLiteral("名称"));
-        QCOMPARE(info->version(), QStringLiteral("V1"));
-        QCOMPARE(info->size(), QStringLiteral("3M"));
-        QCOMPARE(info->updatetime(), QStringLiteral("2020-01-02"));
-        QCOMPARE(info->summary(), QStringLiteral("s"));
-        QCOMPARE(info->piclist(), (QVariantList{"a.png", "b.png"}));
-        QVERIFY(info->picexist());
-        const QString body = bed.server().requests(detailPath).first().toObject().value(QStringLiteral("body")).toString();
-        QVERIFY(body.startsWith(QStringLiteral("articleid=12&ip=")));
+        QCOMPARE(fields(info.data(), {"id", "icon", "name", "version", "size", "updatetime", "summary", "picexist"}),
+                 shown);
+        QCOMPARE(info->piclist(), pictures);
+        QVERIFY(bed.server().requests(detailPath).first()["body"].toString().startsWith("articleid=12&ip="));
     }
 
-    void detailsWithoutPicturesOrRefusedAreEmpty()
-    {
-        scriptJson(detailPath, detailReply({{"title", "t"}, {"imglist", QJsonArray()}}));
-        DownloadFunction function;
-        QScopedPointer<SoftwareInfo> info(details(function, QStringLiteral("1")));
-        QCOMPARE(info->name(), QStringLiteral("t"));
-        QVERIFY(!info->picexist());
-        QCOMPARE(info->piclist(), QVariantList());
-
-        bed.server().script(detailPath, {{QStringLiteral("body"), QStringLiteral(R"({"states":"true","data":{"title":"t"}})")}});
-        QScopedPointer<SoftwareInfo> refused(details(function, QStringLiteral("1")));
-        QVERIFY(refused);
-        QCOMPARE(refused->name(), QString());
-    }
-
-    void anEntryWithoutAJobHasNoFigures()
+    // An entry without a job has no figures, and acting on it does nothing;
+    // one whose download cannot start keeps its job and says why.
+    void entriesWithoutARunningDownload()
     {
         DownloadFunction function;
-        QCOMPARE(function.getProgress(QStringLiteral("9")), 0.0f);
-        QCOMPARE(function.getProgressPecent(QStringLiteral("9")), QString());
-        QCOMPARE(function.getDownloadSpeed(QStringLiteral("9")), QString());
-        QCOMPARE(function.getDownloadError(QStringLiteral("9")), QString());
-        QVERIFY(!function.getDownloadStatus(QStringLiteral("9")));
-        QVERIFY(!function.getDownloadPaused(QStringLiteral("9")));
-        function.pause(QStringLiteral("9"));
-        function.stop(QStringLiteral("9"));
-        function.downloadFinish(QStringLiteral("9"));
-        QVERIFY(!function.getDownloadStatus(QStringLiteral("9")));
+        function.pause("9");
+        function.stop("9");
+        function.downloadFinish("9");
+        QCOMPARE(function.getProgress("9"), 0.0f);
+        QCOMPARE(function.getProgressPecent("9") + function.getDownloadSpeed("9") + function.getDownloadError("9"),
+                 QString());
+        QVERIFY(!function.getDownloadStatus("9") && !function.getDownloadPaused("9"));
+
+        function.downloadFile("8", bed.urlOf("/files/nothing.exe"), "nothing.exe");
+        QVERIFY(function.getDownloadStatus("8"));
+        QCOMPARE(function.getProgress("8"), 0.0f);
+        QCOMPARE(function.getDownloadSpeed("8"), QString());
+        QVERIFY(!function.getDownloadError("8").isEmpty());
     }
 
     // Into temp/ in the data directory, or the directory chosen in the
@@ -214,6 +177,7 @@ private slots:
         const QString target = bed.filePath((chosen.isEmpty() ? QStringLiteral("temp") : chosen)
                                              + QStringLiteral("/setup.exe"));
         QTRY_COMPARE(bed.openedByDesktop().arguments, target);
+        QCOMPARE(bed.headersAsked(path), QStringList{QStringLiteral("bytes=0-%1").arg(size)}); // one segment
         QVERIFY(DownloadTestBed::readFile(target) == StandInServer::generatedBytes(0, size));
         QVERIFY(!QFile::exists(target + QStringLiteral(".setting")));
     }
@@ -232,34 +196,6 @@ private slots:
         QTRY_COMPARE(function.getProgress(QStringLiteral("3")), 1.0f);
         QCOMPARE(bed.requestCount(path, QStringLiteral("HEAD")), 1); // one job: one size probe
         QCOMPARE(function.findChildren<QObject *>().size(), 0); // jobs have no parent
-    }
-
-    void aStoppedEntryContinuesFromItsResumeFile()
-    {
-        const qint64 size = qEnvironmentVariableIntValue("PLIT_TEST_RESUME_MB") > 0
-                ? qint64(qEnvironmentVariableIntValue("PLIT_TEST_RESUME_MB")) * 1024 * 1024
-                : qint64(16) * 1024 * 1024;
-        const QString path = StandInServer::generatedFilePath(size, QStringLiteral("half.exe"));
-        const QString target = DownloadFunction::savePath(QStringLiteral("half.exe"));
-        // The connection breaks at half and the page stops the download there.
-        bed.server().script(path, {{"method", "GET"}, {"drop_after", size / 2}});
-        DownloadFunction function;
-        function.downloadFile(QStringLiteral("5"), bed.urlOf(path), QStringLiteral("half.exe"));
-        QTRY_VERIFY_WITH_TIMEOUT(!function.getDownloadError(QStringLiteral("5")).isEmpty(), 20000);
-        function.stop(QStringLiteral("5"));
-        QVERIFY(!function.getDownloadStatus(QStringLiteral("5")));
-        const qint64 ready = QSettings(target + QStringLiteral(".setting"), QSettings::IniFormat)
-                                     .value(QStringLiteral("READYSIZE1")).toLongLong();
-        QVERIFY(ready > 0);
-        QVERIFY(ready <= size / 2);
-
-        bed.server().clearRequests();
-        function.downloadFile(QStringLiteral("5"), bed.urlOf(path), QStringLiteral("half.exe"));
-        QTRY_COMPARE_WITH_TIMEOUT(function.getProgress(QStringLiteral("5")), 1.0f, 20000);
-        QCOMPARE(bed.headersAsked(path), QStringList{QStringLiteral("bytes=%1-%2").arg(ready).arg(size)});
-        QTRY_VERIFY(!QFile::exists(target + QStringLiteral(".setting")));
-        QVERIFY(DownloadTestBed::readFile(target) == StandInServer::generatedBytes(0, size));
-        qInfo("resumed %lld of %lld bytes from byte %lld", size - ready, size, ready);
     }
 
     // The page shows the stop and pause buttons while the size is still
@@ -326,24 +262,6 @@ private slots:
         QCOMPARE(DownloadFunction::userErrorText(technical), told);
     }
 
-    void aStallIsReportedAndTheNextDownloadTakesItUp()
-    {
-        bed.setTimeLimit(300);
-        const QString id = QStringLiteral("22");
-        const QString path = StandInServer::generatedFilePath(100000, QStringLiteral("stall.exe"));
-        bed.server().script(path, {{"method", "GET"}, {"stall_after", 1000}});
-        DownloadFunction function;
-        function.downloadFile(id, bed.urlOf(path), QStringLiteral("stall.exe"));
-        QTRY_VERIFY(!function.getDownloadError(id).isEmpty());
-        QCOMPARE(function.getDownloadError(id), QStringLiteral("服务器没有应答，请稍后重试"));
-        QVERIFY(function.getDownloadStatus(id));
-
-        function.downloadFile(id, bed.urlOf(path), QStringLiteral("stall.exe"));
-        QCOMPARE(function.getDownloadError(id), QString());
-        QTRY_COMPARE(function.getProgress(id), 1.0f);
-        QCOMPARE(bed.headersAsked(path).last(), QStringLiteral("bytes=1000-100000"));
-    }
-
     void aFileNameThatCannotBeSavedAsItIsIsRefused_data()
     {
         QTest::addColumn<QString>("name");
@@ -372,15 +290,130 @@ private slots:
         QVERIFY(!QFile::exists(bed.filePath(QStringLiteral("x.exe"))));
     }
 
-    void aDownloadThatCannotStartKeepsItsJobAndSaysWhy()
+    // One download job (DownloadFile): figures, start of an installer, resume files.
+    void formatSizeWritesTwoDecimalsAndTheUnit_data()
     {
-        DownloadFunction function;
-        function.downloadFile(QStringLiteral("8"), bed.urlOf(QStringLiteral("/files/nothing.exe")),
-                              QStringLiteral("nothing.exe"));
-        QVERIFY(function.getDownloadStatus(QStringLiteral("8")));
-        QCOMPARE(function.getProgress(QStringLiteral("8")), 0.0f);
-        QCOMPARE(function.getDownloadSpeed(QStringLiteral("8")), QString());
-        QVERIFY(!function.getDownloadError(QStringLiteral("8")).isEmpty());
+        QTest::addColumn<double>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0") << 0.0 << "0.00 B";
+        QTest::newRow("1024") << 1024.0 << "1024.00 B";
+        QTest::newRow("1025") << 1025.0 << "1.00 KB";
+        QTest::newRow("1536") << 1536.0 << "1.50 KB";
+        QTest::newRow("1 MiB") << 1048576.0 << "1024.00 KB";
+        QTest::newRow("3 GiB") << 3.0 * (1 << 30) << "3.00 G";
+        QTest::newRow("5 TiB") << 5.0 * 1024 * (1 << 30) << "5120.00 G";
+    }
+
+    void formatSizeWritesTwoDecimalsAndTheUnit()
+    {
+        QFETCH(double, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(DownloadFile::formatSize(bytes), text);
+    }
+
+    void progressPercentageAndSpeedFollowTheReports()
+    {
+        DownloadFile job("7", bed.urlOf("/files/none.bin"), bed.filePath("none.bin"));
+        QCOMPARE(job.progressPercent(), QStringLiteral("0%"));
+        auto report = [&job](qint64 total, qint64 ready) {
+            QMetaObject::invokeMethod(&job, "progressChangeSlot", Q_ARG(int, 0), Q_ARG(qint64, 0),
+                                      Q_ARG(qint64, total), Q_ARG(qint64, ready));
+        };
+        report(1000, 500);
+        QMetaObject::invokeMethod(&job, "speedSlot");
+        QCOMPARE(job.speed(), QStringLiteral("500.00 B/s"));
+        QCOMPARE(job.progressPercent(), QStringLiteral("50%"));
+        report(1000, 999);
+        QCOMPARE(job.progressPercent(), QStringLiteral("99%"));
+        QMetaObject::invokeMethod(&job, "speedSlot");
+        QCOMPARE(job.speed(), QStringLiteral("499.00 B/s")); // the last second, not an average
+        report(1000, 1002); // overlapping segments report more than the total
+        QCOMPARE(job.progressPercent(), QStringLiteral("100%"));
+        report(0, 0);
+        QCOMPARE(job.progress(), 1.0f);
+        report(-1, 5000); // no length from the server: no fraction yet
+        QCOMPARE(job.progress(), 0.0f);
+    }
+
+    void anInstallerStartsInTheDataDirectoryWithItsOwnPath()
+    {
+        const QString path = "/files/installer.sh";
+        bed.server().script(path, {{"body", QString::fromLocal8Bit(bed.recorder("started"))}, {"times", 0}});
+        // An installer saved over a file that may be executed keeps that permission.
+        const QString target = bed.dir().writeProgram("temp/installer.sh", QByteArray());
+        DownloadFile job("13", bed.urlOf(path), target);
+        QSignalSpy finished(&job, &DownloadFile::finished);
+        job.startDown();
+        QTRY_COMPARE(finished.count(), 1);
+        QTRY_COMPARE(bed.started("started").arguments, target);
+        QCOMPARE(QFileInfo(bed.started("started").directory).canonicalFilePath(),
+                 QFileInfo(bed.dir().path()).canonicalFilePath());
+        QCOMPARE(bed.openedByDesktop().arguments, QString());
+    }
+
+    void anUnusableResumeFileGivesWayToANewDownload()
+    {
+        const QString target = bed.filePath("fresh.bin");
+        QVERIFY(bed.dir().write("fresh.bin.setting", "COUNT=0\n"));
+        DownloadFile job("15", bed.urlOf(StandInServer::generatedFilePath(5000, "fresh.bin")), target);
+        QVERIFY(job.isResumed());
+        QSignalSpy finished(&job, &DownloadFile::finished);
+        job.startDown();
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(DownloadTestBed::readFile(target), StandInServer::generatedBytes(0, 5000));
+        QCOMPARE(job.lastError(), QString());
+    }
+
+    // A partial file that cannot be opened for a moment (here: a folder in
+    // its place) is no reason to throw away what was downloaded.
+    void aResumeFileOutlivesAPartialFileThatCannotBeOpened()
+    {
+        const qint64 size = 100000;
+        const QString path = StandInServer::generatedFilePath(size, "held.bin");
+        const QString target = bed.filePath("held.bin");
+        DownloadTestBed::writeResumeFile(target, bed.urlOf(path), size, {{0, size, 40000}});
+        QVERIFY(QDir().mkpath(target));
+        DownloadFile job("16", bed.urlOf(path), target);
+        job.startDown();
+        QVERIFY2(job.lastError().startsWith("can not open file"), qPrintable(job.lastError()));
+        QVERIFY(QFile::exists(target + ".setting"));
+        QCOMPARE(bed.requestCount(path, "GET"), 0);
+
+        // Once the file is back, asking again continues where it stood.
+        QVERIFY(QDir(target).removeRecursively());
+        QVERIFY(bed.dir().write("held.bin", StandInServer::generatedBytes(0, 40000) + QByteArray(size - 40000, 0)));
+        QSignalSpy finished(&job, &DownloadFile::finished);
+        job.restartDown();
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(bed.headersAsked(path), QStringList{QStringLiteral("bytes=40000-%1").arg(size)});
+        QVERIFY(DownloadTestBed::readFile(target) == StandInServer::generatedBytes(0, size));
+        QCOMPARE(job.lastError(), QString());
+    }
+
+    void aReleaseAfterTheLastBytesStillCompletesOnce()
+    {
+        const qint64 size = 1024 * 1024;
+        const QString target = bed.filePath("early.bin");
+        QPointer<DownloadFile> job = new DownloadFile("17", bed.urlOf(StandInServer::generatedFilePath(size, "early.bin")), target);
+        QSignalSpy finished(job.data(), &DownloadFile::finished);
+        auto *control = job->findChild<DownloadControl *>();
+        QVERIFY(control);
+        bool released = false;
+        connect(control, &DownloadControl::progressChange, this, [&] {
+            // The page lets go as soon as the progress reads 1, which is
+            // before the controller has reported the end.
+            if (!released && job && job->progress() >= 1.0f) {
+                released = true;
+                QCOMPARE(control->state(), int(DownloadControl::Downloading));
+                job->release();
+            }
+        });
+        job->startDown();
+        QTRY_VERIFY(job.isNull());
+        QVERIFY(released);
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(DownloadTestBed::readFile(target) == StandInServer::generatedBytes(0, size));
+        QTRY_COMPARE(bed.openedByDesktop().arguments, target);
     }
 };
 

@@ -43,14 +43,13 @@ private:
 private slots:
     void initTestCase()
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty()
-            || QStandardPaths::findExecutable(QStringLiteral("gnome-keyring-daemon")).isEmpty())
+        if (QStandardPaths::findExecutable("dbus-daemon").isEmpty()
+            || QStandardPaths::findExecutable("gnome-keyring-daemon").isEmpty())
             QSKIP("dbus-daemon and gnome-keyring-daemon are needed (tools/setup installs them)");
         const QString home = m_home.path();
-        QVERIFY(QDir(home).mkpath(QStringLiteral("run")) && QDir(home).mkpath(QStringLiteral("data")));
-        QFile::setPermissions(home + QStringLiteral("/run"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                                 | QFileDevice::ExeOwner);
-        QFile config(home + QStringLiteral("/bus.conf"));
+        QVERIFY(QDir(home).mkpath("run") && QDir(home).mkpath("data"));
+        QFile::setPermissions(home + "/run", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile config(home + "/bus.conf");
         QVERIFY(config.open(QIODevice::WriteOnly));
         config.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
                      " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
@@ -58,31 +57,26 @@ private slots:
                      "<auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\"/>"
                      "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
         config.close();
-        m_bus.start(QStringLiteral("dbus-daemon"),
-                    {QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"),
-                     QStringLiteral("--print-address")});
+        m_bus.start("dbus-daemon", {"--config-file=" + config.fileName(), "--nofork", "--print-address"});
         QVERIFY(m_bus.waitForReadyRead(10000));
         const QByteArray address = m_bus.readLine().trimmed();
         QVERIFY(!address.isEmpty());
         qputenv("DBUS_SESSION_BUS_ADDRESS", address);
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home + QStringLiteral("/run")));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(home + QStringLiteral("/data")));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home + "/run"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(home + "/data"));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + "/config"));
         qputenv("HOME", QFile::encodeName(home));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + QStringLiteral("/config")));
-        QCoreApplication::setOrganizationName(QStringLiteral("QtProject"));
-        QCoreApplication::setApplicationName(QStringLiteral("Gallery"));
+        QCoreApplication::setOrganizationName("QtProject");
+        QCoreApplication::setApplicationName("Gallery");
 
         m_keyring.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_keyring.start(QStringLiteral("gnome-keyring-daemon"),
-                        {QStringLiteral("--foreground"), QStringLiteral("--unlock"),
-                         QStringLiteral("--components=secrets")});
+        m_keyring.start("gnome-keyring-daemon", {"--foreground", "--unlock", "--components=secrets"});
         QVERIFY(m_keyring.waitForStarted(10000));
         m_keyring.write("plit-test\n");
         m_keyring.closeWriteChannel();
         // Up once it keeps a secret.
         QString why;
-        QTRY_VERIFY2_WITH_TIMEOUT(Keyring::write(QStringLiteral("probe"), QStringLiteral("x"), &why),
-                                  qPrintable(why), 20000);
+        QTRY_VERIFY2_WITH_TIMEOUT(Keyring::write("probe", "x", &why), qPrintable(why), 20000);
     }
 
     void cleanupTestCase()
