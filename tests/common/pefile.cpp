@@ -15,8 +15,6 @@ void put32(QByteArray &data, int at, quint32 value)
     qToLittleEndian(value, data.data() + at);
 }
 
-// A 32-bit icon bitmap as RT_ICON holds it: header with doubled height,
-// BGRA rows bottom-up, then the AND mask (set bits are transparent).
 QByteArray iconBitmap(const QImage &source)
 {
     const QImage image = source.convertToFormat(QImage::Format_ARGB32);
@@ -48,8 +46,6 @@ QByteArray pngData(const QImage &image)
     return data;
 }
 
-
-// A minimal PE32 file whose only section, .rsrc, holds `rsrc` at SectionRva.
 QByteArray peWithResources(QByteArray rsrc)
 {
     while (rsrc.size() % 512)
@@ -79,8 +75,6 @@ QByteArray peWithResources(QByteArray rsrc)
     return pe + rsrc;
 }
 
-
-// A PE32 file with the given resources: type -> (id -> data), one language each.
 QByteArray buildPe(const QMap<quint32, QMap<quint32, QByteArray>> &resources)
 {
     ResourceSection rsrc;
@@ -125,8 +119,6 @@ QImage pattern(int size, QRgb base)
     return image;
 }
 
-// Two icon groups: the first with a 16 and a 32 pixel bitmap, the second
-// with a 48 pixel PNG.
 QByteArray sampleExecutable(QImage *first32, QImage *second)
 {
     const QImage small = pattern(16, qRgb(200, 0, 0));

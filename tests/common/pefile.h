@@ -15,7 +15,8 @@ constexpr quint32 SectionRva = 0x1000;
 void put16(QByteArray &data, int at, quint16 value);
 void put32(QByteArray &data, int at, quint32 value);
 
-// A 32-bit icon bitmap as RT_ICON holds it.
+// A 32-bit icon bitmap as RT_ICON holds it: header with doubled height,
+// BGRA rows bottom-up, then the AND mask (set bits are transparent).
 QByteArray iconBitmap(const QImage &source);
 QByteArray pngData(const QImage &image);
 // A minimal PE32 file whose only section, .rsrc, holds `rsrc` at SectionRva.

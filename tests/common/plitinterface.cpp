@@ -149,6 +149,19 @@ bool PlitInterface::start()
     return main && QTest::qWaitForWindowExposed(main);
 }
 
+void PlitJourney::init()
+{
+    ui = std::make_unique<PlitInterface>();
+    QVERIFY(ui->server().isRunning());
+    QVERIFY(ui->start());
+}
+
+void PlitJourney::cleanup()
+{
+    ui.reset();
+    qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
+}
+
 QString PlitInterface::logText() const
 {
     QFile file(dataPath(QStringLiteral("log.txt")));

@@ -5,6 +5,7 @@
 #include "testdatadir.h"
 
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QtGlobal>
 
@@ -15,39 +16,32 @@ class QQuickItem;
 class QQuickWindow;
 
 // The whole interface in the test process, built as the program builds it at
-// start: the backend objects published by RegisterEngine() and
-// "qrc:/main.qml" loaded, against a stand-in platform server of its own and
-// in a data directory of its own. Log lines go to log.txt there, and any QML
-// warning fails the running test.
+// start ("qrc:/main.qml" with the backend RegisterEngine() publishes), against
+// a stand-in platform server and in a data directory of its own. Log lines go
+// to log.txt there; any QML warning fails the running test. A new one empties
+// the interface settings, as on a machine where the program never ran.
 //
-// The interface settings live under a configuration folder that the test
-// process has to itself; a new PlitInterface empties them, as on a machine
-// where the program never ran.
-//
-// The helpers act as a person does: they find what is shown on the open
-// windows by its accessible name, its text or an input's hint, click with
-// the mouse in the middle of it, and type with the keyboard (Chinese text
-// arrives through the input method).
+// The helpers act as a person does: they find what the open windows show by
+// its accessible name, its text or an input's hint, click in its middle, and
+// type with the keyboard (Chinese text through the input method).
 class PlitInterface
 {
 public:
     PlitInterface();
     ~PlitInterface();
 
-    // Starts the program's interface: new backend objects, a new engine, the
-    // main document. Qt.quit() only emits the engine's quit(). Called again, it is a later start: the windows of the
-    // last run go, the data directory and the settings stay. (The backend
-    // objects of a run are never released, as in the program; the new ones
-    // read everything afresh from the files.) True once the main window shows.
+    // Starts the interface: new backend objects, engine and main document;
+    // Qt.quit() only emits the engine's quit(). Called again, it is a later
+    // start: the last run's windows go, its files and settings stay. True
+    // once the main window shows.
     bool start();
 
     StandInServer &server() { return m_server; }
     QString dataPath(const QString &name) const { return m_dataDir.filePath(name); }
     QString logText() const;
-    // Installs a program as this machine's uninstall entries record it: a
-    // script at `name` in the data directory, under the entry `subkey` with
-    // the value `value` ("DisplayIcon"). Run, it leaves "<name>.started".
-    // Read at the next start().
+    // Installs a program as the uninstall entries record it, read at the next
+    // start(): a script at `name` in the data directory, under the entry
+    // `subkey`'s `value`. Run, it leaves "<name>.started".
     QString installProgram(const QString &subkey, const QString &name,
                            const QString &value = QStringLiteral("DisplayIcon")) const;
     bool programStarted(const QString &name) const;
@@ -64,15 +58,12 @@ public:
     // The first shown item, on `window` or else on any shown window, whose
     // accessible name, text or hint is `name`; null when there is none.
     static QQuickItem *find(const QString &name, QQuickWindow *window = nullptr);
-    // Every shown item so named, in the same order (a tile and a button may
-    // share a name).
+    // Every shown item so named (a tile and a button may share a name).
     static QList<QQuickItem *> findAll(const QString &name, QQuickWindow *window = nullptr);
     static QQuickItem *waitFor(const QString &name, int timeoutMs = 5000);
 
-    // The web views on `window` (WebEngineView items), and waiting until each
-    // has finished loading its page: true once all have, false when there is
-    // none or the time runs out. Pages load in the web engine's own time:
-    // give them long.
+    // The web views on `window`, and waiting until each has loaded its page
+    // (false when there is none). Pages load in the web engine's own time.
     static QList<QQuickItem *> webViews(QQuickWindow *window);
     static bool waitForWebPages(QQuickWindow *window, int timeoutMs = 30000);
 
@@ -87,9 +78,8 @@ public:
     // What a screen reader does to press a control.
     static bool pressAccessibly(const QString &name);
 
-    // The steps every journey shares. The password sign-in from the main
-    // window: "账号登录", the number and password typed, "登录" clicked;
-    // whether the platform lets the user in is for the caller to check.
+    // The password sign-in from the main window: "账号登录", the number and
+    // password typed, "登录" clicked; whether it succeeds is for the caller.
     static bool submitSignIn(const QString &phone, const QString &password);
     // The message dialog every window warns with, once it shows `text`.
     static QQuickWindow *waitForWarning(const QString &text);
@@ -98,9 +88,8 @@ public:
     static QString accessibleName(QQuickItem *item);
     static int accessibleRole(QQuickItem *item);
 
-    // What the program sets up before its application object exists, for
-    // the test process: its organisation and application names, and a home
-    // and configuration folder of its own that no test shares with the user.
+    // What the program sets up before its application object exists, and a
+    // home and configuration folder that the test process has to itself.
     static void prepareProcess();
 
 private:
@@ -114,9 +103,22 @@ private:
     std::unique_ptr<QQmlApplicationEngine> m_engine;
 };
 
-// The main of a test program that uses PlitInterface: the process prepared
-// as the program prepares itself, a widgets application, and a failing exit
-// code after any QML warning, even one outside a test function.
+// The base of a journey test: each test function starts the interface
+// afresh, in a new data directory against a new stand-in.
+class PlitJourney : public QObject
+{
+    Q_OBJECT
+
+protected:
+    std::unique_ptr<PlitInterface> ui;
+
+private slots:
+    void init();
+    void cleanup();
+};
+
+// The main of a test program that uses PlitInterface: a failing exit code
+// after any QML warning, even one outside a test function.
 #define PLIT_INTERFACE_TEST_MAIN(TestObject) \
     int main(int argc, char *argv[]) \
     { \

@@ -2,9 +2,16 @@
 
 #include "app/startup.h"
 
+#include <QMetaProperty>
+#include <QQmlComponent>
+#include <QQmlContext>
 #include <QQmlEngine>
 
-QmlTestSetup::QmlTestSetup() = default;
+QmlTestSetup::QmlTestSetup(const QString &standIns)
+    : m_standIns(standIns)
+{
+}
+
 QmlTestSetup::~QmlTestSetup() = default;
 
 void QmlTestSetup::applicationAvailable()
@@ -18,4 +25,17 @@ void QmlTestSetup::qmlEngineAvailable(QQmlEngine *engine)
     if (!m_guard)
         m_guard = std::make_unique<QmlWarningGuard>();
     QmlWarningGuard::watch(engine);
+    PublishPalette(*engine->rootContext());
+    if (m_standIns.isEmpty())
+        return;
+    QQmlComponent component(engine, QUrl::fromLocalFile(m_standIns));
+    QObject *standIns = component.create();
+    if (!standIns)
+        qFatal("the stand-ins did not load: %s", qPrintable(component.errorString()));
+    standIns->setParent(engine);
+    const QMetaObject *type = standIns->metaObject();
+    for (int i = 0; i < type->propertyCount(); ++i) {
+        if (QObject *object = type->property(i).read(standIns).value<QObject *>())
+            engine->rootContext()->setContextProperty(QString::fromLatin1(type->property(i).name()), object);
+    }
 }

@@ -8,15 +8,17 @@
 class QQmlEngine;
 
 // The setup object of a Qt Quick Test runner: registers the backend's QML
-// types as the program does at start, and guards every engine against QML
-// warnings. Runners that publish context properties derive from it and
-// call the base slots first.
+// types and publishes the palette as the program does at start, and guards
+// every engine against QML warnings. `standIns`, when given, is a QML
+// document whose object properties are published under their names in place
+// of the backend objects (mainFunction: QtObject {...}). Runners that publish
+// more derive from it and call the base slots first.
 class QmlTestSetup : public QObject
 {
     Q_OBJECT
 
 public:
-    QmlTestSetup();
+    explicit QmlTestSetup(const QString &standIns = QString());
     ~QmlTestSetup() override;
 
 public slots:
@@ -24,5 +26,6 @@ public slots:
     void qmlEngineAvailable(QQmlEngine *engine);
 
 private:
+    const QString m_standIns;
     std::unique_ptr<QmlWarningGuard> m_guard;
 };

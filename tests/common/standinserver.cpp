@@ -174,11 +174,8 @@ QByteArray StandInServer::control(const QByteArray &method, const QString &path,
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     QNetworkReply *reply = manager.sendCustomRequest(request, method, body);
     QEventLoop loop;
-    QTimer limit;
-    limit.setSingleShot(true);
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-    limit.start(ControlTimeoutMs);
+    QTimer::singleShot(ControlTimeoutMs, &loop, &QEventLoop::quit);
     if (!reply->isFinished())
         loop.exec();
     QByteArray answer;

@@ -29,13 +29,11 @@ using P = PlitInterface;
 
 // What a person does with the main window and the sign-in and account
 // windows, against the stand-in platform: clicks, keys and what shows.
-class JourneyTest : public QObject
+class JourneyTest : public PlitJourney
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<PlitInterface> ui;
-
     // Opens the sign-in window from the main window.
     void openSignIn()
     {
@@ -80,20 +78,6 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        ui = std::make_unique<PlitInterface>();
-        QVERIFY(ui->server().isRunning());
-        QVERIFY(ui->start());
-        QVERIFY(showsSignedOut());
-    }
-
-    void cleanup()
-    {
-        ui.reset();
-        qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
-    }
-
     void passwordSignInIsRememberedAndTheNextStartSignsInSilently()
     {
         signInWithBothBoxes();
@@ -130,19 +114,11 @@ private slots:
         }
         QCOMPARE(made, QStringList());
 
-        // Signing out returns to "账号登录", and the sign-in window opens again.
+        // Signing out returns to "账号登录". Signing in again without
+        // "自动登录": the form is still filled, and the program forgets the
+        // password it kept for signing in by itself.
         QVERIFY(P::click(QStringLiteral("退出")));
         QVERIFY(showsSignedOut());
-        openSignIn();
-    }
-
-    void rememberingOnlyFillsTheFormNextTime()
-    {
-        signInWithBothBoxes();
-        QVERIFY(P::click(QStringLiteral("退出")));
-
-        // Signing in again without "自动登录": the form is still filled, and the
-        // program forgets the password it kept for signing in by itself.
         openSignIn();
         QCOMPARE(P::find(QStringLiteral("请输入手机号"))->property("text").toString(), kDemoPhone);
         QVERIFY(P::click(QStringLiteral("自动登录")));
@@ -239,7 +215,6 @@ private slots:
         QVERIFY(clock.elapsed() < 30000);
         QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
         QCOMPARE(ui->server().requests("/api/platApi/passlog_on").size(), 2);
-        qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
     }
 
     // With saved credentials and a platform that does not answer, the main
@@ -277,7 +252,6 @@ private slots:
         ui->server().unscript();
         QTRY_VERIFY_WITH_TIMEOUT(!P::find(QStringLiteral("正在加载"), ui->mainWindow()), 3 * limitMs);
         QVERIFY(showsSignedOut());
-        qunsetenv("PLIT_REQUEST_TIMEOUT_MS");
     }
 
     void smsSignInWithTheCodeTheServiceSent()
@@ -385,14 +359,6 @@ private slots:
         QVERIFY(P::click(QStringLiteral("登录")));
         QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
         QVERIFY(showsSignedIn(kDemoPhone));
-        // Hidden, the sign-in window keeps no input focused, whose cursor
-        // would blink all day.
-        for (QWindow *window : QGuiApplication::topLevelWindows()) {
-            if (window->title() == QStringLiteral("登录")) {
-                QQuickItem *focused = static_cast<QQuickWindow *>(window)->activeFocusItem();
-                QVERIFY2(!focused || !focused->inherits("QQuickTextInput"), qPrintable(P::accessibleName(focused)));
-            }
-        }
     }
 
     void keyboardAlonePassesTheSignInWindow()
@@ -584,9 +550,6 @@ private slots:
                   + "\r\nAUTOLOGON=true\r\n");
         ini.close();
         PlitProcess plit(dir.path());
-        plit.environment().insert(QStringLiteral("PLIT_PLATFORM_URL"), ui->server().baseUrl());
-        plit.environment().insert(QStringLiteral("PLIT_UPDATE_URL"), ui->server().baseUrl());
-        plit.environment().insert(QStringLiteral("PLIT_CHAT_URL"), ui->server().baseUrl() + QStringLiteral("/chat"));
         plit.environment().insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
         ui->server().clearRequests();
         plit.start();

@@ -1,7 +1,7 @@
 import QtQuick 2.15
 import QtTest 1.2
 import "qrc:/"
-import "find.js" as Find
+import "../find.js" as Find
 
 // The notice pop-up: one notice at a time, the arrows only when there is
 // more than one, never beyond the list, nothing at all without notices.
