@@ -8,7 +8,9 @@ cost). Each figure is the median of ROUNDS rounds (3 by default), each round
 a process of its own:
 
 - download: CPU-seconds per GiB of a download at 8 MiB/s with "下载中心"
-  shown, against the download backend alone in the same process
+  shown, from 30 % to 90 % of the file, plus what it costs once at its start
+  (a whole GiB with its start is held to the goal), against the download
+  backend alone in the same process
   (build/bench/interface_bench download); goal at most 2x;
 - idle: wake-ups a second of the process, signed out and signed in, the main
   window shown and in the tray (interface_bench idle); goal at most 0.3;
@@ -79,8 +81,11 @@ def main():
         d = medians(build, "download", rounds)
         backend = d["download_backend_cpu_s_per_gib"]
         shown, tray = d["download_shown_cpu_s_per_gib"], d["download_tray_cpu_s_per_gib"]
-        lines.append("download, page shown   %6.2f CPU-s/GiB = %.2fx the backend's %.2f (goal <= 2x): %s"
-                     % (shown, shown / backend, backend, verdict(shown <= 2 * backend)))
+        start = d["download_shown_start_cpu_s"]
+        lines.append("download, page shown   %6.2f CPU-s/GiB = %.2fx the backend's %.2f, and %.2f CPU-s once at"
+                     " its start; a whole GiB with its start %.2fx (goal <= 2x): %s"
+                     % (shown, shown / backend, backend, start, (shown + start) / backend,
+                        verdict(shown + start <= 2 * backend)))
         lines.append("download, in the tray  %6.2f CPU-s/GiB = %.2fx the backend's (goal <= 2x): %s"
                      % (tray, tray / backend, verdict(tray <= 2 * backend)))
     if "idle" in wanted:
