@@ -263,36 +263,6 @@ private slots:
         // Plain Base64 characters only: the token goes into the page address as it is.
         QVERIFY(QRegularExpression(QStringLiteral("^[A-Za-z0-9+/]+=*$")).match(token).hasMatch());
     }
-
-    void statesReply_data()
-    {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<bool>("parsed");
-        QTest::addColumn<bool>("states");
-        QTest::addColumn<QString>("msg");
-        // "untouched" stands for the caller's values before the call.
-        QTest::newRow("refused with a reason") << R"({"states":false,"msg":"验证码错误"})" << true << false << "验证码错误";
-        QTest::newRow("refused without a reason") << R"({"states":false})" << true << false << "";
-        QTest::newRow("accepted") << R"({"states":true,"msg":"ignored"})" << true << true << "untouched";
-        QTest::newRow("states not a boolean") << R"({"states":"false","msg":"x"})" << true << true << "untouched";
-        QTest::newRow("no states") << R"({"msg":"x"})" << true << true << "untouched";
-        QTest::newRow("an array") << R"([false])" << true << true << "untouched";
-        QTest::newRow("not JSON") << "<html>502 Bad Gateway</html>" << false << true << "untouched";
-        QTest::newRow("empty") << "" << false << true << "untouched";
-    }
-
-    void statesReply()
-    {
-        QFETCH(QString, reply);
-        QFETCH(bool, parsed);
-        QFETCH(bool, states);
-        QFETCH(QString, msg);
-        bool outStates = true;
-        QString outMsg = QStringLiteral("untouched");
-        QCOMPARE(parseStatesReply(reply, outStates, outMsg), parsed);
-        QCOMPARE(outStates, states);
-        QCOMPARE(outMsg, msg);
-    }
 };
 
 QTEST_MAIN(ProtobufHttpTest)

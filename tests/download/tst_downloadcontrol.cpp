@@ -234,9 +234,10 @@ private slots:
         QVERIFY(finishes(control));
     }
 
-    // A connection dropped mid-body, a range answered in part, or a body that
-    // ends before its range does: an error of that segment alone, never a
-    // finished one (the file would hold zeros), until paused and restarted.
+    // A connection dropped mid-body, a range answered in part or with a wrong
+    // status, or a body that ends before its range does: an error of that
+    // segment alone, never a finished one (the file would hold zeros), until
+    // paused and restarted.
     void aBrokenRangeIsASegmentErrorUntilAskedAgain_data()
     {
         QTest::addColumn<QJsonObject>("fault");
@@ -247,6 +248,7 @@ private slots:
         QTest::newRow("short 206") << QJsonObject{{"short_range", 1000}} << 2 << qint64(200000) << false;
         QTest::newRow("cut without a length") << QJsonObject{{"no_length", true}, {"drop_after", 1000}} << 2
                                               << qint64(200000) << true;
+        QTest::newRow("404") << QJsonObject{{"status", 404}, {"body", "not here"}} << 1 << qint64(1000) << false;
     }
 
     void aBrokenRangeIsASegmentErrorUntilAskedAgain()
@@ -381,26 +383,6 @@ private slots:
         QCOMPARE(progress.last(), (QVariantList{0, qint64(0), qint64(0), qint64(0)}));
     }
 
-    void aWrongStatusIsASegmentErrorAndAFailedProbeNoDownload()
-    {
-        const Remote file = remote(1000, "status.bin");
-        bed.server().script(file.path, {{"method", "GET"}, {"status", 404}, {"body", "not here"}});
-        DownloadControl control;
-        QSignalSpy errors(&control, &DownloadControl::error);
-        QVERIFY(control.downloadFile(file.url, file.target, 1));
-        QTRY_COMPARE(errors.count(), 1);
-        QCOMPARE(errors.first().at(0).toInt(), 1);
-        QVERIFY(DownloadTestBed::readFile(file.target) == QByteArray(1000, '\0'));
-
-        // A size probe that fails refuses at once, without a signal or a file.
-        DownloadControl probing;
-        QSignalSpy probeErrors(&probing, &DownloadControl::error);
-        QVERIFY(!probing.downloadFile(bed.urlOf("/files/missing.bin"), bed.filePath("missing.bin"), 1));
-        QCOMPARE(probeErrors.count(), 0);
-        QVERIFY(!probing.errorString().isEmpty());
-        QVERIFY(!QFile::exists(bed.filePath("missing.bin")));
-    }
-
     void silenceForTheTimeLimitFailsAsATimeOut()
     {
         bed.setTimeLimit(300);
@@ -414,14 +396,19 @@ private slots:
         QVERIFY2(errors.first().at(1).toString().contains("timed out"), qPrintable(errors.first().at(1).toString()));
         QCOMPARE(control.readySize(), qint64(1000));
 
-        // A size probe that gets no answer says so too, after one limit: its
-        // tries share it.
+        // A size probe that fails refuses at once, without a signal or a file;
+        // one that gets no answer says so after one limit: its tries share it.
         const Remote silent = remote(100, "silent.bin");
         bed.server().script(silent.path, {{"hang", true}, {"times", 0}});
         DownloadControl probing;
+        QSignalSpy probeErrors(&probing, &DownloadControl::error);
+        QVERIFY(!probing.downloadFile(bed.urlOf("/files/missing.bin"), silent.target, 1));
+        QVERIFY(!probing.errorString().isEmpty());
         QVERIFY(!probing.downloadFile(silent.url, silent.target, 1));
         QVERIFY2(probing.errorString().contains("timed out"), qPrintable(probing.errorString()));
         QCOMPARE(bed.requestCount(silent.path, "HEAD"), 1);
+        QCOMPARE(probeErrors.count(), 0);
+        QVERIFY(!QFile::exists(silent.target));
     }
 
     void stopAfterTheLastBytesCompletesInsteadOfStopping()
