@@ -63,11 +63,6 @@ private slots:
         QVERIFY(grown.at(4)->isSeparator());
         QCOMPARE(grown.at(5), &late);
 
-        tray->setVisible(false);
-        QVERIFY(!tray->trayIcon()->isVisible());
-        tray->setVisible(true);
-        QVERIFY(tray->trayIcon()->isVisible());
-
         // A click or a double click triggers; the context menu opens by itself.
         for (const auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::Context,
                                   QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown})

@@ -291,24 +291,13 @@ private slots:
     }
 
     // One download job (DownloadFile): figures, start of an installer, resume files.
-    void formatSizeWritesTwoDecimalsAndTheUnit_data()
-    {
-        QTest::addColumn<double>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("0") << 0.0 << "0.00 B";
-        QTest::newRow("1024") << 1024.0 << "1024.00 B";
-        QTest::newRow("1025") << 1025.0 << "1.00 KB";
-        QTest::newRow("1536") << 1536.0 << "1.50 KB";
-        QTest::newRow("1 MiB") << 1048576.0 << "1024.00 KB";
-        QTest::newRow("3 GiB") << 3.0 * (1 << 30) << "3.00 G";
-        QTest::newRow("5 TiB") << 5.0 * 1024 * (1 << 30) << "5120.00 G";
-    }
-
     void formatSizeWritesTwoDecimalsAndTheUnit()
     {
-        QFETCH(double, bytes);
-        QFETCH(QString, text);
-        QCOMPARE(DownloadFile::formatSize(bytes), text);
+        const QList<QPair<double, QString>> sizes{{0, "0.00 B"}, {1024, "1024.00 B"}, {1025, "1.00 KB"},
+                                                  {1536, "1.50 KB"}, {1048576, "1024.00 KB"},
+                                                  {3.0 * (1 << 30), "3.00 G"}, {5.0 * 1024 * (1 << 30), "5120.00 G"}};
+        for (const auto &size : sizes)
+            QCOMPARE(DownloadFile::formatSize(size.first), size.second);
     }
 
     void progressPercentageAndSpeedFollowTheReports()
