@@ -182,16 +182,16 @@ private slots:
     void systemNoticesAndTheirCount()
     {
         PosterFunction poster;
-        m_server.script("/api/platapi/getArticle",
-                         {{"json", QJsonObject{{"states", true}, {"data", QJsonArray{QJsonObject(), QJsonObject()}}}}});
-        QCOMPARE(poster.getSystemNoticeCount(8, 5), 2);
+        const QList<QPair<QJsonObject, int>> answers{
+            {{{"json", QJsonObject{{"states", true}, {"data", QJsonArray{QJsonObject(), QJsonObject()}}}}}, 2},
+            {{{"json", QJsonObject{{"states", true}, {"data", QJsonArray()}}}}, 0},
+            {{{"json", QJsonObject{{"states", "true"}, {"data", QJsonArray{1}}}}}, 0},
+            {{{"body", "not json"}}, 0}};
+        for (const auto &answer : answers) {
+            m_server.script("/api/platapi/getArticle", answer.first);
+            QCOMPARE(poster.getSystemNoticeCount(8, 5), answer.second);
+        }
         QVERIFY(m_server.requests("/api/platapi/getArticle").first()["body"].toString().startsWith("classid=8&num=5&ip="));
-        m_server.script("/api/platapi/getArticle", {{"json", QJsonObject{{"states", true}, {"data", QJsonArray()}}}});
-        QCOMPARE(poster.getSystemNoticeCount(8, 5), 0);
-        m_server.script("/api/platapi/getArticle", {{"json", QJsonObject{{"states", "true"}, {"data", QJsonArray{1}}}}});
-        QCOMPARE(poster.getSystemNoticeCount(8, 5), 0);
-        m_server.script("/api/platapi/getArticle", {{"body", "not json"}});
-        QCOMPARE(poster.getSystemNoticeCount(8, 5), 0);
     }
 
     void indexArticlesGoToTheirOwnCache()
