@@ -67,6 +67,8 @@ private:
     StandInServer m_server;
     QScopedPointer<FreshDatabase> m_database;
     QTemporaryDir m_config;
+    QScopedPointer<MainFunction> account;
+    QScopedPointer<VantaFunction> vanta;
 
     QString lastBody(const QString &path) { return m_server.requests(path).last()["body"].toString(); }
 
@@ -89,11 +91,15 @@ private slots:
         m_database->dir().makeCurrent();
         VantaFunction::setTaxCodeFromPhoneNo({});
         VantaFunction::setTaxCodePageCount(0);
+        account.reset(new MainFunction);
+        vanta.reset(new VantaFunction);
     }
 
     void cleanup()
     {
         qInstallMessageHandler(nullptr);
+        account.reset();
+        vanta.reset();
         m_database.reset();
     }
 
@@ -154,16 +160,15 @@ private slots:
             qputenv("PLIT_PLATFORM_URL", "http://127.0.0.1:9");
         else
             m_server.script("/api/platApi/" + paths[form], answer);
-        MainFunction account;
-        const QString given = form == "sign-in"      ? account.btnLoginPassword(kDemoPhone, "pw", true)
-                              : form == "code"         ? account.btnLogin(kDemoPhone, "123456")
-                              : form == "registration" ? account.btnCommitInfo("张三", "z@x.cn", kDemoPhone, "1", "pw")
-                              : form == "reset"        ? account.btnResetPassword(kDemoPhone, "123456", "p", "p")
-                                                       : account.btnSuggestionInfo("1", "意见", kDemoPhone);
+        const QString given = form == "sign-in"      ? account->btnLoginPassword(kDemoPhone, "pw", true)
+                              : form == "code"         ? account->btnLogin(kDemoPhone, "123456")
+                              : form == "registration" ? account->btnCommitInfo("张三", "z@x.cn", kDemoPhone, "1", "pw")
+                              : form == "reset"        ? account->btnResetPassword(kDemoPhone, "123456", "p", "p")
+                                                       : account->btnSuggestionInfo("1", "意见", kDemoPhone);
         QCOMPARE(given, result);
         const bool signedIn = form != "reset" && form != "feedback" && (result == "OK" || result == "Improve");
-        QCOMPARE(account.getLoginStatus(), signedIn);
-        QCOMPARE(account.getUserNum(), signedIn ? kDemoPhone : QString(""));
+        QCOMPARE(account->getLoginStatus(), signedIn);
+        QCOMPARE(account->getUserNum(), signedIn ? kDemoPhone : QString(""));
         QCOMPARE(QFile::exists(ConfigFunction::filePath()), form == "sign-in" && result == "OK");
         QCOMPARE(ConfigFunction::readCredentials().autoLogon, form == "sign-in" && result == "OK");
     }
@@ -174,31 +179,29 @@ private slots:
     void aSignInReplacesTheCompaniesOnlyWhenItSucceeds()
     {
         m_server.script("/api/platApi/passlog_on", {{"companies", 20000}, {"times", 2}});
-        MainFunction account;
-        VantaFunction vanta;
         for (int signIn = 0; signIn < 2; ++signIn) {
-            QCOMPARE(account.btnLoginPassword(kDemoPhone, kDemoPassword), QStringLiteral("OK"));
-            QCOMPARE(vanta.getTaxCodeMaxCount(""), 20000);
-            QCOMPARE(vanta.getTaxCodeTotalCount(), 4000);
+            QCOMPARE(account->btnLoginPassword(kDemoPhone, kDemoPassword), QStringLiteral("OK"));
+            QCOMPARE(vanta->getTaxCodeMaxCount(""), 20000);
+            QCOMPARE(vanta->getTaxCodeTotalCount(), 4000);
         }
-        QCOMPARE(codes(vanta.getTaxCodeFromSearchText("测试公司19999")), QStringList({"9100000000019999"}));
+        QCOMPARE(codes(vanta->getTaxCodeFromSearchText("测试公司19999")), QStringList({"9100000000019999"}));
         const QRegularExpression shape(QStringLiteral("^phone=%1&password=%2&types=1010&ip=[0-9.]*&edition=2\\.0\\.0\\.2$")
                                            .arg(kDemoPhone, QRegularExpression::escape(kDemoPassword)));
         QVERIFY2(shape.match(lastBody("/api/platApi/passlog_on")).hasMatch(), qPrintable(lastBody("/api/platApi/passlog_on")));
 
         m_server.script("/api/platApi/passlog_on", reply({{"states", true}, {"status", 1}, {"nndata", companies(3, 1)}}));
-        QCOMPARE(account.btnLoginPassword("1", "pw"), QStringLiteral("Improve"));
+        QCOMPARE(account->btnLoginPassword("1", "pw"), QStringLiteral("Improve"));
         m_server.script("/api/platApi/passlog_on", reply({{"states", false}, {"msg", "错误"}}));
-        QCOMPARE(account.btnLoginPassword("2", "pw"), QStringLiteral("错误"));
-        QCOMPARE(vanta.getTaxCodeMaxCount(""), 20000);
-        QVERIFY(account.getLoginStatus());
-        QCOMPARE(account.getUserNum(), QStringLiteral("1"));
+        QCOMPARE(account->btnLoginPassword("2", "pw"), QStringLiteral("错误"));
+        QCOMPARE(vanta->getTaxCodeMaxCount(""), 20000);
+        QVERIFY(account->getLoginStatus());
+        QCOMPARE(account->getUserNum(), QStringLiteral("1"));
 
         // An empty list without a page count empties both.
         m_server.script("/api/platApi/passlog_on", reply({{"states", true}, {"status", 2}, {"nndata", QJsonObject{{"data", QJsonArray()}}}}));
-        QCOMPARE(account.btnLoginPassword("1", "pw"), QStringLiteral("OK"));
-        QCOMPARE(vanta.getTaxCodeMaxCount(""), 0);
-        QCOMPARE(vanta.getTaxCodeTotalCount(), 0);
+        QCOMPARE(account->btnLoginPassword("1", "pw"), QStringLiteral("OK"));
+        QCOMPARE(vanta->getTaxCodeMaxCount(""), 0);
+        QCOMPARE(vanta->getTaxCodeTotalCount(), 0);
     }
 
     // The code sign-in sends the key of the last good SMS request, which a
@@ -206,27 +209,25 @@ private slots:
     // companies.
     void codeSignInSendsTheKeyOfTheLastSmsRequest()
     {
-        MainFunction account;
         m_server.script("/api/platApi/log_on", reply({{"states", false}, {"msg", "验证码错误"}}));
-        QCOMPARE(account.btnLogin("13800000002", "000000"), QStringLiteral("验证码错误"));
+        QCOMPARE(account->btnLogin("13800000002", "000000"), QStringLiteral("验证码错误"));
         QVERIFY(lastBody("/api/platApi/log_on").startsWith("phone=13800000002&key=&code=000000&types=1010&ip="));
 
         m_server.script("/api/platApi/mesSend", reply({{"states", true}, {"key", "k-42"}}));
-        account.btnDynamic("13800000002");
+        account->btnDynamic("13800000002");
         QVERIFY(lastBody("/api/platApi/mesSend").startsWith("phone=13800000002&types=1012&ip="));
         m_server.script("/api/platApi/mesSend", reply({{"states", false}, {"msg", "太频繁"}}));
-        account.btnDynamic("13800000002");
+        account->btnDynamic("13800000002");
         m_server.script("/api/platApi/log_on", signedIn(3, 2));
-        QCOMPARE(account.btnLogin("13800000002", "123456"), QStringLiteral("OK"));
+        QCOMPARE(account->btnLogin("13800000002", "123456"), QStringLiteral("OK"));
         QVERIFY(lastBody("/api/platApi/log_on").startsWith("phone=13800000002&key=k-42&code=123456&types=1010&ip="));
 
-        account.btnLoginOut();
-        QVERIFY(!account.getLoginStatus());
-        QCOMPARE(account.getUserNum(), QString(""));
-        VantaFunction vanta;
-        QCOMPARE(takeCount(vanta.getTaxCodeFromPhoneNo("")), 3);
-        QCOMPARE(vanta.getTaxCodeTotalCount(), 2);
-        account.btnLogin("1", "c");
+        account->btnLoginOut();
+        QVERIFY(!account->getLoginStatus());
+        QCOMPARE(account->getUserNum(), QString(""));
+        QCOMPARE(takeCount(vanta->getTaxCodeFromPhoneNo("")), 3);
+        QCOMPARE(vanta->getTaxCodeTotalCount(), 2);
+        account->btnLogin("1", "c");
         QVERIFY(lastBody("/api/platApi/log_on").contains("&key=k-42&"));
     }
 
@@ -234,10 +235,9 @@ private slots:
     {
         qInstallMessageHandler(logMessageHandler);
         const QString password = QStringLiteral("a&b=c+d%26"); // the four characters a form value escapes
-        MainFunction account;
         m_server.script("/api/platApi/passlog_on", reply({{"states", false}, {"msg", "x"}}));
-        account.btnLoginPassword("13800000002", password, true);
-        account.btnResetPassword("13800000002", "123456", password, password);
+        account->btnLoginPassword("13800000002", password, true);
+        account->btnResetPassword("13800000002", "123456", password, password);
         qInstallMessageHandler(nullptr);
 
         QCOMPARE(m_server.requests("/api/platApi/passlog_on").first()["form"]["password"].toString(), password);
@@ -252,17 +252,16 @@ private slots:
 
     void registrationAndCompletion()
     {
-        MainFunction account;
         m_server.script("/api/platApi/userReg", signedIn(2, 1));
-        QCOMPARE(account.btnCommitInfo("张三", "z@x.cn", "13800000009", "123456", "pw"), QStringLiteral("OK"));
+        QCOMPARE(account->btnCommitInfo("张三", "z@x.cn", "13800000009", "123456", "pw"), QStringLiteral("OK"));
         QVERIFY2(lastBody("/api/platApi/userReg").startsWith(
                      "phone=13800000009&email=z@x.cn&real_name=张三&password=pw&key=&code=123456&types=1011&ip="),
                  qPrintable(lastBody("/api/platApi/userReg")));
-        QCOMPARE(account.getUserNum(), QStringLiteral("13800000009"));
+        QCOMPARE(account->getUserNum(), QStringLiteral("13800000009"));
 
         // The completion window may pass no number: the signed-in one is sent.
         m_server.script("/api/platApi/userReg", reply({{"states", true}, {"status", 0}}));
-        QCOMPARE(account.btnCommitInfo("张三", "z@x.cn", "", "qorvexmt40782", "pw"), QStringLiteral("此用户已锁定"));
+        QCOMPARE(account->btnCommitInfo("张三", "z@x.cn", "", "qorvexmt40782", "pw"), QStringLiteral("此用户已锁定"));
         QCOMPARE(m_server.requests("/api/platApi/userReg").last()["form"]["phone"].toString(), QStringLiteral("13800000009"));
     }
 
@@ -282,7 +281,7 @@ private slots:
     {
         QFETCH(QString, summary);
         QFETCH(QString, sent);
-        MainFunction().btnSuggestionInfo("2", summary, "13800000002");
+        account->btnSuggestionInfo("2", summary, "13800000002");
         QCOMPARE(m_server.requests("/api/platApi/messageSave").first()["form"]["summary"].toString(), sent);
         QVERIFY(lastBody("/api/platApi/messageSave").startsWith("msgtypes=2&summary=" + sent + "&phone=13800000002&types=1016&ip="));
     }
@@ -306,9 +305,8 @@ private slots:
         m_server.script("/api/platApi/passlog_on", reply({{"states", true}, {"status", 1}}));
         if (!serverTime.isEmpty())
             m_server.script("/api/platApi/getServtime", serverTime);
-        MainFunction account;
-        account.btnLoginPassword("13800000002", "pw");
-        const QString url = account.getEncodeUrl();
+        account->btnLoginPassword("13800000002", "pw");
+        const QString url = account->getEncodeUrl();
         QCOMPARE(m_server.requests("/api/platApi/getServtime").size(), 1);
         QCOMPARE(url.isEmpty(), !made);
         const QString prefix = m_server.baseUrl() + "/api/platApi/ckUser?phone=";
@@ -319,27 +317,26 @@ private slots:
     void chatAddressIsTheDeploymentSettingWithoutItsLastSlash()
     {
         qputenv("PLIT_CHAT_URL", "http://assistant.example:8080/web/chat/");
-        QCOMPARE(MainFunction().getChatUrl(), QStringLiteral("http://assistant.example:8080/web/chat"));
+        QCOMPARE(account->getChatUrl(), QStringLiteral("http://assistant.example:8080/web/chat"));
     }
 
     // At most three invoicing windows; the same code twice counts two
     // windows, and closing one that is not open changes nothing.
     void atMostThreeWindowsAreOpen()
     {
-        VantaFunction vanta;
-        QVERIFY(!vanta.removeTaxCode("A"));
-        QVERIFY(vanta.addTaxCode("A"));
-        QVERIFY(vanta.addTaxCode("A"));
-        QVERIFY(vanta.addTaxCode("B"));
-        QVERIFY(!vanta.addTaxCode("C"));
-        QVERIFY(!vanta.existTaxCode("C"));
-        QVERIFY(vanta.removeTaxCode("A"));
-        QVERIFY(!vanta.removeTaxCode("A")); // the count drops, the set no longer holds A
-        QVERIFY(!vanta.existTaxCode("A"));
-        QVERIFY(vanta.addTaxCode("C"));
-        QVERIFY(vanta.existTaxCode("C"));
-        QVERIFY(vanta.addTaxCode("E"));
-        QVERIFY(!vanta.addTaxCode("F"));
+        QVERIFY(!vanta->removeTaxCode("A"));
+        QVERIFY(vanta->addTaxCode("A"));
+        QVERIFY(vanta->addTaxCode("A"));
+        QVERIFY(vanta->addTaxCode("B"));
+        QVERIFY(!vanta->addTaxCode("C"));
+        QVERIFY(!vanta->existTaxCode("C"));
+        QVERIFY(vanta->removeTaxCode("A"));
+        QVERIFY(!vanta->removeTaxCode("A")); // the count drops, the set no longer holds A
+        QVERIFY(!vanta->existTaxCode("A"));
+        QVERIFY(vanta->addTaxCode("C"));
+        QVERIFY(vanta->existTaxCode("C"));
+        QVERIFY(vanta->addTaxCode("E"));
+        QVERIFY(!vanta->addTaxCode("F"));
     }
 
     // Companies whose window is open are left out of the lists and of a
@@ -351,23 +348,22 @@ private slots:
             {QVariant::fromValue(company("91A", "甲公司")), QVariant::fromValue(company("91B", "乙公司")),
              QVariant::fromValue(company("91C", "丙商行")), QVariant::fromValue(company("92D", "丁公司")),
              QVariant::fromValue(company("92E", "戊商行"))});
-        VantaFunction vanta;
-        const QVariantList handedOut = vanta.getTaxCodeFromPhoneNo("any");
+        const QVariantList handedOut = vanta->getTaxCodeFromPhoneNo("any");
         QPointer<UserTaxInfo> copy = handedOut.first().value<UserTaxInfo *>();
-        QVERIFY(vanta.addTaxCode("91B"));
-        QVERIFY(vanta.addTaxCode("92D"));
-        QCOMPARE(vanta.getTaxCodeMaxCount("any"), 5);
-        QCOMPARE(vanta.getTaxCodeCount("any"), 3);
-        QCOMPARE(codes(vanta.getTaxCodeFromPhoneNo("any")), QStringList({"91A", "91C", "92E"}));
-        QCOMPARE(codes(vanta.getTaxCodeFromSearchText("商行")), QStringList({"91C", "92E"}));
-        QCOMPARE(codes(vanta.getTaxCodeFromSearchText("92")), QStringList({"92E"}));
-        QCOMPARE(codes(vanta.getTaxCodeFromSearchText("91a")), QStringList());
+        QVERIFY(vanta->addTaxCode("91B"));
+        QVERIFY(vanta->addTaxCode("92D"));
+        QCOMPARE(vanta->getTaxCodeMaxCount("any"), 5);
+        QCOMPARE(vanta->getTaxCodeCount("any"), 3);
+        QCOMPARE(codes(vanta->getTaxCodeFromPhoneNo("any")), QStringList({"91A", "91C", "92E"}));
+        QCOMPARE(codes(vanta->getTaxCodeFromSearchText("商行")), QStringList({"91C", "92E"}));
+        QCOMPARE(codes(vanta->getTaxCodeFromSearchText("92")), QStringList({"92E"}));
+        QCOMPARE(codes(vanta->getTaxCodeFromSearchText("91a")), QStringList());
 
         VantaFunction::setTaxCodeFromPhoneNo({QVariant::fromValue(company("93F", "己公司"))});
         QVERIFY(copy);
         QCOMPARE(copy->taxcode(), QStringLiteral("91A"));
         QCOMPARE(codes(handedOut).size(), 5);
-        QCOMPARE(codes(vanta.getTaxCodeFromPhoneNo("any")), QStringList({"93F"}));
+        QCOMPARE(codes(vanta->getTaxCodeFromPhoneNo("any")), QStringList({"93F"}));
     }
 
     // A page of companies from the platform, with or without a keyword (sent
@@ -378,23 +374,22 @@ private slots:
         const auto page = [](int count, const QJsonArray &data) {
             return QJsonObject{{"json", QJsonObject{{"states", true}, {"data", QJsonObject{{"page_count", count}, {"data", data}}}}}};
         };
-        VantaFunction vanta;
         m_server.script(path, page(3, {}));
-        QVERIFY(vanta.getTaxCodeFromPage("13800000002", 2, "科技&贸易").isEmpty());
-        QCOMPARE(vanta.getSearchTaxCodeTotalCount(), 3);
+        QVERIFY(vanta->getTaxCodeFromPage("13800000002", 2, "科技&贸易").isEmpty());
+        QCOMPARE(vanta->getSearchTaxCodeTotalCount(), 3);
         QVERIFY2(lastBody(path).startsWith("phone=13800000002&page=2&key=科技%26贸易&ip="), qPrintable(lastBody(path)));
         QCOMPARE(m_server.requests(path).last()["form"]["key"].toString(), QStringLiteral("科技&贸易"));
 
         m_server.script(path, page(4, {QJsonObject{{"tax_code", "91X"}, {"tax_name", "某某"}, {"url", "http://x/1"}}}));
-        QCOMPARE(takeValues(vanta.getTaxCodeFromPage("13800000002", 2), "url"), QStringList{"http://x/1"});
+        QCOMPARE(takeValues(vanta->getTaxCodeFromPage("13800000002", 2), "url"), QStringList{"http://x/1"});
         QVERIFY2(lastBody(path).startsWith("phone=13800000002&page=2&ip="), qPrintable(lastBody(path)));
         for (const QJsonObject &answer : {QJsonObject{{"json", QJsonObject{{"states", false}, {"msg", "no"}}}},
                                           QJsonObject{{"body", "<html>oops"}},
                                           QJsonObject{{"json", QJsonObject{{"states", "true"}}}}}) {
             m_server.script(path, answer);
-            QVERIFY(vanta.getTaxCodeFromPage("1", 1).isEmpty());
+            QVERIFY(vanta->getTaxCodeFromPage("1", 1).isEmpty());
         }
-        QCOMPARE(vanta.getSearchTaxCodeTotalCount(), 4);
+        QCOMPARE(vanta->getSearchTaxCodeTotalCount(), 4);
     }
 
     // A path is kept as text in the Chinese code page, not as escapes, and a
@@ -469,7 +464,7 @@ private slots:
         TestDataDir dir;
         ConfigFunction config;
         QVERIFY(ConfigFunction::readCredentials().phone.isEmpty());
-        QCOMPARE(MainFunction().btnAutoLogin(), QString());
+        QCOMPARE(account->btnAutoLogin(), QString());
         QVERIFY(m_server.requests("/api/platApi/passlog_on").isEmpty());
         QVERIFY(!config.keyExist("DownloadPath"));
         config.forgetCredentials();
