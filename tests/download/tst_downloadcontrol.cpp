@@ -156,20 +156,18 @@ private slots:
         control->disconnect(this);
 
         const QSettings setting(resumePath(file.target), QSettings::IniFormat);
-        QCOMPARE(setting.childGroups(), QStringList());
-        QCOMPARE(setting.value("URL").toString(), file.url);
-        QCOMPARE(setting.value("SAVEFILE").toString(), file.target);
-        QCOMPARE(setting.value("VALIDATOR").toString(), validator);
-        QCOMPARE(setting.value("COUNT").toInt(), 2);
-        QCOMPARE(setting.value("TOTALSIZE").toLongLong(), size);
-        const QList<qint64> points{0, size / 2, size / 2, size};
-        for (int n = 0; n < 4; ++n)
-            QCOMPARE(setting.value((n % 2 ? "ENDPOINT" : "STARTPOINT") + QString::number(n / 2 + 1)).toLongLong(),
-                     points.at(n));
         const qint64 ready1 = setting.value("READYSIZE1").toLongLong();
         const qint64 ready2 = setting.value("READYSIZE2").toLongLong();
-        QCOMPARE(setting.value("READYSIZE").toLongLong(), ready1 + ready2);
         QVERIFY(ready1 + ready2 > 0);
+        QStringList written; // every key, none in a group
+        for (const QString &key : setting.allKeys())
+            written << key + '=' + setting.value(key).toString();
+        const auto number = [](qint64 value) { return QString::number(value); };
+        QCOMPARE(written, (QStringList{"COUNT=2", "ENDPOINT1=" + number(size / 2), "ENDPOINT2=" + number(size),
+                                       "READYSIZE=" + number(ready1 + ready2), "READYSIZE1=" + number(ready1),
+                                       "READYSIZE2=" + number(ready2), "SAVEFILE=" + file.target, "STARTPOINT1=0",
+                                       "STARTPOINT2=" + number(size / 2), "TOTALSIZE=" + number(size),
+                                       "URL=" + file.url, "VALIDATOR=" + validator}));
 
         bed.server().clearRequests();
         QVERIFY(control->downloadFile(setting.fileName()));
