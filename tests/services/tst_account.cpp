@@ -38,12 +38,9 @@ QJsonObject signedIn(int count, int pageCount)
     return reply({{"states", true}, {"status", 2}, {"nndata", companies(count, pageCount)}});
 }
 
-UserTaxInfo *company(const QString &code, const QString &name)
+QVariant company(const char *code, const char *name)
 {
-    auto *info = new UserTaxInfo;
-    info->setTaxcode(code);
-    info->setTaxname(name);
-    return info;
+    return QVariant::fromValue(UserTaxInfo::fromJson({{"tax_code", code}, {"tax_name", name}}));
 }
 
 QStringList codes(const QVariantList &list)
@@ -344,10 +341,8 @@ private slots:
     // records, but not the copies handed out.
     void openCompaniesAreLeftOutOfTheListsAndTheSearch()
     {
-        VantaFunction::setTaxCodeFromPhoneNo(
-            {QVariant::fromValue(company("91A", "甲公司")), QVariant::fromValue(company("91B", "乙公司")),
-             QVariant::fromValue(company("91C", "丙商行")), QVariant::fromValue(company("92D", "丁公司")),
-             QVariant::fromValue(company("92E", "戊商行"))});
+        VantaFunction::setTaxCodeFromPhoneNo({company("91A", "甲公司"), company("91B", "乙公司"), company("91C", "丙商行"),
+                                              company("92D", "丁公司"), company("92E", "戊商行")});
         const QVariantList handedOut = vanta->getTaxCodeFromPhoneNo("any");
         QPointer<UserTaxInfo> copy = handedOut.first().value<UserTaxInfo *>();
         QVERIFY(vanta->addTaxCode("91B"));
@@ -359,7 +354,7 @@ private slots:
         QCOMPARE(codes(vanta->getTaxCodeFromSearchText("92")), QStringList({"92E"}));
         QCOMPARE(codes(vanta->getTaxCodeFromSearchText("91a")), QStringList());
 
-        VantaFunction::setTaxCodeFromPhoneNo({QVariant::fromValue(company("93F", "己公司"))});
+        VantaFunction::setTaxCodeFromPhoneNo({company("93F", "己公司")});
         QVERIFY(copy);
         QCOMPARE(copy->taxcode(), QStringLiteral("91A"));
         QCOMPARE(codes(handedOut).size(), 5);

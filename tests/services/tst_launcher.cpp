@@ -120,7 +120,6 @@ private slots:
     {
         const QString wine = makePrefix(".wine", path("second"));
         QVERIFY(dir().write(".wine/drive_c/Program Files/开票/kp.exe", "MZ"));
-        // A Windows program with icons of its own.
         QImage ownIcon, otherIcon;
         QVERIFY(dir().write(".wine/drive_c/Vanta/tool.exe", PeFile::sampleExecutable(&ownIcon, &otherIcon)));
         QVERIFY(dir().write("second/Inv/TokenBill.exe", "MZ"));
