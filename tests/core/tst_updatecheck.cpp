@@ -202,14 +202,15 @@ private slots:
         if (!known)
             return;
         QCOMPARE(asked.first()["method"].toString(), QStringLiteral("GET"));
-        QVERIFY2(damage.isEmpty() || plit.output().contains(QLatin1String("AutoUpdate.exe")), qPrintable(plit.output()));
+        QVERIFY2(damage.isEmpty() || plit.output().contains(QLatin1String("AutoUpdate.exe")),
+                 qPrintable(plit.output()));
         QTRY_COMPARE(m_server.requests(QStringLiteral("/api/platApi/sendLog")).size(), 1);
         Tool tool;
         QCOMPARE(m_server.requests(QStringLiteral("/api/platApi/sendLog")).first()["body"].toString(),
                  QStringLiteral("types=1000&summary=user open software&mac=%1&ip=%2&edition=2.0.0.2")
                      .arg(tool.getMac(), tool.getIp()));
-        QCOMPARE(valueInDatabaseFile(database, QStringLiteral("SELECT version FROM version")), QStringLiteral("2.0.0.2"));
-        QCOMPARE(valueInDatabaseFile(database, QStringLiteral("SELECT time FROM time")), QStringLiteral("1900-01-01"));
+        QCOMPARE(valueInDatabaseFile(database, "SELECT version FROM version"), QStringLiteral("2.0.0.2"));
+        QCOMPARE(valueInDatabaseFile(database, "SELECT time FROM time"), QStringLiteral("1900-01-01"));
     }
 };
 

@@ -333,7 +333,8 @@ private slots:
     void aResumeFileGivesWayOnlyWhenItIsDamaged()
     {
         QVERIFY(bed.dir().write("fresh.bin.setting", "COUNT=0\n"));
-        DownloadFile fresh("15", bed.urlOf(StandInServer::generatedFilePath(5000, "fresh.bin")), bed.filePath("fresh.bin"));
+        const QString url = bed.urlOf(StandInServer::generatedFilePath(5000, "fresh.bin"));
+        DownloadFile fresh("15", url, bed.filePath("fresh.bin"));
         QVERIFY(fresh.isResumed());
         QSignalSpy freshEnd(&fresh, &DownloadFile::finished);
         fresh.startDown();

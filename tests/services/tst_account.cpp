@@ -367,7 +367,7 @@ private slots:
     {
         const QString path = QStringLiteral("/api/platapi/getTaxPage");
         const auto page = [](int count, const QJsonArray &data) {
-            return QJsonObject{{"json", QJsonObject{{"states", true}, {"data", QJsonObject{{"page_count", count}, {"data", data}}}}}};
+            return reply({{"states", true}, {"data", QJsonObject{{"page_count", count}, {"data", data}}}});
         };
         m_server.script(path, page(3, {}));
         QVERIFY(vanta->getTaxCodeFromPage("13800000002", 2, "科技&贸易").isEmpty());

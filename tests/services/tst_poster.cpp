@@ -70,7 +70,8 @@ private slots:
         m_server.script("/api/ArticleApi/getArticle", news(title));
         QCOMPARE(takeTitles(poster->getNotice()), QStringList({title}));
         QCOMPARE(articleRequests(), 2);
-        QVERIFY(m_server.requests("/api/ArticleApi/getArticle").first()["body"].toString().startsWith("classid=4&num=2&ip="));
+        const QString asked = m_server.requests("/api/ArticleApi/getArticle").first()["body"].toString();
+        QVERIFY2(asked.startsWith("classid=4&num=2&ip="), qPrintable(asked));
         QVERIFY(m_dir->read("buffnotice.json").endsWith("}\r\n"));
         QVERIFY(m_dir->read("buffnotice.json").contains(QTextCodec::codecForName("GB18030")->fromUnicode(title)));
 
@@ -152,7 +153,8 @@ private slots:
         qputenv("PLIT_REQUEST_TIMEOUT_MS", "300");
         m_server.script("/api/ArticleApi/getArticle", news("昨天的"));
         takeTitles(poster->getPolicy());
-        QVERIFY(m_server.requests("/api/ArticleApi/getArticle").first()["body"].toString().startsWith("classid=3&num=3&ip="));
+        QVERIFY(m_server.requests("/api/ArticleApi/getArticle").first()["body"].toString().startsWith(
+            "classid=3&num=3&ip="));
         setAge("buffpolicy.json", 24 * 60);
 
         m_server.unscript();
