@@ -131,7 +131,6 @@ private slots:
     {
         AesCipher ecb(AesCipher::AES_128, AesCipher::ECB, AesCipher::PKCS7);
         QCOMPARE(ecb.encode("text", hex(kKey128), QByteArray(3, 'v')), ecb.encode("text", hex(kKey128)));
-        QCOMPARE(ecb.expandKey(QByteArray("short")), QByteArray());
         // Cipher text that is not whole blocks is refused rather than overrun.
         QCOMPARE(ecb.decode(QByteArray(17, 'c'), hex(kKey128)), QByteArray());
 

@@ -173,14 +173,6 @@ private slots:
         }
     }
 
-    void formValueEncodesOnlyTheFourFormCharacters()
-    {
-        QCOMPARE(RequestSender::formValue(QStringLiteral("a&b=c+d%")), QStringLiteral("a%26b%3Dc%2Bd%25"));
-        QCOMPARE(RequestSender::formValue(QStringLiteral("%26")), QStringLiteral("%2526"));
-        const QString ordinary = QStringLiteral("user open software 北京?#/:;,");
-        QCOMPARE(RequestSender::formValue(ordinary), ordinary);
-    }
-
     // The usage report (types=1000) is not waited for: here the server never
     // answers it, and waiting would last the whole time limit.
     void logSendsItsNonEmptyFieldsInOrderAndTheUsageReportWithoutWaiting()
@@ -214,9 +206,10 @@ private slots:
                                               "VMware Network Adapter VMnet8,1,0,00:50:56:C0:00:08",
                                               "WLAN,1,0,A4:5E:60:D1:22:3F", "Ethernet,1,0,B8:27:EB:00:00:01"}
                                << "A4:5E:60:D1:22:3F";
-        QTest::newRow("only VMware") << QStringList{lo, "VMware Network Adapter VMnet1,1,0,00:50:56:C0:00:01"} << "";
-        QTest::newRow("only vmware, lower case") << QStringList{lo, "vmware network adapter,1,0,00:50:56:C0:00:01"} << "";
-        QTest::newRow("VMWARE inside the name") << QStringList{lo, "My VMWARE bridge,1,0,00:50:56:C0:00:01"} << "";
+        QTest::newRow("only VMware, in any case, anywhere in the name")
+            << QStringList{lo, "VMware Network Adapter VMnet1,1,0,00:50:56:C0:00:01",
+                           "vmware network adapter,1,0,00:50:56:C0:00:02", "My VMWARE bridge,1,0,00:50:56:C0:00:03"}
+            << "";
         QTest::newRow("none") << QStringList() << "";
     }
 
@@ -245,7 +238,6 @@ private slots:
         QCOMPARE(Tool().getEdition(), QStringLiteral("2.0.0.2"));
         QVERIFY(m_fresh->db().setVersion(QStringLiteral("2.1.0.7")));
         QCOMPARE(Tool().getEdition(), QStringLiteral("2.1.0.7"));
-        QCOMPARE(m_fresh->db().getVersion(), QStringLiteral("2.1.0.7"));
     }
 
     void tokenIsTheEncryptedIndentedJsonInBase64Twice()
@@ -262,36 +254,6 @@ private slots:
         QCOMPARE(aes.decode(cipher, QByteArrayLiteral("7be01f93c4a2d586")), json + QByteArray(pad, char(pad)));
         // Plain Base64 characters only: the token goes into the page address as it is.
         QVERIFY(QRegularExpression(QStringLiteral("^[A-Za-z0-9+/]+=*$")).match(token).hasMatch());
-    }
-
-    void statesReply_data()
-    {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<bool>("parsed");
-        QTest::addColumn<bool>("states");
-        QTest::addColumn<QString>("msg");
-        // "untouched" stands for the caller's values before the call.
-        QTest::newRow("refused with a reason") << R"({"states":false,"msg":"验证码错误"})" << true << false << "验证码错误";
-        QTest::newRow("refused without a reason") << R"({"states":false})" << true << false << "";
-        QTest::newRow("accepted") << R"({"states":true,"msg":"ignored"})" << true << true << "untouched";
-        QTest::newRow("states not a boolean") << R"({"states":"false","msg":"x"})" << true << true << "untouched";
-        QTest::newRow("no states") << R"({"msg":"x"})" << true << true << "untouched";
-        QTest::newRow("an array") << R"([false])" << true << true << "untouched";
-        QTest::newRow("not JSON") << "<html>502 Bad Gateway</html>" << false << true << "untouched";
-        QTest::newRow("empty") << "" << false << true << "untouched";
-    }
-
-    void statesReply()
-    {
-        QFETCH(QString, reply);
-        QFETCH(bool, parsed);
-        QFETCH(bool, states);
-        QFETCH(QString, msg);
-        bool outStates = true;
-        QString outMsg = QStringLiteral("untouched");
-        QCOMPARE(parseStatesReply(reply, outStates, outMsg), parsed);
-        QCOMPARE(outStates, states);
-        QCOMPARE(outMsg, msg);
     }
 };
 

@@ -87,9 +87,6 @@ private slots:
             writeXdg(program, "#!/bin/sh\nexit 0\n", true);
         writeXdg("bin/plit-elf", QByteArray("\x7f" "ELF", 4) + QByteArray(60, '\0'), true);
         writeXdg("Tools/my.app.exe", sampleExecutable(&m_first, &m_second));
-        const QImage crafted = pattern(32, qRgb(30, 60, 90));
-        const QByteArray bitmap = iconBitmap(crafted);
-        writeXdg("Tools/crafted.exe", craftedTree(4096, true, groupOf({{crafted, 1}}, {bitmap}), bitmap));
     }
 
     void readerResolvesEveryGroupAndNeverReadsOutside()
@@ -143,8 +140,6 @@ private slots:
             pngData(QIcon(QStringLiteral(":/images/app.png")).pixmap(QSize(32, 32)).toImage()), "PNG");
         QTest::newRow("executable: its first icon, named up to the first dot")
             << "Tools/my.app.exe" << "share" << false << "my.png" << m_first;
-        QTest::newRow("crafted executable: 4096² groups read as one")
-            << "Tools/crafted.exe" << "share" << false << "crafted.png" << pattern(32, qRgb(30, 60, 90));
         QTest::newRow("entry whose Exec is its path, theme icon")
             << "bin/plit-tool" << "share" << false << "plit-tool.png" << pattern(32, qRgb(200, 0, 0));
         QTest::newRow("entry whose Exec is its name, icon file")

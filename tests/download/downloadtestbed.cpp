@@ -25,25 +25,16 @@ void DownloadTestBed::end()
     m_dir.reset();
 }
 
-QStringList DownloadTestBed::headersAsked(const QString &path, const QString &header) const
+QStringList DownloadTestBed::headersAsked(const QString &path, const QString &header, const QString &method) const
 {
     QStringList values;
     const QJsonArray requests = m_server.requests(path);
     for (const QJsonValue &value : requests) {
         const QJsonObject request = value.toObject();
-        if (request.value(QStringLiteral("method")).toString() == QLatin1String("GET"))
+        if (request.value(QStringLiteral("method")).toString() == method)
             values << request.value(QStringLiteral("headers")).toObject().value(header).toString();
     }
     return values;
-}
-
-int DownloadTestBed::requestCount(const QString &path, const QString &method) const
-{
-    int count = 0;
-    const QJsonArray requests = m_server.requests(path);
-    for (const QJsonValue &value : requests)
-        count += value.toObject().value(QStringLiteral("method")).toString() == method;
-    return count;
 }
 
 QByteArray DownloadTestBed::recorder(const QString &name) const

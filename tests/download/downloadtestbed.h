@@ -33,10 +33,10 @@ public:
     QString filePath(const QString &name) const { return m_dir->filePath(name); }
     QString urlOf(const QString &path) const { return m_server.baseUrl() + path; }
 
-    // The values of `header` (lower case) of the GET requests made for
+    // The values of `header` (lower case) of the `method` requests made for
     // `path`, in arrival order; an empty text where a request had none.
-    QStringList headersAsked(const QString &path, const QString &header = QStringLiteral("range")) const;
-    int requestCount(const QString &path, const QString &method) const;
+    QStringList headersAsked(const QString &path, const QString &header = QStringLiteral("range"),
+                             const QString &method = QStringLiteral("GET")) const;
 
     // A program run by a test notes where it ran and what it was given.
     struct Start { QString directory, arguments; };

@@ -9,17 +9,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sys/stat.h>
-
 namespace {
 
 const QString kPhone = QStringLiteral("13800000002");
-
-int unixMode(const QString &path)
-{
-    struct stat info {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
-}
 
 // A key of the settings file, absent: an invalid value.
 QVariant ini(const TestDataDir &dir, const QString &key)
@@ -147,7 +139,8 @@ private slots:
                 "^no keyring took the password \\(.+\\): it is kept in System.ini, readable by its owner only$")));
         ConfigFunction::writeCredentials(kPhone, QStringLiteral("Plit@2026"));
         QCOMPARE(ini(dir, QStringLiteral("PASSWORD")).toString(), QStringLiteral("Plit@2026"));
-        QCOMPARE(unixMode(dir.filePath(QStringLiteral("System.ini"))), 0600);
+        QVERIFY(QFile::permissions(dir.filePath(QStringLiteral("System.ini")))
+                == (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser));
         QCOMPARE(ConfigFunction::readCredentials().password, QStringLiteral("Plit@2026"));
 
         QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral(

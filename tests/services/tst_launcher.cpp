@@ -56,25 +56,20 @@ private:
         entries.setValue(subkey + QLatin1Char('/') + name, value);
     }
 
-    QStringList configuredRows()
+    // The home page's tiles as "name:<property>", in order.
+    QStringList tiles(const char *property)
     {
         QStringList rows;
         for (const QVariant &value : m_database->db().getCurrentConfigList()) {
-            const QScopedPointer<ConfigModel> model(value.value<ConfigModel *>());
-            rows << QStringLiteral("%1:%2").arg(model->name()).arg(model->orderNumber());
+            const QScopedPointer<ConfigModel> tile(value.value<ConfigModel *>());
+            rows << tile->name() + QLatin1Char(':') + tile->property(property).toString();
         }
         return rows;
     }
 
     QString tileIcon(const QString &name)
     {
-        QString icon;
-        for (const QVariant &entry : m_database->db().getCurrentConfigList()) {
-            const QScopedPointer<ConfigModel> tile(entry.value<ConfigModel *>());
-            if (tile->name() == name)
-                icon = tile->icon();
-        }
-        return icon;
+        return tiles("icon").filter(QRegularExpression('^' + name + ':')).value(0).section(':', 1);
     }
 
     // A Wine prefix with its C: drive and, when given, a D: drive elsewhere.
@@ -125,7 +120,6 @@ private slots:
     {
         const QString wine = makePrefix(".wine", path("second"));
         QVERIFY(dir().write(".wine/drive_c/Program Files/开票/kp.exe", "MZ"));
-        // A Windows program with icons of its own.
         QImage ownIcon, otherIcon;
         QVERIFY(dir().write(".wine/drive_c/Vanta/tool.exe", PeFile::sampleExecutable(&ownIcon, &otherIcon)));
         QVERIFY(dir().write("second/Inv/TokenBill.exe", "MZ"));
@@ -361,7 +355,7 @@ private slots:
         setEntry("Vanta打印助手升级版", "DisplayIcon", "x");
 
         MainFunction launcher;
-        QCOMPARE(configuredRows(), QStringList({"开票软件:0", "UKEY开票:2", "财税助手:1", "智能客服:0", "我要开票:0", "更多:0"}));
+        QCOMPARE(tiles("orderNumber"), QStringList({"开票软件:0", "UKEY开票:2", "财税助手:1", "智能客服:0", "我要开票:0", "更多:0"}));
         QCOMPARE(MainFunction::launchPaths.value("财税助手"), vanta);
         QCOMPARE(MainFunction::launchPaths.value("UKEY开票"), tokenBill);
         QVERIFY(!MainFunction::launchPaths.contains("智能客服"));

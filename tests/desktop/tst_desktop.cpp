@@ -1,8 +1,12 @@
 #include "app/startup.h"
+#include "desktop/clipboard.h"
+#include "desktop/dpi.h"
 #include "desktop/myaction.h"
 #include "desktop/mymenu.h"
+#include "desktop/systemfunction.h"
 #include "desktop/systemtrayicon.h"
 #include "common/qmlwarningguard.h"
+#include "urlcatcher.h"
 
 #include <QMenu>
 #include <QQmlComponent>
@@ -13,9 +17,12 @@
 
 #include <memory>
 
+#include <sys/statvfs.h>
+
 // The tray icon and its menus ("an.utility"), declared in QML as the main
-// window declares them.
-class TestTrayMenu : public QObject
+// window declares them; the desktop's disk, folders, clipboard and screen
+// as the interface reaches them.
+class TestDesktop : public QObject
 {
     Q_OBJECT
 
@@ -63,11 +70,6 @@ private slots:
         QVERIFY(grown.at(4)->isSeparator());
         QCOMPARE(grown.at(5), &late);
 
-        tray->setVisible(false);
-        QVERIFY(!tray->trayIcon()->isVisible());
-        tray->setVisible(true);
-        QVERIFY(tray->trayIcon()->isVisible());
-
         // A click or a double click triggers; the context menu opens by itself.
         for (const auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::Context,
                                   QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown})
@@ -109,8 +111,44 @@ private slots:
         const QStringList seen = QmlWarningGuard::takeMessages();
         QVERIFY2(seen.join(' ').contains(QStringLiteral("careful")), qPrintable(seen.join(' ')));
     }
+
+    void diskSizeIsTheVolumesFreeSpaceInWholeGibibytesOrZero()
+    {
+        QTemporaryDir dir;
+        struct statvfs volume;
+        QCOMPARE(statvfs(QFile::encodeName(dir.path()).constData(), &volume), 0);
+        const qint64 expected = qint64((quint64(volume.f_bfree) * volume.f_frsize) >> 30);
+        SystemFunction system;
+        // The figures may move by a block while we look, never by a gibibyte.
+        QVERIFY(qAbs(qint64(system.getDiskSize(dir.path())) - expected) <= 1);
+        // A missing path has no volume, not the current directory's.
+        QCOMPARE(system.getDiskSize(dir.filePath(QStringLiteral("no/such/place"))), quint64(0));
+        QCOMPARE(system.getDiskSize(QString()), quint64(0));
+    }
+
+    void openDirectoryOpensTheAbsolutePathAsAFileUrl()
+    {
+        UrlCatcher catcher(QStringLiteral("file"));
+        const QString path = QStringLiteral("/tmp/下载 #1?%");
+        SystemFunction().openDirectory(path);
+        QCOMPARE(catcher.urls.size(), 1);
+        QCOMPARE(catcher.urls.first().toLocalFile(), path);
+    }
+
+    void clipboardIsTheSystemsOwn()
+    {
+        Clipboard().setText(QStringLiteral("https://example.test/发票?a=\"1\""));
+        QCOMPARE(Clipboard().getText(), QStringLiteral("https://example.test/发票?a=\"1\""));
+    }
+
+    void dpFactorCountsWholeStepsOf1920Pixels()
+    {
+        const QList<QPair<int, float>> steps{{1366, 0}, {1919, 0}, {1920, 1}, {3839, 1}, {3840, 2}};
+        for (const auto &step : steps)
+            QCOMPARE(Dpi::factorForWidth(step.first), step.second);
+    }
 };
 
-PLIT_QML_GUARDED_TEST_MAIN(TestTrayMenu)
+PLIT_QML_GUARDED_TEST_MAIN(TestDesktop)
 
-#include "tst_traymenu.moc"
+#include "tst_desktop.moc"
