@@ -209,9 +209,11 @@ def run(build, rounds, display=None, report=print):
 
 
 def under_xvfb():
-    """Runs this very command again under Xvfb when there is no display."""
+    """Runs this very command again under Xvfb when there is no display, at
+    the 96 dpi a desktop's X server reports (Xvfb's own 100 dpi would have
+    Qt draw plit at 1.04 times its size, with the pictures made for 2x)."""
     if not os.environ.get("DISPLAY"):
-        os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1280x800x24",
+        os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1280x800x24 -dpi 96",
                                sys.executable] + sys.argv)
 
 
