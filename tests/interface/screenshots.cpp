@@ -10,8 +10,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <QQmlApplicationEngine>
 #include <QQmlContext>
+#include <QQmlEngine>
 #include <QQmlExpression>
 #include <QQuickWindow>
 #include <QtTest>
@@ -32,22 +32,18 @@ struct Shot
     void (*prepare)(PlitInterface &ui) = nullptr;
 };
 
-// The print helper is installed, so that "我要开票" goes on to the companies.
 void withPrintHelper(PlitInterface &ui)
 {
-    ui.installProgram(QStringLiteral("Vanta打印助手升级版"), QStringLiteral("printhelper/prnhelper"));
+    ui.installPrintHelper();
 }
 
 // The catalogue's first two installers come slowly, so that a download is
 // seen running.
 void slowDownloads(PlitInterface &ui)
 {
-    const QPair<const char *, int> slow[] = {{"/files/gen/50331648/setup_12.exe", 3 << 20},
-                                             {"/files/installer/4194304/plit-helper-setup.sh", 256 << 10}};
-    for (const auto &file : slow)
-        ui.server().script(QString::fromLatin1(file.first), {{QStringLiteral("method"), QStringLiteral("GET")},
-                                                             {QStringLiteral("rate"), file.second},
-                                                             {QStringLiteral("times"), 0}});
+    ui.server().script("/files/gen/50331648/setup_12.exe", {{"method", "GET"}, {"rate", 3 << 20}, {"times", 0}});
+    ui.server().script("/files/installer/4194304/plit-helper-setup.sh",
+                       {{"method", "GET"}, {"rate", 256 << 10}, {"times", 0}});
 }
 
 // One line per picture.

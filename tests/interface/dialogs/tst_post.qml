@@ -70,25 +70,12 @@ Item {
             compare(testbed.openedUrls, [three[1].url])
         }
 
-        function test_oneNoticeHasNoArrows() {
-            showWith(three.slice(2), 1)
-            verify(postWindow.visible)
-            verify(!Find.inWindow(postWindow, "上一条"))
-            verify(!Find.inWindow(postWindow, "下一条"))
-            postWindow.next()
-            postWindow.previous()
-            compare(postWindow.indexinfo, 0)
-            verify(Find.inWindow(postWindow, three[2].summary))
-            // Without an address there are no details to open.
-            mouseClick(Find.inWindow(postWindow, "查看详情"))
-            compare(testbed.openedUrls, [])
-        }
-
-        // A notice's address goes to the desktop only when it is a web
-        // address; its text shows as written, never as markup.
+        // One notice has no arrows. Its address goes to the desktop only when
+        // it is a web address; its text shows as written, never as markup.
         function test_onlyWebAddressesOpenAndTextIsPlain_data() {
             return [
                 {tag: "https", url: "https://platform.test/article/1.html", opened: true},
+                {tag: "none", url: "", opened: false},
                 {tag: "file", url: "file:///etc/passwd", opened: false},
                 {tag: "javascript", url: "javascript:alert(1)", opened: false}
             ]
@@ -97,6 +84,12 @@ Item {
         function test_onlyWebAddressesOpenAndTextIsPlain(data) {
             var summary = "<b>维护</b><img src=\"http://127.0.0.1:9/beacon.png\">"
             showWith([{summary: summary, url: data.url}], 1)
+            verify(postWindow.visible)
+            verify(!Find.inWindow(postWindow, "上一条"))
+            verify(!Find.inWindow(postWindow, "下一条"))
+            postWindow.next()
+            postWindow.previous()
+            compare(postWindow.indexinfo, 0)
             var text = Find.inWindow(postWindow, summary)
             verify(text)
             compare(text.textFormat, Text.PlainText)
