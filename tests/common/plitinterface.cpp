@@ -87,7 +87,6 @@ void PlitInterface::prepareProcess()
 }
 
 PlitInterface::PlitInterface()
-    : m_previousDir(QDir::currentPath())
 {
     static bool registered = false;
     if (!registered) {
@@ -95,7 +94,7 @@ PlitInterface::PlitInterface()
         registered = true;
     }
     m_server.useAsPlatform();
-    QDir::setCurrent(m_dataDir.path());
+    m_dataDir.makeCurrent();
     // As on a machine where the program never ran.
     QSettings interfaceSettings;
     interfaceSettings.clear();
@@ -111,7 +110,6 @@ PlitInterface::~PlitInterface()
     stop();
     m_guard.reset();
     qInstallMessageHandler(m_previousHandler);
-    QDir::setCurrent(m_previousDir);
 }
 
 void PlitInterface::stop()

@@ -111,7 +111,6 @@ private:
 
     TestDataDir m_dataDir;
     StandInServer m_server;
-    QString m_previousDir;
     QtMessageHandler m_previousHandler = nullptr;
     std::unique_ptr<QmlWarningGuard> m_guard;
     std::unique_ptr<QQmlApplicationEngine> m_engine;

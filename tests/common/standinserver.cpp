@@ -50,11 +50,8 @@ StandInServer::~StandInServer()
     if (m_port)
         control("POST", QStringLiteral("/__control/stop"));
     if (!m_process.waitForFinished(3000)) {
-        m_process.terminate();
-        if (!m_process.waitForFinished(3000)) {
-            m_process.kill();
-            m_process.waitForFinished(3000);
-        }
+        m_process.kill();
+        m_process.waitForFinished(3000);
     }
 }
 

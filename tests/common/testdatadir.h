@@ -76,5 +76,4 @@ inline QStringList takeNames(const QVariantList &elements)
 {
     return takeValues(elements, "name");
 }
-// The number of elements.
 int takeCount(const QVariantList &elements);

@@ -1,11 +1,9 @@
-// The Qt Quick Test runner of the interface's tests. It registers the
-// backend's QML types and publishes the palette as the program does at start,
-// guards every engine against QML warnings, and publishes in place of the
-// backend objects the stand-ins of standins.qml in the folder of its tests
-// (each object property under its name: mainFunction: QtObject {...}).
-// Beside them: the real settings (`configFucntion`) in a data directory of
-// the runner's own, and `testbed`, which tells what reached the desktop: the
-// addresses opened, the settings kept, the windows made.
+// The Qt Quick Test runner of the interface's QML tests: the backend's QML
+// types and palette registered as at start, every engine guarded against QML
+// warnings, and in place of the backend the stand-ins of standins.qml in the
+// tests' folder (each object property under its name). Beside them the real
+// settings (`configFucntion`) in a data directory of the runner's own, and
+// `testbed`: the addresses opened, the settings kept, the windows made.
 #include "app/startup.h"
 #include "common/qmlwarningguard.h"
 #include "common/testdatadir.h"

@@ -46,7 +46,6 @@ void slowDownloads(PlitInterface &ui)
                        {{"method", "GET"}, {"rate", 256 << 10}, {"times", 0}});
 }
 
-// One line per picture.
 const Shot shots[] = {
     {"main", {}, "Plit云台"},
     {"more-menu", {"更多"}, "Plit云台"},

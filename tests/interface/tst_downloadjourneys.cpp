@@ -26,26 +26,16 @@ const QString kUkeyPath = QStringLiteral("/files/gen/50331648/setup_12.exe");
 // Generous: a download on a busy machine.
 const int kLong = 60000;
 
-bool within(QQuickItem *item, QQuickItem *ancestor)
-{
-    for (; item; item = item->parentItem()) {
-        if (item == ancestor)
-            return true;
-    }
-    return false;
-}
-
 // The shown item named `name` inside `row`; null when there is none.
 QQuickItem *inRow(QQuickItem *row, const QString &name)
 {
     for (QQuickItem *item : P::findAll(name, row->window())) {
-        if (item != row && within(item, row))
+        if (row->isAncestorOf(item))
             return item;
     }
     return nullptr;
 }
 
-// The row of the download list that shows `title`.
 QQuickItem *rowOf(const QString &title)
 {
     for (QQuickItem *item : P::findAll(title)) {
@@ -97,7 +87,6 @@ private:
             QTRY_VERIFY(rowOf(kHelper));
     }
 
-    // Serves entry `path`'s file at `bytesPerSecond` from now on.
     void slowDown(const QString &path, int bytesPerSecond) const
     {
         ui->server().script(path, {{"method", "GET"}, {"rate", bytesPerSecond}, {"times", 0}});
@@ -199,28 +188,6 @@ private slots:
         QVERIFY(!inRow(row, QStringLiteral("暂停")));
     }
 
-    void aStalledDownloadShowsItFailed()
-    {
-        qputenv("PLIT_REQUEST_TIMEOUT_MS", "1000");
-        openDownloadCentre();
-        ui->server().script(kUkeyPath, {{"method", "GET"}, {"stall_after", 300000}});
-        slowDown(kUkeyPath, 256 * 1024);
-        QQuickItem *row = rowOf(kUkey);
-        QVERIFY(row);
-        P::click(inRow(row, QStringLiteral("一键安装")));
-        QTRY_VERIFY_WITH_TIMEOUT(inRow(row, QStringLiteral("下载失败")), kLong);
-        QVERIFY(!row->property("errorText").toString().isEmpty());
-        QVERIFY(inRow(row, QStringLiteral("一键安装")));
-        QVERIFY(!inRow(row, QStringLiteral("暂停")));
-
-        // Tried again, it goes on.
-        P::click(inRow(row, QStringLiteral("一键安装")));
-        QTRY_VERIFY(!inRow(row, QStringLiteral("下载失败")));
-        QTRY_VERIFY_WITH_TIMEOUT(row->property("progress").toReal() > 0.01, kLong);
-        P::click(inRow(row, QStringLiteral("停止")));
-        QTRY_VERIFY(inRow(row, QStringLiteral("一键安装")));
-    }
-
     // "一键安装" asks for the size and the server takes 4 s; meanwhile the
     // person turns the page. The turn is held back until the answer (no
     // row goes while its handler waits), and the download runs.
@@ -238,6 +205,23 @@ private slots:
         QVERIFY(P::find(QStringLiteral("1 / 3")));
         QTRY_VERIFY_WITH_TIMEOUT(row->property("progress").toReal() > 0, kLong);
         QCOMPARE(ui->server().requests(QStringLiteral("/api/articleapi/getDownload")).size(), 1);
+        P::click(inRow(row, QStringLiteral("停止")));
+        QTRY_VERIFY(inRow(row, QStringLiteral("一键安装")));
+
+        // With a 1 s request limit, a download that the server lets stall
+        // says it failed; tried again, it goes on.
+        qputenv("PLIT_REQUEST_TIMEOUT_MS", "1000");
+        ui->server().unscript();
+        ui->server().script(kUkeyPath, {{"method", "GET"}, {"stall_after", 300000}});
+        slowDown(kUkeyPath, 256 * 1024);
+        P::click(inRow(row, QStringLiteral("一键安装")));
+        QTRY_VERIFY_WITH_TIMEOUT(inRow(row, QStringLiteral("下载失败")), kLong);
+        QVERIFY(!row->property("errorText").toString().isEmpty());
+        QVERIFY(inRow(row, QStringLiteral("一键安装")));
+        QVERIFY(!inRow(row, QStringLiteral("暂停")));
+        P::click(inRow(row, QStringLiteral("一键安装")));
+        QTRY_VERIFY(!inRow(row, QStringLiteral("下载失败")));
+        QTRY_VERIFY_WITH_TIMEOUT(row->property("progress").toReal() > 0.01, kLong);
         P::click(inRow(row, QStringLiteral("停止")));
         QTRY_VERIFY(inRow(row, QStringLiteral("一键安装")));
     }
@@ -286,7 +270,7 @@ private slots:
             P::press(Qt::Key_Tab);
         QVERIFY(list->property("contentY").toReal() > 0);
         QQuickItem *focused = window->activeFocusItem();
-        QVERIFY(focused && within(focused, list));
+        QVERIFY(focused && list->isAncestorOf(focused));
         const QPointF top = focused->mapToItem(list, QPointF(0, 0));
         QVERIFY(top.y() >= 0 && top.y() + focused->height() <= list->height());
     }

@@ -28,7 +28,6 @@ class JourneyTest : public PlitJourney
     Q_OBJECT
 
 private:
-    // Opens the sign-in window from the main window.
     void openSignIn()
     {
         QVERIFY(P::click(QStringLiteral("账号登录")));
@@ -509,7 +508,6 @@ private slots:
             QTRY_COMPARE(view->mapToScene(QPointF(0, view->height())).y(), qreal(chat->height()));
             QVERIFY(view->mapToScene(QPointF(0, 0)).y() < 30);
         }
-        // Closed, the window goes with its page.
         P::click(P::find(QStringLiteral("关闭"), chat));
         QTRY_VERIFY(chat.isNull());
 

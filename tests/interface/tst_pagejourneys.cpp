@@ -44,7 +44,6 @@ class PageJourneyTest : public PlitJourney
     Q_OBJECT
 
 private:
-    // Starts again with the print helper installed, so "我要开票" goes on.
     void installPrintHelper()
     {
         ui->installPrintHelper();
@@ -57,7 +56,6 @@ private:
         QVERIFY(P::find(phone, ui->mainWindow()));
     }
 
-    // "我要开票" on the home page, and the company selection it opens.
     QQuickWindow *openSelection()
     {
         if (!ui->clickTile(QStringLiteral("我要开票")) || !P::waitForWindow(QStringLiteral("选择税号")))
@@ -76,7 +74,6 @@ private:
         return P::waitForWebPages(window) ? window : nullptr;
     }
 
-    // The names of the companies the selection lists.
     static QStringList companyNames(QQuickWindow *selection)
     {
         QVariant model = selection->property("vantamodel");
@@ -121,7 +118,6 @@ private:
         QVERIFY(ui->clickTile(QStringLiteral("我要开票")));
     }
 
-    // The message dialog's text, and the dialog closed again.
     void expectWarning(const QString &text)
     {
         QVERIFY2(P::waitForWarning(text), qPrintable(text));
@@ -169,7 +165,6 @@ private slots:
         P::click(longTitle);
         QCOMPARE(catcher.urls, QList<QUrl>{QUrl(ui->server().baseUrl() + QStringLiteral("/article/104.html"))});
 
-        // "新闻公告" shows the platform's news page.
         QVERIFY(P::click(QStringLiteral("新闻公告")));
         QVERIFY(P::waitForWebPages(main));
         QQuickItem *view = P::webViews(main).first();
@@ -404,7 +399,6 @@ private slots:
             P::press(Qt::Key_Escape);
             QVERIFY(P::waitForWindowGone(QStringLiteral("选择税号")));
         }
-        // The program goes on.
         ui->server().unscript();
         QVERIFY(openSelection());
     }
@@ -493,7 +487,6 @@ private slots:
         QVERIFY(QFile::exists(icon.toLocalFile()));
         P::click(tile);
         QTRY_VERIFY(ui->programStarted(QStringLiteral("tools/票据助手")));
-        // The navigation's "推荐应用" shows it as well.
         QVERIFY(P::click(QStringLiteral("推荐应用")));
         QTRY_VERIFY(tileNames(main).contains(QStringLiteral("票据助手")));
         // Not a home-page tile.

@@ -149,7 +149,6 @@ private slots:
         m_openbox.waitForFinished(5000);
     }
 
-    // With the print helper, so that "我要开票" goes on to the companies.
     void init()
     {
         ui = std::make_unique<PlitInterface>();
