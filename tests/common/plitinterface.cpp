@@ -303,7 +303,7 @@ bool PlitInterface::waitForWebPages(QQuickWindow *window, int timeoutMs)
 QQuickItem *PlitInterface::waitFor(const QString &name, int timeoutMs)
 {
     QQuickItem *item = nullptr;
-    QTest::qWaitFor([&] { return (item = find(name)) != nullptr; }, timeoutMs);
+    (void)QTest::qWaitFor([&] { return (item = find(name)) != nullptr; }, timeoutMs);
     return item;
 }
 
