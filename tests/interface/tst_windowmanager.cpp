@@ -19,20 +19,23 @@ namespace {
 
 using P = PlitInterface;
 
-// A property of the X display's root window, as xprop prints it.
-QString rootProperty(const QString &name)
+// A property of `window`, or else of the X display's root window, as xprop
+// prints it.
+QString xprop(const QString &name, QWindow *window = nullptr)
 {
-    QProcess xprop;
-    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), name});
-    xprop.waitForFinished(5000);
-    return QString::fromLatin1(xprop.readAllStandardOutput());
+    QProcess process;
+    const QStringList target = window ? QStringList{QStringLiteral("-id"), QString::number(window->winId())}
+                                      : QStringList{QStringLiteral("-root")};
+    process.start(QStringLiteral("xprop"), target + QStringList{name});
+    process.waitForFinished(5000);
+    return QString::fromLatin1(process.readAllStandardOutput());
 }
 
 // The client windows of the X display from the bottom of the stack to the
 // top, as the window manager keeps them.
 QList<WId> stacking()
 {
-    const QString line = rootProperty(QStringLiteral("_NET_CLIENT_LIST_STACKING"));
+    const QString line = xprop(QStringLiteral("_NET_CLIENT_LIST_STACKING"));
     QList<WId> windows;
     for (const QString &word : line.section(QLatin1Char('#'), 1).split(QLatin1Char(','), Qt::SkipEmptyParts))
         windows << word.trimmed().toULongLong(nullptr, 16);
@@ -119,8 +122,7 @@ private slots:
             QSKIP("openbox is not installed (tools/setup installs it)");
         m_openbox.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
         QVERIFY(m_openbox.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(rootProperty(QStringLiteral("_NET_SUPPORTING_WM_CHECK")).contains("window id"),
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(xprop(QStringLiteral("_NET_SUPPORTING_WM_CHECK")).contains("window id"), 10000);
 
         // The notification area on the test's own session bus, in place
         // before the program's tray asks.
@@ -219,6 +221,8 @@ private slots:
             if (!hidden) {
                 main->showMinimized();
                 QTRY_COMPARE(main->visibility(), QWindow::Minimized);
+                // Asked only once the window manager has iconified it.
+                QTRY_VERIFY(xprop(QStringLiteral("WM_STATE"), main).contains(QLatin1String("Iconic")));
             }
             // As the host calls the item, answered while the test waits (the
             // item answers on this thread).
