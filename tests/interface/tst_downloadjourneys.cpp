@@ -3,9 +3,7 @@
 #include "download/downloadfunction.h"
 
 #include <QAccessible>
-#include <QEventLoop>
 #include <QFile>
-#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
@@ -48,13 +46,9 @@ QQuickItem *rowOf(const QString &title)
 QByteArray served(const QString &url)
 {
     QNetworkAccessManager manager;
-    QNetworkReply *reply = manager.get(QNetworkRequest(QUrl(url)));
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    loop.exec();
-    const QByteArray body = reply->readAll();
-    delete reply;
-    return body;
+    const QScopedPointer<QNetworkReply> reply(manager.get(QNetworkRequest(QUrl(url))));
+    (void)QTest::qWaitFor([&] { return reply->isFinished(); }, kLong);
+    return reply->readAll();
 }
 
 QByteArray fileBytes(const QString &path)
