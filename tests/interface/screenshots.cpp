@@ -61,7 +61,7 @@ const Shot shots[] = {
     {"feedback", {"更多", "问题反馈", "程序错误", "请输入您需要反馈的内容(200字以内)...=打开目录时没有反应"}, "意见建议"},
     {"about", {"更多", "关于我们"}, "关于我们"},
     {"settings", {"更多", "系统设置", "恢复默认目录"}, "软件设置"},
-    {"settings-refused", {"更多", "系统设置", "确定"}, "Plit提示"},
+    {"settings-refused", {"更多", "系统设置", "请选择下载目录=", "确定"}, "Plit提示"},
     {"program-path", {"js:Qt.createComponent('qrc:/ConfigDicPanel.qml').createObject(mainWindow, {key: '开票软件'}).show()"}, "配置开票软件地址"},
     {"news", {"新闻公告"}, "Plit云台"},
     {"my-apps", {"推荐应用"}, "Plit云台"},
