@@ -10,7 +10,6 @@
 #include "browser/tabwidget.h"
 #include "browser/webbrowerfunction.h"
 #include "browser/webview.h"
-#include "qmlcall.h"
 
 #include <QFileDialog>
 #include <QLabel>

@@ -4,7 +4,6 @@
 #include "app/startup.h"
 
 #include <QAccessible>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -31,37 +30,28 @@ bool ignoredByReaders(QQuickItem *item)
     return false;
 }
 
-// Items in painting order, depth first, shown ones only.
-template<typename Visit>
-bool forEachShownItem(QQuickItem *item, const Visit &visit)
+void collectShown(QQuickItem *item, QList<QQuickItem *> &shown)
 {
     if (!item->isVisible() || item->opacity() <= 0)
-        return false;
-    if (visit(item))
-        return true;
-    for (QQuickItem *child : item->childItems()) {
-        if (forEachShownItem(child, visit))
-            return true;
-    }
-    return false;
+        return;
+    shown.append(item);
+    for (QQuickItem *child : item->childItems())
+        collectShown(child, shown);
 }
 
-// The shown items on `window` named so, at most `limit` of them.
-QList<QQuickItem *> findOn(QQuickWindow *window, const QString &name, int limit)
+// The shown items on `window` named so.
+QList<QQuickItem *> findOn(QQuickWindow *window, const QString &name)
 {
+    const QList<QQuickItem *> shown = PlitInterface::shownItems(window);
     // A screen reader's name first: it tells a button from the text on it.
-    const char *properties[] = {nullptr, "text", "hint"};
-    for (const char *property : properties) {
+    for (const char *property : {static_cast<const char *>(nullptr), "text", "hint"}) {
         QList<QQuickItem *> found;
-        forEachShownItem(window->contentItem(), [&](QQuickItem *item) {
+        for (QQuickItem *item : shown) {
             if (!property && ignoredByReaders(item))
-                return false;
-            const QString value = property ? item->property(property).toString()
-                                           : PlitInterface::accessibleName(item);
-            if (value == name)
+                continue;
+            if ((property ? item->property(property).toString() : PlitInterface::accessibleName(item)) == name)
                 found.append(item);
-            return found.size() == limit;
-        });
+        }
         if (!found.isEmpty())
             return found;
     }
@@ -97,7 +87,6 @@ void PlitInterface::prepareProcess()
 }
 
 PlitInterface::PlitInterface()
-    : m_previousDir(QDir::currentPath())
 {
     static bool registered = false;
     if (!registered) {
@@ -105,7 +94,7 @@ PlitInterface::PlitInterface()
         registered = true;
     }
     m_server.useAsPlatform();
-    QDir::setCurrent(m_dataDir.path());
+    m_dataDir.makeCurrent();
     // As on a machine where the program never ran.
     QSettings interfaceSettings;
     interfaceSettings.clear();
@@ -121,7 +110,6 @@ PlitInterface::~PlitInterface()
     stop();
     m_guard.reset();
     qInstallMessageHandler(m_previousHandler);
-    QDir::setCurrent(m_previousDir);
 }
 
 void PlitInterface::stop()
@@ -164,8 +152,7 @@ void PlitJourney::cleanup()
 
 QString PlitInterface::logText() const
 {
-    QFile file(dataPath(QStringLiteral("log.txt")));
-    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
+    return QString::fromLocal8Bit(m_dataDir.read(QStringLiteral("log.txt")));
 }
 
 QString PlitInterface::installProgram(const QString &subkey, const QString &name, const QString &value) const
@@ -182,9 +169,9 @@ bool PlitInterface::programStarted(const QString &name) const
     return QFile::exists(dataPath(name + QStringLiteral(".started")));
 }
 
-QString PlitInterface::interfaceSettingsPath()
+void PlitInterface::installPrintHelper() const
 {
-    return QSettings().fileName();
+    installProgram(QStringLiteral("Vanta打印助手升级版"), QStringLiteral("printhelper/prnhelper"));
 }
 
 QQuickWindow *PlitInterface::mainWindow() const
@@ -238,6 +225,25 @@ bool PlitInterface::submitSignIn(const QString &phone, const QString &password)
         && click(QStringLiteral("登录"));
 }
 
+bool PlitInterface::signIn(const QString &phone, const QString &password)
+{
+    return submitSignIn(phone, password) && waitForWindowGone(QStringLiteral("登录"));
+}
+
+bool PlitInterface::clickTile(const QString &name) const
+{
+    const QList<QQuickItem *> named = findAll(name, mainWindow());
+    if (named.isEmpty())
+        return false;
+    click(named.last());
+    return true;
+}
+
+bool PlitInterface::clickInMenu(const QString &entry)
+{
+    return click(QStringLiteral("更多")) && waitFor(entry) && click(entry);
+}
+
 QQuickWindow *PlitInterface::waitForWarning(const QString &text)
 {
     const QString title = QStringLiteral("Plit提示");
@@ -249,19 +255,22 @@ QQuickWindow *PlitInterface::waitForWarning(const QString &text)
 
 QQuickItem *PlitInterface::find(const QString &name, QQuickWindow *window)
 {
-    for (QQuickWindow *shown : window ? QList<QQuickWindow *>{window} : windows()) {
-        if (QQuickItem *item = findOn(shown, name, 1).value(0))
-            return item;
-    }
-    return nullptr;
+    return findAll(name, window).value(0);
 }
 
 QList<QQuickItem *> PlitInterface::findAll(const QString &name, QQuickWindow *window)
 {
     QList<QQuickItem *> found;
     for (QQuickWindow *shown : window ? QList<QQuickWindow *>{window} : windows())
-        found += findOn(shown, name, -1);
+        found += findOn(shown, name);
     return found;
+}
+
+QList<QQuickItem *> PlitInterface::shownItems(QQuickWindow *window)
+{
+    QList<QQuickItem *> shown;
+    collectShown(window->contentItem(), shown);
+    return shown;
 }
 
 QList<QQuickItem *> PlitInterface::webViews(QQuickWindow *window)
@@ -294,8 +303,7 @@ bool PlitInterface::waitForWebPages(QQuickWindow *window, int timeoutMs)
 QQuickItem *PlitInterface::waitFor(const QString &name, int timeoutMs)
 {
     QQuickItem *item = nullptr;
-    if (!QTest::qWaitFor([&] { return (item = find(name)) != nullptr; }, timeoutMs))
-        return nullptr;
+    (void)QTest::qWaitFor([&] { return (item = find(name)) != nullptr; }, timeoutMs);
     return item;
 }
 

@@ -15,6 +15,10 @@ class QQmlApplicationEngine;
 class QQuickItem;
 class QQuickWindow;
 
+// The stand-in's demo account, with 23 companies.
+inline const QString kDemoPhone = QStringLiteral("13800000002");
+inline const QString kDemoPassword = QStringLiteral("Plit@2026");
+
 // The whole interface in the test process, built as the program builds it at
 // start ("qrc:/main.qml" with the backend RegisterEngine() publishes), against
 // a stand-in platform server and in a data directory of its own. Log lines go
@@ -45,7 +49,8 @@ public:
     QString installProgram(const QString &subkey, const QString &name,
                            const QString &value = QStringLiteral("DisplayIcon")) const;
     bool programStarted(const QString &name) const;
-    static QString interfaceSettingsPath();
+    // The print helper, so that "我要开票" goes on to the companies.
+    void installPrintHelper() const;
     QQmlApplicationEngine *engine() const { return m_engine.get(); }
     QQuickWindow *mainWindow() const;
 
@@ -62,6 +67,8 @@ public:
     static QList<QQuickItem *> findAll(const QString &name, QQuickWindow *window = nullptr);
     static QQuickItem *waitFor(const QString &name, int timeoutMs = 5000);
 
+    // The shown items on `window` in the order they are drawn.
+    static QList<QQuickItem *> shownItems(QQuickWindow *window);
     // The web views on `window`, and waiting until each has loaded its page
     // (false when there is none). Pages load in the web engine's own time.
     static QList<QQuickItem *> webViews(QQuickWindow *window);
@@ -77,10 +84,17 @@ public:
     static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // What a screen reader does to press a control.
     static bool pressAccessibly(const QString &name);
+    // Clicks the tile `name` on the main window's page (a tile and a button
+    // may share a name: the tile is drawn later).
+    bool clickTile(const QString &name) const;
+    // "更多" on the main window, then its menu's `entry`.
+    static bool clickInMenu(const QString &entry);
 
     // The password sign-in from the main window: "账号登录", the number and
     // password typed, "登录" clicked; whether it succeeds is for the caller.
     static bool submitSignIn(const QString &phone, const QString &password);
+    // The same, and the sign-in window gone.
+    static bool signIn(const QString &phone = kDemoPhone, const QString &password = kDemoPassword);
     // The message dialog every window warns with, once it shows `text`.
     static QQuickWindow *waitForWarning(const QString &text);
 
@@ -97,7 +111,6 @@ private:
 
     TestDataDir m_dataDir;
     StandInServer m_server;
-    QString m_previousDir;
     QtMessageHandler m_previousHandler = nullptr;
     std::unique_ptr<QmlWarningGuard> m_guard;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
@@ -117,17 +130,6 @@ private slots:
     void cleanup();
 };
 
-// The main of a test program that uses PlitInterface: a failing exit code
-// after any QML warning, even one outside a test function.
+// The main of a test program that uses PlitInterface.
 #define PLIT_INTERFACE_TEST_MAIN(TestObject) \
-    int main(int argc, char *argv[]) \
-    { \
-        PlitInterface::prepareProcess(); \
-        QApplication app(argc, argv); \
-        app.setQuitOnLastWindowClosed(false); \
-        QTEST_DISABLE_KEYPAD_NAVIGATION \
-        TestObject tc; \
-        QTEST_SET_MAIN_SOURCE_PATH \
-        const int failures = QTest::qExec(&tc, argc, argv); \
-        return failures != 0 || QmlWarningGuard::failed() ? qMax(failures, 1) : 0; \
-    }
+    PLIT_QML_GUARDED_TEST_MAIN_PREPARED(TestObject, PlitInterface::prepareProcess())

@@ -2,10 +2,14 @@
 
 #include <QCoreApplication>
 #include <QMutex>
+#include <QQmlComponent>
+#include <QQmlContext>
 #include <QQmlEngine>
 #include <QQmlError>
 #include <QThread>
 #include <QtTest>
+
+#include <memory>
 
 namespace {
 
@@ -13,6 +17,20 @@ QMutex mutex;
 QStringList seen;
 bool failTests = true;
 QtMessageHandler previousHandler = nullptr;
+
+bool isQmlMessage(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg)
+        return false;
+    const QLatin1String category(context.category ? context.category : "");
+    if (category == QLatin1String("qml") || category == QLatin1String("js")
+        || category.startsWith(QLatin1String("qt.qml")))
+        return true;
+    const QLatin1String file(context.file ? context.file : "");
+    if (file.endsWith(QLatin1String(".qml")) || file.startsWith(QLatin1String("qrc:")))
+        return true;
+    return text.contains(QLatin1String(".qml")) || text.contains(QLatin1String("qrc:"));
+}
 
 void guardHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
@@ -23,7 +41,7 @@ void guardHandler(QtMsgType type, const QMessageLogContext &context, const QStri
     else
         qt_message_output(type, context, text);
 
-    if (QmlWarningGuard::isQmlMessage(type, context, text))
+    if (isQmlMessage(type, context, text))
         QmlWarningGuard::record(text, context.file, context.line);
 }
 
@@ -65,10 +83,10 @@ void QmlWarningGuard::watch(QQmlEngine *engine)
     });
 }
 
-QStringList QmlWarningGuard::messages()
+bool QmlWarningGuard::failed()
 {
     QMutexLocker lock(&mutex);
-    return seen;
+    return !seen.isEmpty();
 }
 
 QStringList QmlWarningGuard::takeMessages()
@@ -85,16 +103,18 @@ void QmlWarningGuard::setFailTests(bool fail)
     failTests = fail;
 }
 
-bool QmlWarningGuard::isQmlMessage(QtMsgType type, const QMessageLogContext &context, const QString &text)
+QVariant evaluateInQml(const QString &name, QObject *object, const QString &expression)
 {
-    if (type == QtDebugMsg || type == QtInfoMsg)
-        return false;
-    const QLatin1String category(context.category ? context.category : "");
-    if (category == QLatin1String("qml") || category == QLatin1String("js")
-        || category.startsWith(QLatin1String("qt.qml")))
-        return true;
-    const QLatin1String file(context.file ? context.file : "");
-    if (file.endsWith(QLatin1String(".qml")) || file.startsWith(QLatin1String("qrc:")))
-        return true;
-    return text.contains(QLatin1String(".qml")) || text.contains(QLatin1String("qrc:"));
+    QQmlEngine engine;
+    QmlWarningGuard::watch(&engine);
+    engine.rootContext()->setContextProperty(name, object);
+    QQmlComponent component(&engine);
+    component.setData(("import QtQml 2.15\nQtObject { property var result: " + expression + " }").toUtf8(),
+                      QUrl(QStringLiteral("qrc:/evaluateInQml.qml")));
+    const std::unique_ptr<QObject> document(component.create());
+    if (!document) {
+        QmlWarningGuard::record(component.errorString());
+        return QVariant();
+    }
+    return document->property("result");
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <QVariant>
 #include <QtGlobal>
 
 class QQmlEngine;
@@ -22,37 +23,33 @@ public:
 
     static void watch(QQmlEngine *engine);
 
-    // The QML messages seen so far, and forgetting them.
-    static QStringList messages();
+    // Takes the QML messages seen so far; failed() tells whether there are any.
     static QStringList takeMessages();
-    static bool failed() { return !messages().isEmpty(); }
+    static bool failed();
     // For tests of the guard itself: record without failing the function.
     static void setFailTests(bool fail);
 
-    static bool isQmlMessage(QtMsgType type, const QMessageLogContext &context, const QString &text);
     static void record(const QString &text, const char *file = "", int line = 0);
 
 private:
     QtMessageHandler m_previous;
 };
 
-// QUICK_TEST_MAIN_WITH_SETUP with the guard: the program fails when any QML
-// warning was seen, even one outside a test function. The application is a
-// widgets one, as in the program: tray menus and dialogs need it.
-#define PLIT_QUICK_TEST_MAIN_WITH_SETUP(name, QuickTestSetupClass) \
-    int main(int argc, char **argv) \
-    { \
-        QApplication app(argc, argv); \
-        QuickTestSetupClass setup; \
-        const int failures = quick_test_main_with_setup(argc, argv, #name, QUICK_TEST_SOURCE_DIR, &setup); \
-        return failures != 0 || QmlWarningGuard::failed() ? qMax(failures, 1) : 0; \
-    }
+// Evaluates `expression` the way the interface calls the backend: inside a
+// small QML document of a new engine in which `object` is published as the
+// context property `name`. Answers the expression's value. A QML error or
+// warning fails the running test.
+QVariant evaluateInQml(const QString &name, QObject *object, const QString &expression);
 
-// QTEST_MAIN with the guard, for Qt Test programs that load QML.
-#define PLIT_QML_GUARDED_TEST_MAIN(TestObject) \
+// QTEST_MAIN with the guard, for Qt Test programs that load QML; `prepare`
+// runs before the application object exists.
+#define PLIT_QML_GUARDED_TEST_MAIN(TestObject) PLIT_QML_GUARDED_TEST_MAIN_PREPARED(TestObject, (void)0)
+#define PLIT_QML_GUARDED_TEST_MAIN_PREPARED(TestObject, prepare) \
     int main(int argc, char *argv[]) \
     { \
+        prepare; \
         QApplication app(argc, argv); \
+        app.setQuitOnLastWindowClosed(false); \
         QTEST_DISABLE_KEYPAD_NAVIGATION \
         TestObject tc; \
         QTEST_SET_MAIN_SOURCE_PATH \

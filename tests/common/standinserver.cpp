@@ -15,17 +15,6 @@ namespace {
 constexpr int ControlTimeoutMs = 10000;
 constexpr qint64 BlockSize = 4096;
 
-const QByteArray &pattern()
-{
-    static const QByteArray bytes = [] {
-        QByteArray p(BlockSize - 8, Qt::Uninitialized);
-        for (int j = 0; j < p.size(); ++j)
-            p[j] = char(((j * 37) + (j >> 8)) & 0xFF);
-        return p;
-    }();
-    return bytes;
-}
-
 } // namespace
 
 StandInServer::StandInServer()
@@ -61,11 +50,8 @@ StandInServer::~StandInServer()
     if (m_port)
         control("POST", QStringLiteral("/__control/stop"));
     if (!m_process.waitForFinished(3000)) {
-        m_process.terminate();
-        if (!m_process.waitForFinished(3000)) {
-            m_process.kill();
-            m_process.waitForFinished(3000);
-        }
+        m_process.kill();
+        m_process.waitForFinished(3000);
     }
 }
 
@@ -140,23 +126,17 @@ void StandInServer::setUpdateBody(const QByteArray &raw) const
 
 QByteArray StandInServer::generatedBytes(qint64 offset, qint64 length)
 {
-    QByteArray out;
     if (length <= 0 || offset < 0)
-        return out;
-    out.reserve(int(length));
-    qint64 pos = offset;
-    const qint64 end = offset + length;
-    while (pos < end) {
-        const qint64 block = pos / BlockSize;
-        QByteArray whole(8, Qt::Uninitialized);
-        qToBigEndian<quint64>(quint64(block), whole.data());
-        whole += pattern();
-        const qint64 from = pos - block * BlockSize;
-        const qint64 take = qMin(BlockSize - from, end - pos);
-        out += whole.mid(int(from), int(take));
-        pos += take;
+        return QByteArray();
+    QByteArray blocks;
+    for (qint64 block = offset / BlockSize; block * BlockSize < offset + length; ++block) {
+        blocks.resize(int(blocks.size() + BlockSize));
+        char *at = blocks.data() + blocks.size() - BlockSize;
+        qToBigEndian<quint64>(quint64(block), at);
+        for (int j = 0; j < BlockSize - 8; ++j)
+            at[8 + j] = char(((j * 37) + (j >> 8)) & 0xFF);
     }
-    return out;
+    return blocks.mid(int(offset % BlockSize), int(length));
 }
 
 QString StandInServer::generatedFilePath(qint64 size, const QString &name)

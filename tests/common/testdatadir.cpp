@@ -1,9 +1,12 @@
 #include "testdatadir.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
 
 TestDataDir::TestDataDir()
     : m_previous(qgetenv("PLIT_DATA_DIR"))
@@ -62,4 +65,74 @@ void resetDefaultDatabase()
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
+}
+
+FreshDatabase::FreshDatabase()
+{
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.0.0.2"));
+    m_db.createSqlite();
+    m_db.createUserInfoTable();
+}
+
+FreshDatabase::~FreshDatabase()
+{
+    m_db.connection().db.close();
+    m_db.connection().db = QSqlDatabase();
+    resetDefaultDatabase();
+}
+
+QList<QVariantMap> queryDatabaseFile(const QString &path, const QString &sql, bool *ok)
+{
+    const QString connection = QStringLiteral("databasefile");
+    QList<QVariantMap> rows;
+    bool done = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        if (db.open()) {
+            QSqlQuery query(db);
+            done = query.exec(sql);
+            while (done && query.next()) {
+                QVariantMap row;
+                for (int i = 0; i < query.record().count(); ++i)
+                    row.insert(query.record().fieldName(i), query.value(i));
+                rows.append(row);
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    if (ok)
+        *ok = done;
+    return rows;
+}
+
+bool execOnDatabaseFile(const QString &path, const QString &sql)
+{
+    bool ok;
+    queryDatabaseFile(path, sql, &ok);
+    return ok;
+}
+
+QString valueInDatabaseFile(const QString &path, const QString &sql)
+{
+    const QList<QVariantMap> rows = queryDatabaseFile(path, sql);
+    return rows.isEmpty() || rows.first().isEmpty() ? QString() : rows.first().cbegin().value().toString();
+}
+
+QStringList takeValues(const QVariantList &elements, const char *property)
+{
+    QStringList values;
+    for (const QVariant &element : elements) {
+        QObject *object = element.value<QObject *>();
+        values << (object ? object->property(property).toString() : QStringLiteral("<not an element>"));
+        delete object;
+    }
+    return values;
+}
+
+int takeCount(const QVariantList &elements)
+{
+    for (const QVariant &element : elements)
+        delete element.value<QObject *>();
+    return elements.size();
 }

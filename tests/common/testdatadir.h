@@ -1,7 +1,12 @@
 #pragma once
 
-#include <QString>
+#include "database/datebasefunction.h"
+
+#include <QList>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <QVariantList>
+#include <QVariantMap>
 
 // A data directory of the test's own: PLIT_DATA_DIR points at it while the
 // object lives, and it is removed afterwards.
@@ -34,3 +39,41 @@ private:
 // Closes and removes the process's default database connection, so that the
 // next DatebaseFunction::createSqlite() opens a fresh file.
 void resetDefaultDatabase();
+
+// A database as a first start leaves it, in a data directory of its own:
+// corvane.db with the seed rows and the table of stored users.
+class FreshDatabase
+{
+public:
+    FreshDatabase();
+    ~FreshDatabase();
+
+    DatebaseFunction &db() { return m_db; }
+    TestDataDir &dir() { return m_dir; }
+    bool exec(const QString &sql) { return m_db.connection().execSql(sql); }
+
+private:
+    TestDataDir m_dir;
+    DatebaseFunction m_db;
+};
+
+// A database file as another program sees it: each call opens a connection
+// of its own, runs one statement and closes again, beside whatever
+// connection the code under test holds.
+bool execOnDatabaseFile(const QString &path, const QString &sql);
+// The rows of `sql`, each a map from field name to value; empty on failure.
+QList<QVariantMap> queryDatabaseFile(const QString &path, const QString &sql, bool *ok = nullptr);
+// The value of a one-column statement's first row, as text.
+QString valueInDatabaseFile(const QString &path, const QString &sql);
+
+// Lists of element objects the backend hands over (ConfigModel, UserInfo,
+// UserTaxInfo, PosterModel, ...): the caller owns the elements, as the QML
+// engine does, and these helpers release them.
+// The value of `property` of each element, in order, as text.
+QStringList takeValues(const QVariantList &elements, const char *property);
+// The "name" of each element (ConfigModel lists).
+inline QStringList takeNames(const QVariantList &elements)
+{
+    return takeValues(elements, "name");
+}
+int takeCount(const QVariantList &elements);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDesktopServices>
 #include <QList>
 #include <QObject>
 #include <QUrl>
@@ -12,13 +13,17 @@ class UrlCatcher : public QObject
     Q_OBJECT
 
 public:
-    explicit UrlCatcher(const QString &scheme);
-    ~UrlCatcher() override;
+    explicit UrlCatcher(const QString &scheme)
+        : m_scheme(scheme)
+    {
+        QDesktopServices::setUrlHandler(m_scheme, this, "open");
+    }
+    ~UrlCatcher() override { QDesktopServices::unsetUrlHandler(m_scheme); }
 
     QList<QUrl> urls;
 
 public slots:
-    void open(const QUrl &url);
+    void open(const QUrl &url) { urls.append(url); }
 
 private:
     const QString m_scheme;

@@ -3,7 +3,7 @@
 #include "core/protobufhttp.h"
 #include "core/replyreader.h"
 #include "core/tool.h"
-#include "freshdatabase.h"
+#include "testdatadir.h"
 #include "standinserver.h"
 
 #include <QElapsedTimer>

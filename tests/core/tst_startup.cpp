@@ -1,4 +1,4 @@
-#include "databasefile.h"
+#include "testdatadir.h"
 #include "plitprocess.h"
 
 #include <QRegularExpression>

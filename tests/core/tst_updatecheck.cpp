@@ -1,8 +1,7 @@
 #include "core/replyreader.h"
 #include "core/tool.h"
 #include "core/versionupdate.h"
-#include "databasefile.h"
-#include "freshdatabase.h"
+#include "testdatadir.h"
 #include "plitprocess.h"
 #include "standinserver.h"
 

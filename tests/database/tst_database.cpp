@@ -1,7 +1,6 @@
 #include "database/configmodel.h"
-#include "databasefile.h"
-#include "freshdatabase.h"
-#include "qmlcall.h"
+#include "testdatadir.h"
+#include "qmlwarningguard.h"
 
 #include <QtTest>
 

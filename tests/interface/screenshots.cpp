@@ -10,8 +10,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <QQmlApplicationEngine>
 #include <QQmlContext>
+#include <QQmlEngine>
 #include <QQmlExpression>
 #include <QQuickWindow>
 #include <QtTest>
@@ -32,25 +32,20 @@ struct Shot
     void (*prepare)(PlitInterface &ui) = nullptr;
 };
 
-// The print helper is installed, so that "我要开票" goes on to the companies.
 void withPrintHelper(PlitInterface &ui)
 {
-    ui.installProgram(QStringLiteral("Vanta打印助手升级版"), QStringLiteral("printhelper/prnhelper"));
+    ui.installPrintHelper();
 }
 
 // The catalogue's first two installers come slowly, so that a download is
 // seen running.
 void slowDownloads(PlitInterface &ui)
 {
-    const QPair<const char *, int> slow[] = {{"/files/gen/50331648/setup_12.exe", 3 << 20},
-                                             {"/files/installer/4194304/plit-helper-setup.sh", 256 << 10}};
-    for (const auto &file : slow)
-        ui.server().script(QString::fromLatin1(file.first), {{QStringLiteral("method"), QStringLiteral("GET")},
-                                                             {QStringLiteral("rate"), file.second},
-                                                             {QStringLiteral("times"), 0}});
+    ui.server().script("/files/gen/50331648/setup_12.exe", {{"method", "GET"}, {"rate", 3 << 20}, {"times", 0}});
+    ui.server().script("/files/installer/4194304/plit-helper-setup.sh",
+                       {{"method", "GET"}, {"rate", 256 << 10}, {"times", 0}});
 }
 
-// One line per picture.
 const Shot shots[] = {
     {"main", {}, "Plit云台"},
     {"more-menu", {"更多"}, "Plit云台"},
@@ -66,7 +61,7 @@ const Shot shots[] = {
     {"feedback", {"更多", "问题反馈", "程序错误", "请输入您需要反馈的内容(200字以内)...=打开目录时没有反应"}, "意见建议"},
     {"about", {"更多", "关于我们"}, "关于我们"},
     {"settings", {"更多", "系统设置", "恢复默认目录"}, "软件设置"},
-    {"settings-refused", {"更多", "系统设置", "确定"}, "Plit提示"},
+    {"settings-refused", {"更多", "系统设置", "请选择下载目录=", "确定"}, "Plit提示"},
     {"program-path", {"js:Qt.createComponent('qrc:/ConfigDicPanel.qml').createObject(mainWindow, {key: '开票软件'}).show()"}, "配置开票软件地址"},
     {"news", {"新闻公告"}, "Plit云台"},
     {"my-apps", {"推荐应用"}, "Plit云台"},

@@ -4,8 +4,6 @@
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusPendingCall>
-#include <QDBusPendingReply>
-#include <QDir>
 #include <QMutex>
 #include <QProcess>
 #include <QQmlApplicationEngine>
@@ -17,19 +15,27 @@
 #include <QStandardPaths>
 #include <QtTest>
 
-
 namespace {
 
 using P = PlitInterface;
+
+// A property of `window`, or else of the X display's root window, as xprop
+// prints it.
+QString xprop(const QString &name, QWindow *window = nullptr)
+{
+    QProcess process;
+    const QStringList target = window ? QStringList{QStringLiteral("-id"), QString::number(window->winId())}
+                                      : QStringList{QStringLiteral("-root")};
+    process.start(QStringLiteral("xprop"), target + QStringList{name});
+    process.waitForFinished(5000);
+    return QString::fromLatin1(process.readAllStandardOutput());
+}
 
 // The client windows of the X display from the bottom of the stack to the
 // top, as the window manager keeps them.
 QList<WId> stacking()
 {
-    QProcess xprop;
-    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
-    xprop.waitForFinished(5000);
-    const QString line = QString::fromLatin1(xprop.readAllStandardOutput());
+    const QString line = xprop(QStringLiteral("_NET_CLIENT_LIST_STACKING"));
     QList<WId> windows;
     for (const QString &word : line.section(QLatin1Char('#'), 1).split(QLatin1Char(','), Qt::SkipEmptyParts))
         windows << word.trimmed().toULongLong(nullptr, 16);
@@ -99,26 +105,10 @@ private:
     QThread m_hostThread;
     TrayHost *m_host = nullptr;
 
-    // A call to the tray item as the host makes it, answered while the test
-    // waits (the item answers on this thread).
-    QDBusMessage callItem(const QString &interface, const QString &method, const QVariantList &arguments)
-    {
-        const QStringList items = m_host->items();
-        if (items.isEmpty())
-            return QDBusMessage::createError(QStringLiteral("test.NoItem"), QStringLiteral("no tray item"));
-        QDBusMessage call = QDBusMessage::createMethodCall(items.last(), QStringLiteral("/StatusNotifierItem"),
-                                                          interface, method);
-        call.setArguments(arguments);
-        QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(call);
-        if (!QTest::qWaitFor([&] { return pending.isFinished(); }, 10000))
-            return QDBusMessage::createError(QStringLiteral("test.NoAnswer"), QStringLiteral("the tray item did not answer"));
-        return pending.reply();
-    }
-
     QQuickWindow *openCompany(const QString &title)
     {
-        P::click(P::findAll(QStringLiteral("我要开票"), ui->mainWindow()).last());
-        if (!P::waitForWindow(QStringLiteral("选择税号")) || !P::click(title) || !P::waitForWindow(title))
+        if (!ui->clickTile(QStringLiteral("我要开票")) || !P::waitForWindow(QStringLiteral("选择税号"))
+            || !P::click(title) || !P::waitForWindow(title))
             return nullptr;
         return P::window(title);
     }
@@ -132,12 +122,7 @@ private slots:
             QSKIP("openbox is not installed (tools/setup installs it)");
         m_openbox.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
         QVERIFY(m_openbox.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT([] {
-            QProcess xprop;
-            xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
-            xprop.waitForFinished(5000);
-            return xprop.readAllStandardOutput().contains("window id");
-        }(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(xprop(QStringLiteral("_NET_SUPPORTING_WM_CHECK")).contains("window id"), 10000);
 
         // The notification area on the test's own session bus, in place
         // before the program's tray asks.
@@ -166,11 +151,10 @@ private slots:
         m_openbox.waitForFinished(5000);
     }
 
-    // With the print helper, so that "我要开票" goes on to the companies.
     void init()
     {
         ui = std::make_unique<PlitInterface>();
-        ui->installProgram(QStringLiteral("Vanta打印助手升级版"), QStringLiteral("printhelper/prnhelper"));
+        ui->installPrintHelper();
         QVERIFY(ui->start());
         QVERIFY(QTest::qWaitForWindowActive(ui->mainWindow()));
     }
@@ -180,8 +164,7 @@ private slots:
     // the main window moves neither.
     void companyWindowsOpenInFrontAndCascade()
     {
-        QVERIFY(P::submitSignIn(QStringLiteral("13800000002"), QStringLiteral("Plit@2026")));
-        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
+        QVERIFY(P::signIn());
         QQuickWindow *main = ui->mainWindow();
         // No compositing manager runs here: no window is left see-through,
         // where its shadow's margin would show black.
@@ -238,10 +221,17 @@ private slots:
             if (!hidden) {
                 main->showMinimized();
                 QTRY_COMPARE(main->visibility(), QWindow::Minimized);
+                // Asked only once the window manager has iconified it.
+                QTRY_VERIFY(xprop(QStringLiteral("WM_STATE"), main).contains(QLatin1String("Iconic")));
             }
-            const QDBusMessage reply = callItem(QStringLiteral("org.kde.StatusNotifierItem"),
-                                                QStringLiteral("Activate"), {0, 0});
-            QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+            // As the host calls the item, answered while the test waits (the
+            // item answers on this thread).
+            QDBusMessage call = QDBusMessage::createMethodCall(m_host->items().last(), "/StatusNotifierItem",
+                                                              "org.kde.StatusNotifierItem", "Activate");
+            call.setArguments({0, 0});
+            const QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(call);
+            QVERIFY(QTest::qWaitFor([&] { return pending.isFinished(); }, 10000));
+            QVERIFY2(pending.reply().type() == QDBusMessage::ReplyMessage, qPrintable(pending.reply().errorMessage()));
             QTRY_VERIFY(main->isVisible());
             QTRY_COMPARE(main->visibility(), QWindow::Windowed);
             QTRY_COMPARE(QGuiApplication::focusWindow(), main);

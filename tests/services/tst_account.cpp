@@ -3,8 +3,7 @@
 #include "services/mainfunction.h"
 #include "services/usertaxinfo.h"
 #include "services/vantafunction.h"
-#include "elements.h"
-#include "freshdatabase.h"
+#include "testdatadir.h"
 #include "standinserver.h"
 
 #include <QDir>

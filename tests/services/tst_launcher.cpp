@@ -4,7 +4,7 @@
 #include "services/desktopentries.h"
 #include "services/mainfunction.h"
 #include "services/wineregistry.h"
-#include "freshdatabase.h"
+#include "testdatadir.h"
 #include "pefile.h"
 #include "standinserver.h"
 

@@ -1,8 +1,7 @@
 #include "services/posterfunction.h"
 #include "services/postermodel.h"
-#include "elements.h"
-#include "standinserver.h"
 #include "testdatadir.h"
+#include "standinserver.h"
 
 #include <QDateTime>
 #include <QFile>

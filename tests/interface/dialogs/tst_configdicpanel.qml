@@ -41,10 +41,7 @@ Item {
         function test_browseAsksForAFileOfAnyName() {
             var files = findChild(panel, "fds")
             verify(files)
-            compare(files.title, "选择文件")
-            verify(!files.selectFolder && !files.selectMultiple)
             compare(files.nameFilters, ["exe文件 (*.exe)", "所有文件 (*)"])
-            compare(files.folder, files.shortcuts.desktop)
             mouseClick(Find.inWindow(panel, "浏览"))
             tryCompare(files, "visible", true)
             files.reject()

@@ -39,7 +39,7 @@ Item {
             verify(dialog)
             tryCompare(dialog, "visible", true)
             waitForRendering(dialog.contentItem)
-            compare(testbed.shownWindow("Plit提示"), dialog)
+            compare(testbed.windowCount("Plit提示"), 1)
             verify(Find.inWindow(dialog, "Plit云台·Plit提示"))
             verify(Find.inWindow(dialog, "请选择软件下载地址！"))
             compare(dialog.transientParent, owner)

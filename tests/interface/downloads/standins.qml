@@ -1,10 +1,8 @@
 import QtQml 2.15
 
-// The rows' logic is the subject here, so they talk to a download centre
-// whose downloads stand still until a test moves them (setJob): progress, a
-// pause, an error, the end, each exactly when a test wants it. `calls`
-// records what the rows asked for, one line a call. The real centre against
-// the stand-in platform is the download journeys'.
+// A download centre whose downloads stand still until a test moves them
+// (setJob): progress, a pause, an error, the end, each exactly when a test
+// wants it. `calls` records what the rows asked for, one line a call.
 QtObject {
     property QtObject downloadFunction: QtObject {
         property var jobs: ({})
