@@ -24,20 +24,12 @@ Window {
     // The company vantaFunction.addTaxCode counted for this window; empty
     // for the help and chat windows, which count for nothing.
     property string countedTaxCode
-    // A company's window has the company's own web session: a persistent
-    // profile named after its tax code, so that two companies' sign-ins to
-    // the invoicing site never share cookies or storage. Made with the
-    // window and gone a little after it; null for the help and chat windows.
+    // A company's window has the company's own web session: its persistent
+    // profile, taken from `profiles` (the main window's CompanyProfiles) with
+    // the window and released when it goes; null for the help and chat
+    // windows.
+    property QtObject profiles: null
     property QtObject companyProfile: null
-
-    // The profile's name: the tax code, any character but a letter or a
-    // digit written as "_" and its code, so that the platform's text never
-    // names a folder elsewhere.
-    function profileName(taxcode) {
-        return "company-" + taxcode.replace(/[^0-9A-Za-z]/g, function (c) {
-            return "_" + c.charCodeAt(0).toString(16)
-        })
-    }
 
     readonly property string refusedText: "该地址不是网页地址（http或https），已拒绝打开。"
 
@@ -101,26 +93,14 @@ Window {
     }
     Component.onCompleted: {
         placeOverOwner(0)
-        if (countedTaxCode !== "")
-            companyProfile = profileComponent.createObject(Qt.application, { storageName: profileName(countedTaxCode) })
+        if (countedTaxCode !== "" && profiles)
+            companyProfile = profiles.take(countedTaxCode)
     }
-    // The profile goes some seconds after the window: the cache clearing
-    // that closing starts finishes after the window is gone, and a profile
-    // freed under it takes the program down.
     Component.onDestruction: {
         releaseTaxCode()
-        if (companyProfile)
-            companyProfile.destroy(profileGraceMs)
-    }
-
-    readonly property int profileGraceMs: 5000
-
-    Component {
-        id: profileComponent
-
-        WebEngineProfile {
-            offTheRecord: false
-        }
+        // Gone already when the whole interface ends.
+        if (companyProfile && profiles)
+            profiles.release(companyProfile)
     }
 
     DialogHeader {

@@ -29,6 +29,9 @@ Window {
     // down and right than the last, in a cycle of four.
     property int invoicingOpened: 0
 
+    // The companies' web profiles, given to their invoicing windows.
+    readonly property CompanyProfiles companyProfiles: CompanyProfiles {}
+
     // A window that outlives the page that asks for it, such as an invoicing
     // window or the company selection: made in this document's context over
     // the main window, it stays when the page is rebuilt and goes with the

@@ -19,7 +19,8 @@ function openCompany(asking, company) {
         Dialogs.warn(asking, "我要开票最多同时只能打开3个!")
         return null
     }
-    var window = mainWindow.createWindow("qrc:/VantaFp.qml", { countedTaxCode: company.taxcode })
+    var window = mainWindow.createWindow("qrc:/VantaFp.qml", { countedTaxCode: company.taxcode,
+                                                             profiles: mainWindow.companyProfiles })
     if (!window) {
         vantaFunction.removeTaxCode(company.taxcode)
         return null
