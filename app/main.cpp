@@ -1,9 +1,11 @@
+#include "app/startup.h"
+#include "core/deployment.h"
 #include "core/logmessagehandler.h"
 #include "core/singleinstance.h"
-#include "app/startup.h"
 #include "core/trace.h"
 #include "core/unixsignals.h"
 #include "core/versionupdate.h"
+#include "desktop/scenegraphbackend.h"
 
 #include <QApplication>
 #include <QLocalServer>
@@ -67,6 +69,8 @@ int main(int argc, char *argv[])
     }
 
     qInstallMessageHandler(logMessageHandler);
+    qDebug().noquote() << QStringLiteral("the interface's renderer: ")
+            + SceneGraphBackend::choose(Deployment::renderer());
 
     const QUrl url(QStringLiteral("qrc:/main.qml"));
     QObject::connect(

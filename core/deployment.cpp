@@ -52,6 +52,11 @@ QString updateUrl()
         fromEnvironment("PLIT_UPDATE_URL", QStringLiteral(PLIT_DEFAULT_UPDATE_URL)));
 }
 
+QString renderer()
+{
+    return fromEnvironment("PLIT_RENDERER", QStringLiteral(PLIT_DEFAULT_RENDERER)).trimmed().toLower();
+}
+
 QString chatUrl()
 {
     return withoutTrailingSlash(

@@ -37,6 +37,10 @@ QString logFilePath();
 // may receive nothing, in milliseconds (PLIT_REQUEST_TIMEOUT_MS, 15 s by
 // default).
 int requestTimeoutMs();
+// What draws the interface (PLIT_RENDERER): "software" for Qt Quick's own
+// software renderer, "opengl" for OpenGL, or "auto" (and anything else):
+// the software renderer where OpenGL itself runs on the processor.
+QString renderer();
 // The Wine prefixes whose Windows programs count as installed here, each
 // once, in this order: WINEPREFIX, ~/.wine, then the colon-separated list
 // PLIT_WINE_PREFIXES. Only folders that exist; absolute, clean paths.

@@ -1,7 +1,9 @@
 #include "plitinterface.h"
 
-#include "core/logmessagehandler.h"
 #include "app/startup.h"
+#include "core/deployment.h"
+#include "core/logmessagehandler.h"
+#include "desktop/scenegraphbackend.h"
 
 #include <QAccessible>
 #include <QDir>
@@ -91,6 +93,8 @@ PlitInterface::PlitInterface()
     static bool registered = false;
     if (!registered) {
         RegisterTypeToQml();
+        // The renderer plit itself would choose on this display.
+        SceneGraphBackend::choose(Deployment::renderer());
         registered = true;
     }
     m_server.useAsPlatform();

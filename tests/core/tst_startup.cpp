@@ -16,8 +16,14 @@ private slots:
     {
         QTemporaryDir dir;
         PlitProcess plit(dir.path());
+        // On the X display, whose OpenGL is Mesa's software rasteriser: the
+        // program draws with Qt Quick's software renderer instead.
+        plit.environment().insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        plit.environment().remove(QStringLiteral("QT_QUICK_BACKEND"));
         plit.start();
         QVERIFY2(plit.waitUntilUp(), qPrintable(plit.output()));
+        QVERIFY2(plit.logText().contains(QStringLiteral("the interface's renderer: software")),
+                 qPrintable(plit.logText().left(2000)));
 
         const QString database = dir.filePath(QStringLiteral("corvane.db"));
         QCOMPARE(valueInDatabaseFile(database, QStringLiteral("SELECT count(*) FROM config")), QStringLiteral("8"));

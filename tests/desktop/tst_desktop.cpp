@@ -3,6 +3,7 @@
 #include "desktop/dpi.h"
 #include "desktop/myaction.h"
 #include "desktop/mymenu.h"
+#include "desktop/scenegraphbackend.h"
 #include "desktop/systemfunction.h"
 #include "desktop/systemtrayicon.h"
 #include "common/qmlwarningguard.h"
@@ -139,6 +140,39 @@ private slots:
     {
         Clipboard().setText(QStringLiteral("https://example.test/发票?a=\"1\""));
         QCOMPARE(Clipboard().getText(), QStringLiteral("https://example.test/发票?a=\"1\""));
+    }
+
+    // What GL_RENDERER says on machines in use: only a rasteriser that runs
+    // on the processor gives the interface to the software renderer.
+    void softwareRasterisersAreKnownByName_data()
+    {
+        QTest::addColumn<QByteArray>("renderer");
+        QTest::addColumn<bool>("software");
+        QTest::newRow("llvmpipe") << QByteArray("llvmpipe (LLVM 15.0.6, 256 bits)") << true;
+        QTest::newRow("softpipe") << QByteArray("softpipe") << true;
+        QTest::newRow("swrast") << QByteArray("Software Rasterizer") << true;
+        QTest::newRow("windows without a driver") << QByteArray("GDI Generic") << true;
+        QTest::newRow("warp") << QByteArray("ANGLE (Microsoft Basic Render Driver Direct3D11 vs_5_0 ps_5_0)") << true;
+        QTest::newRow("radeon names llvm") << QByteArray("AMD Radeon RX 580 Series (polaris10, LLVM 15.0.6, DRM 3.49, 6.1.0-13-amd64)") << false;
+        QTest::newRow("intel") << QByteArray("Mesa Intel(R) UHD Graphics 620 (KBL GT2)") << false;
+        QTest::newRow("nvidia") << QByteArray("NVIDIA GeForce GTX 1650/PCIe/SSE2") << false;
+        QTest::newRow("vmware") << QByteArray("SVGA3D; build: RELEASE;  LLVM;") << false;
+        QTest::newRow("no context") << QByteArray() << false;
+    }
+
+    void softwareRasterisersAreKnownByName()
+    {
+        QFETCH(QByteArray, renderer);
+        QFETCH(bool, software);
+        QCOMPARE(SceneGraphBackend::isSoftwareRenderer(renderer), software);
+    }
+
+    // A renderer the user named wins over the deployment's setting.
+    void theUsersRendererIsKept()
+    {
+        qputenv("QT_QUICK_BACKEND", "software");
+        QCOMPARE(SceneGraphBackend::choose(QStringLiteral("opengl")), QStringLiteral("software"));
+        qunsetenv("QT_QUICK_BACKEND");
     }
 
     void dpFactorCountsWholeStepsOf1920Pixels()
