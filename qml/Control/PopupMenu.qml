@@ -1,6 +1,5 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
-import QtGraphicalEffects 1.15
 
 // A pop-up menu of MenuEntry items on a white card with a thin frame and a
 // soft shadow.
@@ -15,12 +14,13 @@ Menu {
         color: "white"
         border.color: $lineColor
         radius: 2
-        layer.enabled: true
-        layer.effect: DropShadow {
-            color: "#40000000"
-            radius: 8
-            samples: 17
-            verticalOffset: 2
+
+        // Lighter than a window's: a menu lies close over its window.
+        CardShadow {
+            anchors.fill: parent
+            anchors.margins: -10
+            z: -1
+            opacity: 0.5
         }
     }
 }
