@@ -142,10 +142,13 @@ Window {
         anchors.fill: parent
     }
 
-    // The card with its shadow and the title band's decoration.
-    Image {
+    // The card with its shadow and the title band's decoration. The picture
+    // keeps the card's plain middle squeezed into ten rows, stretched here.
+    BorderImage {
         anchors.fill: parent
         source: "images/背景.png"
+        border.top: 130
+        border.bottom: 20
     }
 
     Item {
