@@ -1,5 +1,4 @@
 import QtQuick 2.15
-import QtQuick.Controls 2.15
 import "./Control"
 import "./Control/Invoicing.js" as Invoicing
 
@@ -136,11 +135,9 @@ DialogWindow {
             visible: left_list.count === 0 && !busy.running
         }
 
-        BusyIndicator {
+        BusyMark {
             id: busy
             anchors.centerIn: parent
-            running: false
-            visible: running
         }
     }
 

@@ -350,10 +350,8 @@ Rectangle {
         }
     }
 
-    BusyIndicator {
+    BusyMark {
         id: busy
         anchors.centerIn: app
-        running: false
-        visible: running
     }
 }

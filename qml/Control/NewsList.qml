@@ -1,5 +1,4 @@
 import QtQuick 2.15
-import QtQuick.Controls 2.15
 
 // A heading such as "> 公司新闻" over the titles of a list of articles, at
 // most `rows` of them.
@@ -28,13 +27,8 @@ Column {
         Accessible.role: Accessible.Heading
     }
 
-    BusyIndicator {
-        width: 32
-        height: 32
+    BusyMark {
         running: list.loading
-        visible: running
-        Accessible.role: Accessible.Animation
-        Accessible.name: "正在加载"
     }
 
     Repeater {
