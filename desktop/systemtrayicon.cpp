@@ -37,8 +37,10 @@ void SystemTrayIcon::setIcon(const QUrl &icon)
 {
     if (icon == m_icon)
         return;
-    m_trayIcon->setIcon(iconFromSource(icon));
     m_icon = icon;
+    // While QML is still making the item, the icon waits for the tray.
+    if (isComponentComplete())
+        m_trayIcon->setIcon(iconFromSource(icon));
     emit iconChanged();
 }
 
@@ -63,8 +65,7 @@ void SystemTrayIcon::setMenu(MyMenu *menu)
 
 void SystemTrayIcon::onVisibleChanged()
 {
-    // While QML is still assigning properties the icon may not be set yet;
-    // componentComplete() catches up.
+    // While QML is still making the item, componentComplete() catches up.
     if (!isComponentComplete())
         return;
     m_trayIcon->setVisible(isVisible());
@@ -87,5 +88,12 @@ void SystemTrayIcon::onExit()
 void SystemTrayIcon::componentComplete()
 {
     QQuickItem::componentComplete();
-    onVisibleChanged();
+    // The tray comes up once the event loop runs: reading the icon's sizes
+    // and asking the desktop for its notification area (over D-Bus) are not
+    // what the main window's first frame waits for.
+    QMetaObject::invokeMethod(this, [this] {
+        if (!m_icon.isEmpty())
+            m_trayIcon->setIcon(iconFromSource(m_icon));
+        onVisibleChanged();
+    }, Qt::QueuedConnection);
 }
