@@ -198,10 +198,8 @@ void DownloadFile::progressChangeSlot(int index, qint64 startPoint, qint64 endPo
     } else {
         m_progress = 1.0f;
     }
-    // Logged with the speed, once a second: a line for every piece received
-    // made thousands a gigabyte.
-    m_downloaded = formatSize(double(m_downloadedBytes));
-    m_allFile = formatSize(double(qMax<qint64>(m_totalBytes, 0)));
+    // The sizes are written out with the speed, once a second: not for every
+    // piece received.
 }
 
 QString DownloadFile::formatSize(double bytes)
@@ -220,8 +218,8 @@ void DownloadFile::speedSlot()
     const qint64 delta = m_downloadedBytes - m_lastDownloaded;
     m_lastDownloaded = m_downloadedBytes;
     m_speed = formatSize(double(delta)) + QStringLiteral("/s");
-    qDebug().noquote() << QStringLiteral("m_downloaded : ") + m_downloaded;
-    qDebug().noquote() << QStringLiteral("m_allFile : ") + m_allFile;
+    qDebug().noquote() << QStringLiteral("m_downloaded : ") + formatSize(double(m_downloadedBytes));
+    qDebug().noquote() << QStringLiteral("m_allFile : ") + formatSize(double(qMax<qint64>(m_totalBytes, 0)));
     qDebug().noquote() << QStringLiteral("m_speed : ") + m_speed;
     if (m_control->runningCount() == 0)
         m_timer->stop();

@@ -65,8 +65,6 @@ private:
     DownloadControl *m_control = nullptr;
     QTimer *m_timer = nullptr;
     QString m_name;
-    QString m_downloaded;
-    QString m_allFile;
     QString m_speed;
     float m_progress = 0.0f;
     qint64 m_lastDownloaded = 0;
