@@ -125,8 +125,14 @@ QImage screen(QQuickWindow *main)
     canvas.setDevicePixelRatio(scale);
     canvas.fill(QColor(0xe4, 0xea, 0xf2));
     QPainter painter(&canvas);
-    for (QQuickWindow *window : windows)
-        painter.drawImage(window->position() - area.topLeft(), window->grabWindow());
+    for (QQuickWindow *window : windows) {
+        QImage shot = window->grabWindow();
+        // The software renderer hands its picture over in the screen's
+        // pixels but without their ratio to the window's points.
+        if (shot.width() > window->width() && qFuzzyCompare(shot.devicePixelRatio(), 1.0))
+            shot.setDevicePixelRatio(qreal(shot.width()) / window->width());
+        painter.drawImage(window->position() - area.topLeft(), shot);
+    }
     return canvas;
 }
 
