@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import QtWebEngine 1.10
 
 // The web profiles of the companies' invoicing windows: one persistent
 // profile a company, named after its tax code, so that two companies'
@@ -32,8 +33,6 @@ QtObject {
         var name = profileName(taxcode)
         var profile = profiles[name]
         if (!profile) {
-            if (!profileComponent)
-                profileComponent = Qt.createComponent("CompanyProfile.qml")
             profile = profileComponent.createObject(Qt.application, { storageName: name })
             profile.ending = endingComponent.createObject(keeper, { profile: profile })
             profiles[name] = profile
@@ -49,8 +48,16 @@ QtObject {
             profile.ending.restart()
     }
 
-    // Made on the first window: the start loads no web engine types.
-    property Component profileComponent: null
+    property Component profileComponent: Component {
+        WebEngineProfile {
+            property int users: 0
+            // This keeper's timer for the profile: it goes with the interface,
+            // so nothing frees a profile once the interface has ended.
+            property QtObject ending: null
+
+            offTheRecord: false
+        }
+    }
 
     property Component endingComponent: Component {
         Timer {
