@@ -1,5 +1,4 @@
 import QtQuick 2.15
-import QtWebEngine 1.10
 
 // The web profiles of the companies' invoicing windows: one persistent
 // profile a company, named after its tax code, so that two companies'
@@ -33,6 +32,11 @@ QtObject {
         var name = profileName(taxcode)
         var profile = profiles[name]
         if (!profile) {
+            // The keeper owns the component, as it would one declared
+            // here: left to the garbage collector, it could go while
+            // profiles made from it live on.
+            if (!profileComponent)
+                profileComponent = Qt.createComponent("CompanyProfile.qml", Component.PreferSynchronous, keeper)
             profile = profileComponent.createObject(Qt.application, { storageName: name })
             profile.ending = endingComponent.createObject(keeper, { profile: profile })
             profiles[name] = profile
@@ -48,16 +52,8 @@ QtObject {
             profile.ending.restart()
     }
 
-    property Component profileComponent: Component {
-        WebEngineProfile {
-            property int users: 0
-            // This keeper's timer for the profile: it goes with the interface,
-            // so nothing frees a profile once the interface has ended.
-            property QtObject ending: null
-
-            offTheRecord: false
-        }
-    }
+    // Made on the first window: the start loads no web engine types.
+    property Component profileComponent: null
 
     property Component endingComponent: Component {
         Timer {
