@@ -4,8 +4,8 @@
     bench/cost_report.py BUILD_DIR [ROUNDS] [--only download,idle,memory,startup]
 
 Without an X display it runs itself under Xvfb (the drawing is part of the
-cost). Each figure is the median of ROUNDS rounds (3 by default), each round
-a process of its own:
+cost), without a session bus under a bus of its own. Each figure is the
+median of ROUNDS rounds (3 by default), each round a process of its own:
 
 - download: CPU-seconds per GiB of a download at 8 MiB/s with "下载中心"
   shown, from 30 % to 90 % of the file, plus what it costs once at its start
@@ -71,7 +71,7 @@ def main():
     only = [arg.split("=", 1)[-1] for arg in sys.argv[1:] if arg.startswith("--only")]
     if not args:
         sys.exit(__doc__)
-    startup_bench.under_xvfb()
+    startup_bench.as_on_a_desktop()
     build = os.path.abspath(args[0])
     rounds = int(args[1]) if len(args) > 1 else 3
     wanted = set(",".join(only).split(",")) if only else {"download", "idle", "memory", "startup"}
