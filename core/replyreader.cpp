@@ -26,6 +26,12 @@ qint64 announcedLength(const QNetworkReply *reply)
 
 } // namespace
 
+QByteArray takeArrived(QNetworkReply *reply)
+{
+    const qint64 arrived = reply->bytesAvailable();
+    return arrived > 0 ? reply->read(arrived) : QByteArray();
+}
+
 bool readWhole(QNetworkReply *reply, QByteArray *body, int limitMs)
 {
     QByteArray received;
@@ -42,14 +48,14 @@ bool readWhole(QNetworkReply *reply, QByteArray *body, int limitMs)
                      [&] { giveUpBeyond(announcedLength(reply)); });
     // Keep what arrives as it arrives: an aborted reply drops its unread data.
     QObject::connect(reply, &QNetworkReply::readyRead, &scope, [&] {
-        received += reply->readAll();
+        received += takeArrived(reply);
         giveUpBeyond(received.size());
     });
     // A server that never answers must not hold the request, or the caller,
     // for good; nor a person who gives up waiting.
     RequestWait::wait(reply, limitMs < 0 ? Deployment::requestTimeoutMs() : limitMs);
     if (!tooLarge) {
-        received += reply->readAll();
+        received += takeArrived(reply);
         giveUpBeyond(received.size());
     }
 

@@ -5,8 +5,15 @@
 
 class QNetworkReply;
 
-// Reading the body of a platform or update reply.
+// Reading what a reply receives.
 namespace ReplyReader {
+
+// What has arrived of `reply` so far, in one piece. Not readAll(): that
+// takes it in steps of 16 KiB, and at each step Qt copies the rest of the
+// block it received into a new one, so a block of 256 KiB is copied eight
+// times over; how large the blocks are depends on timing, and with them
+// what a download costs.
+QByteArray takeArrived(QNetworkReply *reply);
 
 // The largest reply the program reads. Every answer it expects is far
 // smaller (a sign-in with 40 000 companies is about 6 MiB); a runaway server

@@ -1,5 +1,6 @@
 #include "desktop/remoteimageprovider.h"
 
+#include "core/replyreader.h"
 #include "core/urlpolicy.h"
 
 #include <QBuffer>
@@ -115,7 +116,7 @@ void RemoteImageResponse::received()
 {
     if (m_finished || !m_reply)
         return;
-    m_body += m_reply->readAll();
+    m_body += ReplyReader::takeArrived(m_reply);
     if (m_body.size() > RemoteImageProvider::maxBodyBytes) {
         fail(QStringLiteral("more than %1 bytes: ").arg(RemoteImageProvider::maxBodyBytes)
              + UrlPolicy::printable(m_address.toString()));

@@ -1,6 +1,7 @@
 #include "download/downloadthread.h"
 
 #include "core/deployment.h"
+#include "core/replyreader.h"
 #include "core/trace.h"
 
 #include <QDebug>
@@ -255,7 +256,7 @@ void DownloadThread::readyReadSlot()
     m_stallTimer->start();
     if (!m_replyChecked && !acceptReply())
         return;
-    const QString failure = write(m_reply->readAll());
+    const QString failure = write(ReplyReader::takeArrived(m_reply));
     if (!failure.isEmpty())
         fail(failure);
 }
@@ -296,7 +297,7 @@ void DownloadThread::errorSlot(QNetworkReply::NetworkError code)
     // What arrived before the connection broke belongs to the range; a
     // failure to write it changes nothing about what is reported.
     if (m_replyChecked)
-        write(m_reply->readAll());
+        write(ReplyReader::takeArrived(m_reply));
     // The reply is ending with this error already: it is let go, not
     // aborted a second time from inside its own error report.
     m_state = Stopped;

@@ -5,6 +5,7 @@
 #include "core/logmessagehandler.h"
 #include "core/programicons.h"
 #include "core/programstart.h"
+#include "core/replyreader.h"
 #include "core/tool.h"
 #include "core/trace.h"
 #include "database/configmodel.h"
@@ -475,7 +476,7 @@ void MainFunction::onReadyRead()
 {
     if (!m_file || !m_reply)
         return;
-    const QByteArray chunk = m_reply->readAll();
+    const QByteArray chunk = ReplyReader::takeArrived(m_reply);
     if (m_file->write(chunk) != chunk.size())
         m_reply->abort(); // the disk is full or gone: finished() reports the failure
 }
