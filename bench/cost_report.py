@@ -18,8 +18,9 @@ median of ROUNDS rounds (3 by default), each round a process of its own:
   closing three invoicing windows, against before they opened, in private
   memory (what the processes can give back), proportional and resident
   sizes (which also count the web engine's process launchers and the code
-  that the first page brought in); and what three more windows keep once the
-  engine runs (interface_bench memory); goal within 30 MiB;
+  that the first page brought in); and what three more invoicing windows, the
+  help and the chat keep once the engine runs (interface_bench memory); goal
+  within 30 MiB;
 - start-up: time to the main window mapped and resident memory, against
   bench/startup_floor (bench/startup_bench.py); goal at most 1.3x each.
 
@@ -109,7 +110,8 @@ def main():
                      % (kept, verdict(kept <= 30), kept_pss, verdict(kept_pss <= 30), kept_rss,
                         verdict(kept_rss <= 30)))
         again = [m["memory_kept_again_%s_mib" % field] for field in ("anonymous", "pss", "rss")]
-        lines.append("memory kept by three more windows, opened and closed once the engine runs:"
+        lines.append("memory kept by three more invoicing windows, the help and the chat, opened and closed"
+                     " once the engine runs:"
                      " %+.1f MiB private, %+.1f proportional, %+.1f resident (goal within 30): %s"
                      % (again[0], again[1], again[2], verdict(max(again) <= 30)))
     if "startup" in wanted:
