@@ -8,10 +8,10 @@ cost), without a session bus under a bus of its own. Each figure is the
 median of ROUNDS rounds (3 by default), each round a process of its own:
 
 - download: CPU-seconds per GiB of a download at 8 MiB/s with "下载中心"
-  shown, from 30 % to 90 % of the file, plus what it costs once at its start
-  (a whole GiB with its start is held to the goal), against the download
-  backend alone in the same process
-  (build/bench/interface_bench download); goal at most 2x;
+  shown, from 30 % to 90 % of the file, and what it costs up to 30 %, against
+  the download backend alone in the same process measured the same way
+  (build/bench/interface_bench download); goal at most 2x, also for a whole
+  GiB with its start;
 - idle: wake-ups a second of the process, signed out and signed in, the main
   window shown and in the tray (interface_bench idle); goal at most 0.3;
 - memory: memory of the process and its web engine processes 40 s after
@@ -83,11 +83,12 @@ def main():
         d = medians(build, "download", rounds)
         backend = d["download_backend_cpu_s_per_gib"]
         shown, tray = d["download_shown_cpu_s_per_gib"], d["download_tray_cpu_s_per_gib"]
-        start = d["download_shown_start_cpu_s"]
+        start, backend_start = d["download_shown_start_cpu_s"], d["download_backend_start_cpu_s"]
+        whole = (shown + start) / (backend + backend_start)
         lines.append("download, page shown   %6.2f CPU-s/GiB = %.2fx the backend's %.2f, and %.2f CPU-s once at"
-                     " its start; a whole GiB with its start %.2fx (goal <= 2x): %s"
-                     % (shown, shown / backend, backend, start, (shown + start) / backend,
-                        verdict(shown + start <= 2 * backend)))
+                     " its start (the backend's %.2f); a whole GiB with its start %.2fx (goal <= 2x): %s"
+                     % (shown, shown / backend, backend, start, backend_start, whole,
+                        verdict(shown <= 2 * backend and whole <= 2)))
         lines.append("download, in the tray  %6.2f CPU-s/GiB = %.2fx the backend's (goal <= 2x): %s"
                      % (tray, tray / backend, verdict(tray <= 2 * backend)))
     if "idle" in wanted:
