@@ -10,9 +10,9 @@ namespace ReplyReader {
 
 // What has arrived of `reply` so far, in one piece. Not readAll(): that
 // takes it in steps of 16 KiB, and at each step Qt copies the rest of the
-// block it received into a new one, so a block of 256 KiB is copied eight
-// times over; how large the blocks are depends on timing, and with them
-// what a download costs.
+// block it received into a new one, so a block of 256 KiB is copied seven
+// and a half times over; how large the blocks are depends on timing, and
+// with them what a download costs.
 QByteArray takeArrived(QNetworkReply *reply);
 
 // The largest reply the program reads. Every answer it expects is far
