@@ -38,8 +38,8 @@
 #include <QtTest>
 
 #include <cstdio>
-#include <functional>
 #include <ctime>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -152,7 +152,9 @@ void printProcesses(qint64 pid, qint64 standIn)
     if (!qEnvironmentVariableIsSet("PLIT_BENCH_THREADS") || pid == standIn)
         return;
     QByteArray type = "main";
-    for (const QByteArray &argument : readFile(QStringLiteral("/proc/%1/cmdline").arg(pid)).split('\0')) {
+    // The web engine's processes rewrite their command line into one
+    // string, spaces between the arguments.
+    for (const QByteArray &argument : readFile(QStringLiteral("/proc/%1/cmdline").arg(pid)).replace('\0', ' ').split(' ')) {
         if (argument.startsWith("--type="))
             type = argument.mid(7);
     }
@@ -185,10 +187,11 @@ void waitMs(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
-    // Qt holds deleteLater() back for a loop outside the one it was called
-    // in. plit's own event loop is outside every other; this bench runs
-    // none, so what was let go meanwhile is deleted here, as plit's loop
-    // would delete it (a closed help window stayed made, its page alive).
+    // The bench clicks from outside any event loop, and Qt holds back a
+    // deleteLater() made there for a loop outside this one, which never
+    // runs here (a closed help window stayed made, its page alive). plit's
+    // clicks arrive inside its own loop, which deletes what they let go;
+    // so it is deleted here.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
@@ -250,10 +253,9 @@ void fromTray(PlitInterface &ui)
 }
 
 // CPU-seconds per GiB while a download runs from 30 % to 90 % (`progress`
-// tells how far it is, 0 to 1): the steady cost. Up to 30 % the row first draws its bar and speed, and the
-// software renderer compiles the shaders for them once (about half a
-// CPU-second here, whatever the size of the file); with `startCpu`, the
-// CPU-seconds from the call to the 30 % mark are given there. With `frames`
+// tells how far it is, 0 to 1): the steady cost. Up to 30 % a download
+// row first draws its bar and speed once; with `startCpu`, the CPU-seconds
+// from the call to the 30 % mark are given there. With `frames`
 // (a count of frames drawn that goes on meanwhile), `fps` becomes the frames
 // a second drawn between the two marks.
 double cpuPerGiBWhileRunning(const std::function<double()> &progress, double *startCpu = nullptr,
@@ -389,10 +391,21 @@ int idle(PlitInterface &ui, int seconds)
     return 0;
 }
 
+// Waits for the web window `title` and its page, then closes it by its
+// title bar.
+void closeOnceLoaded(const QString &title)
+{
+    if (!P::waitForWindow(title, 10000) || !P::waitForWebPages(P::window(title), 60000))
+        fail("a web window did not open");
+    P::click(P::find(QStringLiteral("关闭"), P::window(title)));
+    if (!P::waitForWindowGone(title))
+        fail("a web window did not close");
+}
+
 // Opens an invoicing window for each company, as a person does from the
 // home page, and closes them again after their pages have loaded; the
 // resident memory with all of them open is that figure.
-void openAndCloseInvoicing(PlitInterface &ui, qint64 standIn, const char *openFigure, bool helpAndChat = false)
+void openAndCloseInvoicing(PlitInterface &ui, qint64 standIn, const char *openFigure)
 {
     const QStringList companies = {QStringLiteral("北京恒达商贸有限公司 911100000007000000"),
                                    QStringLiteral("上海鑫源科技有限公司 911101000007000137"),
@@ -410,23 +423,13 @@ void openAndCloseInvoicing(PlitInterface &ui, qint64 standIn, const char *openFi
     waitMs(3000);
     figure(openFigure, memoryMiB(getpid(), standIn, "Rss"));
     printProcesses(getpid(), standIn);
-    for (const QString &company : companies) {
-        QQuickWindow *window = P::window(company);
-        P::click(P::find(QStringLiteral("关闭"), window));
-        if (!P::waitForWindowGone(company))
-            fail("an invoicing window did not close");
-    }
-    // The help pages and the assistant's chat share one web window.
-    const QList<QPair<QString, QString>> webWindows = {{QStringLiteral("使用帮助"), QStringLiteral("使用帮助 ")},
-                                                       {QStringLiteral("在线服务"), QStringLiteral("智能客服 Tilo")}};
-    for (const auto &web : helpAndChat ? webWindows : QList<QPair<QString, QString>>()) {
-        if (!(web.first == QStringLiteral("使用帮助") ? P::clickInMenu(web.first) : P::click(web.first))
-            || !P::waitForWindow(web.second) || !P::waitForWebPages(P::window(web.second), 60000))
-            fail("no help or chat window");
-        P::click(P::find(QStringLiteral("关闭"), P::window(web.second)));
-        if (!P::waitForWindowGone(web.second))
-            fail("the help or chat window did not close");
-    }
+    for (const QString &company : companies)
+        closeOnceLoaded(company);
+}
+
+// Lets 40 s pass after windows closed, for what they held to be given back.
+void settle(qint64 standIn)
+{
     waitMs(40000);
     printProcesses(getpid(), standIn);
 }
@@ -449,6 +452,7 @@ int memory(PlitInterface &ui)
     figure("memory_signed_in_rss_mib", before["Rss"]);
 
     openAndCloseInvoicing(ui, standIn, "memory_three_invoicing_rss_mib");
+    settle(standIn);
     figure("memory_40s_after_closing_rss_mib", memoryMiB(getpid(), standIn, "Rss"));
     QHash<QByteArray, double> afterFirst;
     for (const QByteArray &field : fields) {
@@ -458,7 +462,16 @@ int memory(PlitInterface &ui)
     // The first page starts the web engine, which keeps its process
     // launchers and the code it brought in; three more windows, the help and
     // the chat show what each window keeps once the engine runs.
-    openAndCloseInvoicing(ui, standIn, "memory_three_again_rss_mib", true);
+    openAndCloseInvoicing(ui, standIn, "memory_three_again_rss_mib");
+    // The help pages and the assistant's chat, one after the other in the
+    // one web window they share.
+    if (!P::clickInMenu(QStringLiteral("使用帮助")))
+        fail("no help in the menu");
+    closeOnceLoaded(QStringLiteral("使用帮助 "));
+    if (!P::click(QStringLiteral("在线服务")))
+        fail("no 在线服务");
+    closeOnceLoaded(QStringLiteral("智能客服 Tilo"));
+    settle(standIn);
     for (const QByteArray &field : fields) {
         figure(QByteArray("memory_kept_again_" + field.toLower() + "_mib").constData(),
                memoryMiB(getpid(), standIn, field) - afterFirst[field]);

@@ -7,12 +7,12 @@ Without an X display it runs itself under Xvfb, without a session bus
 under a bus of its own. For each round, plit and bench/startup_floor are
 started in turn and timed from the moment the process is started to the
 moment its first top-level window is mapped (watched through Xlib on the
-root window), with the CPU time the process and
-its children had spent by then (which, unlike the time, does not depend on
-what else the machine runs); the resident memory of the process and its
-children is read two seconds later. plit runs against the stand-in
-platform server on loopback, with a data directory made by a first,
-unmeasured start. Prints the medians and the ratios to the floor.
+root window), with the CPU time the process and its children had spent by
+then (which, unlike the time, does not depend on what else the machine
+runs); the resident memory of the process and its children is read two
+seconds later. plit runs against the stand-in platform server on loopback,
+with a data directory made by a first, unmeasured start. Prints the
+medians and the ratios to the floor.
 """
 
 import ctypes
