@@ -17,8 +17,7 @@ Menu {
 
         // Lighter than a window's: a menu lies close over its window.
         CardShadow {
-            anchors.fill: parent
-            anchors.margins: -10
+            card: parent
             z: -1
             opacity: 0.5
         }

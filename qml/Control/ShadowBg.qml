@@ -15,8 +15,7 @@ Rectangle {
 
     CardShadow {
         id: rectShadow
-        anchors.fill: mainRect
-        anchors.margins: -10
+        card: mainRect
     }
 
     Rectangle {
