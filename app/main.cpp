@@ -4,7 +4,6 @@
 #include "core/singleinstance.h"
 #include "core/trace.h"
 #include "core/unixsignals.h"
-#include "core/versionupdate.h"
 #include "desktop/scenegraphbackend.h"
 
 #include <QApplication>
@@ -62,12 +61,6 @@ int main(int argc, char *argv[])
     QQmlApplicationEngine engine;
     RegisterEngine(engine);
 
-    // The updater replaces the program's files and starts it again.
-    if (GetUpdateFileAndCheckVersion()) {
-        Trace::end(label);
-        return 0;
-    }
-
     qInstallMessageHandler(logMessageHandler);
     qDebug().noquote() << QStringLiteral("the interface's renderer: ")
             + SceneGraphBackend::choose(Deployment::renderer());
@@ -81,6 +74,8 @@ int main(int argc, char *argv[])
         },
         Qt::QueuedConnection);
     engine.load(url);
+    // The updater replaces the program's files and starts it again.
+    CheckForUpdateBesideTheWindow();
 
     // A second start rings here: the main window comes back in front, from
     // the tray or from under other windows.

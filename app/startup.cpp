@@ -3,6 +3,7 @@
 #include "core/deployment.h"
 #include "core/logfunction.h"
 #include "core/memorytrim.h"
+#include "core/replyreader.h"
 #include "core/trace.h"
 #include "core/urlpolicy.h"
 #include "core/versioninfo.h"
@@ -26,6 +27,8 @@
 #include "desktop/systemtrayicon.h"
 #include "download/downloadfunction.h"
 
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QtQml>
@@ -137,5 +140,24 @@ void RegisterEngine(QQmlApplicationEngine &engine)
 
     context.setContextProperty(QStringLiteral("iconExtractFunction"), new IconExtractFunction);
     context.setContextProperty(QStringLiteral("systemFunction"), new SystemFunction);
-    OpaqueWindows::installWhereNeeded();
+    OpaqueWindows::install();
+}
+
+void CheckForUpdateBesideTheWindow()
+{
+    if (!updateCheckPossible())
+        return;
+    auto *manager = new QNetworkAccessManager(qApp);
+    QNetworkReply *reply = manager->get(QNetworkRequest(QUrl(updateFileUrl())));
+    ReplyReader::readWholeLater(reply, updateCheckLimitMs(), [manager](bool whole, const QByteArray &updateFile) {
+        manager->deleteLater();
+        if (!whole) {
+            qInfo().noquote() << QStringLiteral("no whole answer from the update server: no update");
+            return;
+        }
+        if (handOverForUpdateFile(updateFile)) {
+            qInfo().noquote() << QStringLiteral("a newer version takes over: the program ends");
+            QCoreApplication::exit(0);
+        }
+    });
 }

@@ -16,6 +16,12 @@ void RegisterTypeToQml();
 // program. The objects have no parent and live until the process ends.
 void RegisterEngine(QQmlApplicationEngine &engine);
 
+// Asks the update server beside the window, without holding the start: a
+// slow or silent server leaves the window as it is. When the answer hands
+// over to a newer version (the updater started), the program ends with
+// exit code 0 and its windows close.
+void CheckForUpdateBesideTheWindow();
+
 // Sets the platform's address, the scale factor and the interface's colours
 // ("$domainName", "$dpi", "$mainTone", …) on `context`.
 void PublishPalette(QQmlContext &context);

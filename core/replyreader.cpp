@@ -4,6 +4,9 @@
 #include "core/requestwait.h"
 
 #include <QNetworkReply>
+#include <QTimer>
+
+#include <memory>
 
 namespace ReplyReader {
 
@@ -22,6 +25,16 @@ qint64 announcedLength(const QNetworkReply *reply)
 {
     const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
     return length.isValid() ? length.toLongLong() : -1;
+}
+
+// Whether `reply`, finished with `received` bytes kept, arrived whole: the
+// server answered with a status (an error status delivers its body as
+// well), the connection did not break off, and every announced byte came.
+bool arrivedWhole(QNetworkReply *reply, qint64 received)
+{
+    const qint64 announced = announcedLength(reply);
+    return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid() && !transferBroke(reply->error())
+        && (announced < 0 || announced == received);
 }
 
 } // namespace
@@ -59,12 +72,44 @@ bool readWhole(QNetworkReply *reply, QByteArray *body, int limitMs)
         giveUpBeyond(received.size());
     }
 
-    const qint64 announced = announcedLength(reply);
-    const bool whole = !tooLarge
-        && reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()
-        && !transferBroke(reply->error()) && (announced < 0 || announced == received.size());
+    const bool whole = !tooLarge && arrivedWhole(reply, received.size());
     *body = whole ? received : QByteArray();
     return whole;
+}
+
+void readWholeLater(QNetworkReply *reply, int limitMs, std::function<void(bool, const QByteArray &)> done)
+{
+    struct Reading
+    {
+        QByteArray received;
+        bool tooLarge = false;
+    };
+    auto reading = std::make_shared<Reading>();
+    const auto giveUpBeyond = [reply, reading](qint64 size) {
+        if (size > MaxReplyBytes && !reading->tooLarge) {
+            reading->tooLarge = true;
+            reply->abort();
+        }
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply,
+                     [reply, giveUpBeyond] { giveUpBeyond(announcedLength(reply)); });
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, reading, giveUpBeyond] {
+        reading->received += takeArrived(reply);
+        giveUpBeyond(reading->received.size());
+    });
+    auto *limit = new QTimer(reply);
+    limit->setSingleShot(true);
+    QObject::connect(limit, &QTimer::timeout, reply, &QNetworkReply::abort);
+    limit->start(limitMs < 0 ? Deployment::requestTimeoutMs() : limitMs);
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, reading, giveUpBeyond, done] {
+        if (!reading->tooLarge) {
+            reading->received += takeArrived(reply);
+            giveUpBeyond(reading->received.size());
+        }
+        const bool whole = !reading->tooLarge && arrivedWhole(reply, reading->received.size());
+        reply->deleteLater();
+        done(whole, whole ? reading->received : QByteArray());
+    });
 }
 
 } // namespace ReplyReader

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include <functional>
+
 class QNetworkReply;
 
 // Reading what a reply receives.
@@ -27,5 +29,10 @@ constexpr qint64 MaxReplyBytes = 8 * 1024 * 1024;
 // MaxReplyBytes. Only then does `body` receive the bytes; a reply that would
 // exceed the bound is aborted and read no further.
 bool readWhole(QNetworkReply *reply, QByteArray *body, int limitMs = -1);
+
+// The same bounds without waiting: `done` runs once `reply` has finished,
+// been aborted for its size or run out of `limitMs`, with whether the whole
+// reply arrived and, only then, its bytes. The reply is deleted afterwards.
+void readWholeLater(QNetworkReply *reply, int limitMs, std::function<void(bool whole, const QByteArray &body)> done);
 
 } // namespace ReplyReader

@@ -24,7 +24,9 @@ void warn(const QString &text)
 
 constexpr int startupUpdateLimitMs = 3000;
 
-bool handOverToNewerVersion()
+} // namespace
+
+bool updateCheckPossible()
 {
     // Without a recorded version every announced one looks newer, and a
     // hand-over that cannot be recorded would repeat at every start.
@@ -32,13 +34,27 @@ bool handOverToNewerVersion()
         warn(QStringLiteral("the recorded version is unknown, no update"));
         return false;
     }
+    return true;
+}
 
-    // Asked before any window shows: an update server that is slow or gone
-    // may not hold the program's start for longer than this.
-    const QString reply = Tool().httpGet(Deployment::updateUrl() + QStringLiteral("/updatefile.json"),
-                                         qMin(startupUpdateLimitMs, Deployment::requestTimeoutMs()));
+QString updateFileUrl()
+{
+    return Deployment::updateUrl() + QStringLiteral("/updatefile.json");
+}
+
+int updateCheckLimitMs()
+{
+    // A hand-over comes within the first seconds of a start or not at all:
+    // later it would close windows a person has begun to work in.
+    return qMin(startupUpdateLimitMs, Deployment::requestTimeoutMs());
+}
+
+bool handOverForUpdateFile(const QByteArray &updateFile)
+{
+    if (!updateCheckPossible())
+        return false;
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(reply.toUtf8(), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(updateFile, &error);
     const QJsonValue version = document.object().value(QLatin1String("version"));
     if (error.error != QJsonParseError::NoError || !document.isObject() || !version.isString()
         || compareVersion(version.toString(), g_databaseVersion) <= 0)
@@ -64,8 +80,6 @@ bool handOverToNewerVersion()
     g_databaseVersion = db.getVersion();
     return true;
 }
-
-} // namespace
 
 int compareVersion(const QString &a, const QString &b)
 {
@@ -112,7 +126,8 @@ bool GetUpdateFileAndCheckVersion()
 {
     const QString label = QStringLiteral("GetUpdateFileAndCheckVersion");
     Trace::begin(label);
-    const bool handedOver = handOverToNewerVersion();
+    const bool handedOver = updateCheckPossible()
+        && handOverForUpdateFile(Tool().httpGet(updateFileUrl(), updateCheckLimitMs()).toUtf8());
     Trace::end(label);
     return handedOver;
 }

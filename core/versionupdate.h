@@ -25,11 +25,22 @@ class LogFunction;
 // without waiting for the reply.
 void sendStartupUsageReport(LogFunction &logFunction);
 
-// Asks the update server for "/updatefile.json". When it announces a version
-// newer than the database's, records the new version, starts "AutoUpdate.exe"
-// from the application directory, records today's date and returns true: the
-// caller then ends the process with exit code 0. Returns false when start-up
-// should go on, with a warning logged and nothing recorded when the recorded
-// version is unknown, the new one cannot be recorded or the updater cannot be
-// started.
+// Whether an update may be asked for at all: not while the recorded version
+// is unknown (a warning says so).
+bool updateCheckPossible();
+// "/updatefile.json" on the update server, and how long the start asks it.
+QString updateFileUrl();
+int updateCheckLimitMs();
+
+// Decides on the update server's "/updatefile.json" `updateFile`: when it
+// announces a version newer than the database's, records the new version,
+// starts "AutoUpdate.exe" from the application directory, records today's
+// date and returns true: the caller then ends the process with exit code 0.
+// Returns false when the program should go on, with a warning logged and
+// nothing recorded when the recorded version is unknown, the new one cannot
+// be recorded or the updater cannot be started.
+bool handOverForUpdateFile(const QByteArray &updateFile);
+
+// Asks the update server and decides as handOverForUpdateFile does, waiting
+// for the answer at most updateCheckLimitMs().
 bool GetUpdateFileAndCheckVersion();
