@@ -1,0 +1,175 @@
+#include "plitinterface.h"
+
+#include "desktop/opaquewindows.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QProcess>
+#include <QQuickWindow>
+#include <QStandardPaths>
+#include <QtTest>
+
+namespace {
+
+using P = PlitInterface;
+
+// What the X screen shows, as a person sees it: not a grab of the window's
+// items, which say what the window would draw, not what it drew.
+QImage screen()
+{
+    QProcess import;
+    import.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("png:-")});
+    if (!import.waitForFinished(10000))
+        return {};
+    return QImage::fromData(import.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+}
+
+bool near(QRgb a, QRgb b)
+{
+    return qAbs(qRed(a) - qRed(b)) <= 12 && qAbs(qGreen(a) - qGreen(b)) <= 12 && qAbs(qBlue(a) - qBlue(b)) <= 12;
+}
+
+// The share of the window's card (its margin left out) that the screen shows
+// otherwise than the window draws it.
+double undrawnShare(QQuickWindow *window)
+{
+    const QImage drawn = window->grabWindow().convertToFormat(QImage::Format_RGB32)
+                             .scaled(window->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage shown = screen();
+    const QRect card = QRect(QPoint(), window->size()).adjusted(14, 14, -14, -14);
+    int differing = 0;
+    int all = 0;
+    for (int y = card.top(); y <= card.bottom(); y += 3) {
+        for (int x = card.left(); x <= card.right(); x += 3) {
+            const QPoint onScreen = window->position() + QPoint(x, y);
+            ++all;
+            if (!shown.rect().contains(onScreen) || !near(shown.pixel(onScreen), drawn.pixel(x, y)))
+                ++differing;
+        }
+    }
+    return all ? double(differing) / all : 1.0;
+}
+
+bool drawn(QQuickWindow *window)
+{
+    // The window manager maps it, then the renderer's first frame comes.
+    return QTest::qWaitFor([window] { return undrawnShare(window) < 0.02; }, 5000);
+}
+
+// A few pixels into the transparent margin left of the main window's card.
+QRgb leftMargin(QQuickWindow *window)
+{
+    return screen().pixel(window->position() + QPoint(3, window->height() / 2));
+}
+
+} // namespace
+
+// Every window as the X screen shows it, under a real window manager without
+// a compositing manager (a virtual machine's or a remote desktop's lot) and
+// with one that comes and goes, drawn by the renderer the program picks.
+class ScreenDrawingTest : public PlitJourney
+{
+    Q_OBJECT
+
+private:
+    QProcess m_openbox;
+
+    static bool run(const QString &program, const QStringList &arguments)
+    {
+        return QProcess::execute(program, arguments) == 0;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X display (the test runs under xvfb-run)");
+        for (const char *tool : {"openbox", "xcompmgr", "import", "xsetroot"}) {
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                QSKIP(qPrintable(QStringLiteral("%1 is not installed (tools/setup installs it)").arg(tool)));
+        }
+        // A desktop that is neither black nor the backdrop's grey.
+        QVERIFY(run(QStringLiteral("xsetroot"), {QStringLiteral("-solid"), QStringLiteral("#3c6e46")}));
+        m_openbox.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        QVERIFY(m_openbox.waitForStarted());
+        QTest::qWait(1000);
+    }
+
+    void cleanupTestCase()
+    {
+        m_openbox.terminate();
+        m_openbox.waitForFinished(5000);
+    }
+
+    void init()
+    {
+        ui = std::make_unique<PlitInterface>();
+        QVERIFY(ui->start());
+        QVERIFY(QTest::qWaitForWindowExposed(ui->mainWindow()));
+        QVERIFY(drawn(ui->mainWindow()));
+    }
+
+    // Qt makes a window anew each time it is closed and opened again; the
+    // new one must be drawn like the first, not leave on the screen what was
+    // there before (the main window).
+    void windowsAreDrawnOnEveryOpening_data()
+    {
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<bool>("inMenu");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("sign-in") << QStringLiteral("账号登录") << false << QStringLiteral("登录");
+        QTest::newRow("about") << QStringLiteral("关于我们") << true << QStringLiteral("关于我们");
+        QTest::newRow("feedback") << QStringLiteral("问题反馈") << true << QStringLiteral("意见建议");
+    }
+
+    void windowsAreDrawnOnEveryOpening()
+    {
+        QFETCH(QString, opener);
+        QFETCH(bool, inMenu);
+        QFETCH(QString, title);
+        for (int opening = 1; opening <= 3; ++opening) {
+            QVERIFY(inMenu ? P::clickInMenu(opener) : P::click(opener));
+            QVERIFY(P::waitForWindow(title));
+            QQuickWindow *window = P::window(title);
+            QVERIFY2(drawn(window), qPrintable(QStringLiteral("opening %1: %2 % of the card not shown")
+                                                   .arg(opening).arg(100 * undrawnShare(window))));
+            // PLIT_SCREEN_PICTURES=DIR keeps what the screen showed, to look at.
+            const QString pictures = qEnvironmentVariable("PLIT_SCREEN_PICTURES");
+            if (!pictures.isEmpty())
+                screen().save(QStringLiteral("%1/%2-%3.png").arg(pictures, QString::fromLatin1(QTest::currentDataTag())).arg(opening));
+            P::press(Qt::Key_Escape);
+            QVERIFY(P::waitForWindowGone(title));
+        }
+    }
+
+    // A compositing manager started while the program runs makes the card's
+    // margin see-through; stopped, the backdrop comes back, and no black
+    // band shows either way. Windows opened after each change are drawn.
+    void backdropFollowsTheCompositingManager()
+    {
+        QQuickWindow *main = ui->mainWindow();
+        const QRgb backdrop = OpaqueWindows::backdrop().rgb();
+        QCOMPARE(main->color().alpha(), 255);
+        QTRY_VERIFY(near(leftMargin(main), backdrop));
+
+        QProcess compositor;
+        compositor.start(QStringLiteral("xcompmgr"), QStringList());
+        QVERIFY(compositor.waitForStarted());
+        QTRY_COMPARE(main->color().alpha(), 0);
+        QTRY_VERIFY(!near(leftMargin(main), backdrop) && qGray(leftMargin(main)) > 40);
+        QVERIFY(P::click(QStringLiteral("账号登录")) && P::waitForWindow(QStringLiteral("登录")));
+        QVERIFY(drawn(P::window(QStringLiteral("登录"))));
+        P::press(Qt::Key_Escape);
+        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
+
+        compositor.terminate();
+        QVERIFY(compositor.waitForFinished(5000));
+        QTRY_COMPARE(main->color().alpha(), 255);
+        QTRY_VERIFY(near(leftMargin(main), backdrop));
+        QVERIFY(P::click(QStringLiteral("账号登录")) && P::waitForWindow(QStringLiteral("登录")));
+        QVERIFY(drawn(P::window(QStringLiteral("登录"))));
+    }
+};
+
+PLIT_INTERFACE_TEST_MAIN(ScreenDrawingTest)
+#include "tst_screendrawing.moc"
