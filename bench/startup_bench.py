@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Start-up of plit against the floor of its stack.
 
-    bench/startup_bench.py BUILD_DIR [ROUNDS]
+    bench/startup_bench.py BUILD_DIR [ROUNDS] [--silent]
 
 Without an X display it runs itself under Xvfb, without a session bus
 under a bus of its own. For each round, plit and bench/startup_floor are
@@ -12,17 +12,20 @@ then (which, unlike the time, does not depend on what else the machine
 runs); the resident memory of the process and its children is read two
 seconds later. plit runs against the stand-in platform server on loopback,
 with a data directory made by a first, unmeasured start. Prints the
-medians and the ratios to the floor.
+medians and the ratios to the floor. With --silent the platform and the
+update server are a loopback port that takes connections and never answers.
 """
 
 import ctypes
 import ctypes.util
 import os
 import shutil
+import socket
 import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -180,11 +183,28 @@ def start_standin():
     return server, "http://" + line.split()[-1]
 
 
-def run(build, rounds, display=None, report=print):
+def start_silent():
+    """A server that takes every connection and never says a word."""
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(64)
+    held = []
+
+    def hold():
+        while True:
+            held.append(listener.accept()[0])
+
+    threading.Thread(target=hold, daemon=True).start()
+    return "http://127.0.0.1:%d" % listener.getsockname()[1]
+
+
+def run(build, rounds, display=None, report=print, silent=False):
     """The medians of plit and the floor over `rounds` rounds:
     {name: (seconds, KiB, CPU-seconds)}, the CPU time spent until the window was mapped."""
     display = display or Display()
     server, base = start_standin()
+    if silent:
+        base = start_silent()
     work = tempfile.mkdtemp(prefix="plit-startup-")
     try:
         env = dict(os.environ)
@@ -236,8 +256,9 @@ def main():
         sys.exit(__doc__)
     as_on_a_desktop()
     build = os.path.abspath(sys.argv[1])
-    rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 7
-    medians = run(build, rounds)
+    numbers = [arg for arg in sys.argv[2:] if not arg.startswith("--")]
+    rounds = int(numbers[0]) if numbers else 7
+    medians = run(build, rounds, silent="--silent" in sys.argv)
     for name, (seconds, kib, cpu) in medians.items():
         print("median %-5s %6.0f ms %7.1f MiB %6.0f CPU-ms" % (name, seconds * 1000, kib / 1024, cpu * 1000))
     time_ratio = medians["plit"][0] / medians["floor"][0]
