@@ -1,6 +1,7 @@
 #include "core/versionupdate.h"
 
 #include "core/deployment.h"
+#include "core/jsonreply.h"
 #include "core/logfunction.h"
 #include "core/tool.h"
 #include "core/trace.h"
@@ -38,7 +39,7 @@ bool handOverToNewerVersion()
     const QString reply = Tool().httpGet(Deployment::updateUrl() + QStringLiteral("/updatefile.json"),
                                          qMin(startupUpdateLimitMs, Deployment::requestTimeoutMs()));
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(reply.toUtf8(), &error);
+    const QJsonDocument document = JsonReply::parse(reply.toUtf8(), &error);
     const QJsonValue version = document.object().value(QLatin1String("version"));
     if (error.error != QJsonParseError::NoError || !document.isObject() || !version.isString()
         || compareVersion(version.toString(), g_databaseVersion) <= 0)
