@@ -359,8 +359,14 @@ QImage ImageCheck::decode(const QByteArray &data, const Limits &limits, const QS
     const QSize shown = shownSize(size, requested);
     if (shown != size)
         reader.setScaledSize(shown);
-    const QImage image = reader.read();
-    if (image.isNull())
+    QImage image = reader.read();
+    if (image.isNull()) {
         *why = reader.errorString();
+        return image;
+    }
+    // A GIF's decoder tells its first frame's size and draws on its screen.
+    const QSize drawn = shownSize(image.size(), requested);
+    if (drawn != image.size())
+        image = image.scaled(drawn, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image;
 }

@@ -114,6 +114,7 @@ private slots:
         QTest::newRow("jpeg") << encoded(small, "jpeg") << QSize(20, 10);
         QTest::newRow("bmp") << encoded(small, "bmp") << QSize(20, 10);
         QTest::newRow("gif") << gif({20, 10}, {0, 0}, {1, 1}) << QSize(20, 10);
+        QTest::newRow("gif frame smaller than its screen") << gif({2064, 12}, {0, 0}, {16, 12}) << QSize(2064, 12);
         QTest::newRow("gif frame past the screen") << gif({20, 10}, {4000, 0}, {1, 1}) << QSize(4001, 10);
         QTest::newRow("gif frame far past it") << gif({1, 1}, {65535, 65535}, {65535, 65535}) << QSize();
         QTest::newRow("ico of a png") << ico({{png, 22}}) << QSize(20, 10);
@@ -138,8 +139,14 @@ private slots:
         const ImageCheck::Limits limits{RemoteImageProvider::maxSide, RemoteImageProvider::maxDecodedBytes};
         const ImageCheck::Result result = ImageCheck::inspect(bytes, true, limits);
         QCOMPARE(result.verdict, size.isValid() ? ImageCheck::Fits : ImageCheck::Refused);
-        if (size.isValid())
+        if (size.isValid()) {
             QCOMPARE(result.size, size);
+            // Decoded at most at the size asked for, whatever the decoder reports.
+            QString why;
+            const QImage image = ImageCheck::decode(bytes, limits, QSize(8, 8), &why);
+            QVERIFY2(!image.isNull(), qPrintable(why));
+            QVERIFY(image.width() <= 8 && image.height() <= 8);
+        }
         // Every piece of it, as it arrives, never gets past a refusal.
         for (int cut = 0; cut < bytes.size(); ++cut) {
             const ImageCheck::Result head = ImageCheck::inspect(bytes.left(cut), false, limits);
