@@ -4,7 +4,7 @@
 #include "core/singleinstance.h"
 #include "core/trace.h"
 #include "core/unixsignals.h"
-#include "core/versionupdate.h"
+#include "services/versionupdate.h"
 #include "desktop/scenegraphbackend.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "core/versionupdate.h"
+#include "services/versionupdate.h"
 
 #include "core/deployment.h"
 #include "core/jsonreply.h"
