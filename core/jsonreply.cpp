@@ -87,19 +87,29 @@ quint64 hashOf(const QString &text)
     return hash;
 }
 
-// The later of two equal keys among `keys`, or -1.
-qint64 repeated(const QByteArray &json, std::vector<Key> &keys)
+// The hash of the string from `at` to `end`, escapes undone: ASCII without
+// escapes (almost every key) is hashed where it lies.
+quint64 keyHash(const QByteArray &json, qint64 at, qint64 end)
 {
-    std::sort(keys.begin(), keys.end(), [](const Key &a, const Key &b) {
-        return a.hash != b.hash ? a.hash < b.hash : a.at < b.at;
-    });
-    for (size_t i = 1; i < keys.size(); ++i) {
-        if (keys[i].hash != keys[i - 1].hash)
-            continue;
+    quint64 hash = 14695981039346656037ull;
+    for (qint64 i = at + 1; i < end - 1; ++i) {
+        const char c = json.at(int(i));
+        if (c == '\\' || (c & 0x80))
+            return hashOf(stringAt(json, at));
+        hash = (hash ^ quint8(c)) * 1099511628211ull;
+    }
+    return hash;
+}
+
+// The later of two equal keys among [first, last), or -1.
+qint64 repeated(const QByteArray &json, std::vector<Key>::iterator first, std::vector<Key>::iterator last)
+{
+    std::sort(first, last, [](const Key &a, const Key &b) { return a.hash != b.hash ? a.hash < b.hash : a.at < b.at; });
+    for (auto key = first; key != last; ++key) {
         // Equal hashes are compared in full: only equal keys count.
-        for (size_t j = i; j-- > 0 && keys[j].hash == keys[i].hash;) {
-            if (stringAt(json, keys[j].at) == stringAt(json, keys[i].at))
-                return keys[i].at;
+        for (auto before = key; before != first && (before - 1)->hash == key->hash; --before) {
+            if (stringAt(json, (before - 1)->at) == stringAt(json, key->at))
+                return key->at;
         }
     }
     return -1;
@@ -111,48 +121,47 @@ namespace JsonReply {
 
 qint64 repeatedKeyAt(const QByteArray &json)
 {
-    // One list of keys for each object open at this point; arrays have none.
-    std::vector<std::vector<Key>> open;
-    std::vector<bool> isObject;
+    // The keys of every object open at this point, one after the other; each
+    // open object or array notes where its keys begin (arrays: -1).
+    std::vector<Key> keys;
+    std::vector<qint64> open;
     bool keyNext = false;
     for (qint64 i = 0; i < json.size(); ++i) {
-        const char c = json.at(int(i));
-        switch (c) {
+        switch (json.at(int(i))) {
         case '"': {
             const qint64 end = stringEnd(json, i);
             if (end < 0)
                 return -1;
-            if (keyNext && !isObject.empty() && isObject.back())
-                open.back().push_back({hashOf(stringAt(json, i)), i});
+            if (keyNext)
+                keys.push_back({keyHash(json, i, end), i});
             keyNext = false;
             i = end - 1;
             break;
         }
         case '{':
-            open.emplace_back();
-            isObject.push_back(true);
+            open.push_back(qint64(keys.size()));
             keyNext = true;
             break;
         case '[':
-            open.emplace_back();
-            isObject.push_back(false);
+            open.push_back(-1);
             keyNext = false;
             break;
         case '}':
         case ']':
             if (open.empty())
                 return -1;
-            if (isObject.back()) {
-                const qint64 at = repeated(json, open.back());
+            if (open.back() >= 0) {
+                const auto first = keys.begin() + open.back();
+                const qint64 at = repeated(json, first, keys.end());
                 if (at >= 0)
                     return at;
+                keys.erase(first, keys.end());
             }
             open.pop_back();
-            isObject.pop_back();
             keyNext = false;
             break;
         case ',':
-            keyNext = !isObject.empty() && isObject.back();
+            keyNext = !open.empty() && open.back() >= 0;
             break;
         default:
             break;
