@@ -7,7 +7,7 @@
 #include "core/trace.h"
 #include "core/urlpolicy.h"
 #include "core/versioninfo.h"
-#include "core/versionupdate.h"
+#include "services/versionupdate.h"
 #include "database/datebasefunction.h"
 #include "services/configfunction.h"
 #include "services/mainfunction.h"

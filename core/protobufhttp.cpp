@@ -1,6 +1,7 @@
 #include "core/protobufhttp.h"
 
 #include "core/deployment.h"
+#include "core/jsonreply.h"
 #include "core/replyreader.h"
 #include "core/tool.h"
 #include "core/trace.h"
@@ -71,7 +72,7 @@ void protobufHttp(const QString &url, const QString &body, QString &result, Body
 bool parseStatesReply(const QString &reply, bool &states, QString &msg)
 {
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(reply.toUtf8(), &error);
+    const QJsonDocument document = JsonReply::parse(reply.toUtf8(), &error);
     if (error.error != QJsonParseError::NoError)
         return false;
     const QJsonObject object = document.object();

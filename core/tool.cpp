@@ -2,7 +2,6 @@
 
 #include "core/aescipher.h"
 #include "core/replyreader.h"
-#include "database/datebasefunction.h"
 
 #include <QDebug>
 #include <QHostAddress>
@@ -62,10 +61,25 @@ QString Tool::pickHardwareAddress(const QList<InterfaceSummary> &interfaces)
     return QString();
 }
 
+namespace {
+
+std::function<QString()> &editionReader()
+{
+    static std::function<QString()> reader;
+    return reader;
+}
+
+} // namespace
+
+void Tool::setEditionReader(const std::function<QString()> &reader)
+{
+    editionReader() = reader;
+}
+
 QString Tool::getEdition() const
 {
-    DatebaseFunction db;
-    return db.getVersion();
+    const std::function<QString()> &reader = editionReader();
+    return reader ? reader() : QString();
 }
 
 QString Tool::getEncodeText(const QString &timestamp, const QString &phone) const

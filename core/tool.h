@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 // What getMac() needs to know of one network interface.
 struct InterfaceSummary
 {
@@ -28,8 +30,12 @@ public:
     // The hardware address of the first interface that is up, not loopback and
     // not a VMware adapter; empty if none qualifies.
     QString getMac() const;
-    // The version recorded in the local database, read anew.
+    // The version recorded in the local database, read anew through the
+    // reader the database hands down (setEditionReader); "" without one.
     QString getEdition() const;
+    // The database, which stands on this folder, gives the way to read its
+    // recorded version here.
+    static void setEditionReader(const std::function<QString()> &reader);
     // The token for the user-check page: {"phone","timestamp"} as indented
     // JSON, AES-128/ECB/PKCS#7 with the fixed key, Base64 twice.
     QString getEncodeText(const QString &timestamp, const QString &phone) const;

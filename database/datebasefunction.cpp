@@ -3,6 +3,7 @@
 #include "core/deployment.h"
 #include "core/programicons.h"
 #include "core/qmlelement.h"
+#include "core/tool.h"
 #include "core/trace.h"
 #include "database/configmodel.h"
 #include "database/userinfo.h"
@@ -58,6 +59,11 @@ UserInfo *newUserInfo(const QVariantMap &row, bool withAutologin)
         user->setAutologin(row.value(QStringLiteral("autologin")).toString());
     return user;
 }
+
+// The platform's requests carry the recorded version (Tool::getEdition),
+// read anew each time; the database hands the reading down to core/ as soon
+// as the program holds it.
+const bool kEditionReaderSet = (Tool::setEditionReader([] { return DatebaseFunction().getVersion(); }), true);
 
 } // namespace
 

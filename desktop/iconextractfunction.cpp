@@ -8,6 +8,7 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -20,6 +21,12 @@ namespace {
 
 // The large icon size of the shell, which is what the launcher shows.
 constexpr QSize LargeIcon(32, 32);
+
+// A program's icons are read at every start, before the main window: a file
+// with thousands of icon groups, or groups that all fail, costs no more
+// than this many groups and this long.
+constexpr int MaxGroupsTried = 8;
+constexpr qint64 MaxMsPerProgram = 200;
 
 // The open-file dialog's filters, the first one chosen. Programs here carry
 // no ".exe", and "*.*" would hide every file without a dot.
@@ -93,10 +100,17 @@ int IconExtractFunction::offerIcons(const QString &fileName, const std::function
         const PeIconReader reader(data);
         if (reader.isPe()) {
             // Decoded one by one: the first icon taken ends the work.
+            QElapsedTimer clock;
+            clock.start();
             int offered = 0;
-            while (offered < reader.iconCount()) {
+            while (offered < qMin(reader.iconCount(), MaxGroupsTried)) {
                 if (take(reader.icon(offered++)))
                     break;
+                if (clock.elapsed() > MaxMsPerProgram) {
+                    qInfo().noquote() << QStringLiteral("%1: no icon within %2 ms, the rest not read")
+                                                 .arg(fileName).arg(MaxMsPerProgram);
+                    break;
+                }
             }
             return offered;
         }

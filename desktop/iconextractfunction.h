@@ -33,7 +33,8 @@ public:
     // Offers the icons of a file to `take`, in order, one at a time, until it
     // accepts one; answers how many were offered. A Windows executable's or
     // DLL's icon resources, the desktop's icon of a program of this platform
-    // (ProgramIcon), or the picture of an image file.
+    // (ProgramIcon), or the picture of an image file. At most MaxGroupsTried
+    // icon groups of an executable are offered, and none after MaxMsPerProgram.
     static int offerIcons(const QString &fileName, const std::function<bool(const QImage &)> &take);
     // Where the icon of `fileName` is saved: temp/ of the data directory and
     // the file's name up to its first ".", with ".png".

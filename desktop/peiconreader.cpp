@@ -1,7 +1,7 @@
 #include "desktop/peiconreader.h"
 
-#include <QBuffer>
-#include <QImageReader>
+#include "desktop/imagecheck.h"
+
 #include <QtEndian>
 
 #include <cstdlib>
@@ -234,8 +234,8 @@ QImage PeIconReader::icon(int index, const QSize &size) const
     ico.append(reinterpret_cast<const char *>(tail), sizeof tail);
     ico.append(image);
 
-    QBuffer buffer(&ico);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "ico");
-    return reader.read();
+    // Checked by its own headers before it is decoded: what the group says
+    // of an image's size binds nothing.
+    QString why;
+    return ImageCheck::decode(ico, {MaxSide, qint64(MaxSide) * MaxSide * 4}, QSize(), &why);
 }

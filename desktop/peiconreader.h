@@ -17,6 +17,8 @@
 class PeIconReader
 {
 public:
+    static constexpr int MaxSide = 256;
+
     // `data` must outlive the reader (it may be a memory-mapped file).
     explicit PeIconReader(const QByteArray &data);
 
@@ -25,7 +27,8 @@ public:
     // The number of icon groups, as the shell counts a file's icons.
     int iconCount() const { return m_groups.size(); }
     // The image of group `index` whose size comes closest to `size`, with the
-    // most colours among equals; a null image when it cannot be decoded.
+    // most colours among equals; a null image when it cannot be decoded or
+    // is larger than MaxSide a side (told before it is decoded).
     QImage icon(int index, const QSize &size = QSize(32, 32)) const;
 
 private:

@@ -1,50 +1,14 @@
 #include "desktop/programicon.h"
 
+#include "core/desktopentry.h"
+
 #include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTextStream>
 
 namespace ProgramIcon {
 
 namespace {
-
-struct DesktopEntry
-{
-    QString exec;
-    QString icon;
-};
-
-// The keys of the [Desktop Entry] group that matter here.
-DesktopEntry readEntry(const QString &path)
-{
-    DesktopEntry entry;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return entry;
-    QTextStream in(&file);
-    in.setCodec("UTF-8");
-    bool inMainGroup = false;
-    QString line;
-    while (in.readLineInto(&line)) {
-        line = line.trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
-            inMainGroup = line == QLatin1String("[Desktop Entry]");
-            continue;
-        }
-        const int equals = line.indexOf(QLatin1Char('='));
-        if (!inMainGroup || equals < 0)
-            continue;
-        const QString key = line.left(equals).trimmed();
-        const QString value = line.mid(equals + 1).trimmed();
-        if (key == QLatin1String("Exec"))
-            entry.exec = value;
-        else if (key == QLatin1String("Icon"))
-            entry.icon = value;
-    }
-    return entry;
-}
 
 // The program an Exec line starts: its first word, quotes removed.
 QString execProgram(const QString &exec)
@@ -104,7 +68,7 @@ QString entryIconName(const QString &program)
     for (const QString &dir : QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation)) {
         QDirIterator it(dir, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
-            const DesktopEntry entry = readEntry(it.next());
+            const DesktopEntry entry = DesktopEntry::read(it.next());
             if (!entry.icon.isEmpty() && names(execProgram(entry.exec), canonical))
                 return entry.icon;
         }

@@ -2,10 +2,9 @@
 
 #include "core/replyreader.h"
 #include "core/urlpolicy.h"
+#include "desktop/imagecheck.h"
 
-#include <QBuffer>
 #include <QDebug>
-#include <QImageReader>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -26,19 +25,12 @@ QUrl RemoteImageProvider::addressOf(const QString &id)
 
 bool RemoteImageProvider::fits(const QSize &size)
 {
-    return size.isValid() && !size.isEmpty() && size.width() <= maxSide && size.height() <= maxSide
-        && qint64(size.width()) * size.height() * 4 <= maxDecodedBytes;
+    return ImageCheck::fits(size, {maxSide, maxDecodedBytes});
 }
 
 QSize RemoteImageProvider::decodedSize(const QSize &size, const QSize &requested)
 {
-    if (requested.width() <= 0 && requested.height() <= 0)
-        return size;
-    QSize bound(requested.width() > 0 ? requested.width() : size.width(),
-                requested.height() > 0 ? requested.height() : size.height());
-    if (size.width() <= bound.width() && size.height() <= bound.height())
-        return size;
-    return size.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    return ImageCheck::shownSize(size, requested);
 }
 
 RemoteImageResponse::RemoteImageResponse(const QUrl &address, const QSize &requestedSize)
@@ -98,17 +90,16 @@ bool RemoteImageResponse::headerFits()
 {
     if (m_sizeKnown)
         return true;
-    QBuffer buffer(&m_body);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    const QSize size = reader.size();
-    if (!size.isValid())
-        return true; // not enough of the header yet
-    m_sizeKnown = true;
-    if (RemoteImageProvider::fits(size))
+    // Our own reading of the header: no decoder sees the bytes before all
+    // of them are there and checked.
+    const ImageCheck::Result header = ImageCheck::inspect(m_body, false, {RemoteImageProvider::maxSide,
+                                                                          RemoteImageProvider::maxDecodedBytes});
+    if (header.verdict == ImageCheck::Incomplete)
         return true;
-    fail(QStringLiteral("%1 × %2 pixels is too large: ").arg(size.width()).arg(size.height())
-         + UrlPolicy::printable(m_address.toString()));
+    m_sizeKnown = header.verdict == ImageCheck::Fits;
+    if (m_sizeKnown)
+        return true;
+    fail(header.why + QStringLiteral(": ") + UrlPolicy::printable(m_address.toString()));
     return false;
 }
 
@@ -136,20 +127,11 @@ void RemoteImageResponse::done()
         fail(m_reply->errorString());
         return;
     }
-    QBuffer buffer(&m_body);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    const QSize size = reader.size();
-    if (!RemoteImageProvider::fits(size)) {
-        fail(size.isValid() ? QStringLiteral("%1 × %2 pixels is too large: ").arg(size.width()).arg(size.height())
-                                    + UrlPolicy::printable(m_address.toString())
-                            : QStringLiteral("not an image: ") + UrlPolicy::printable(m_address.toString()));
-        return;
-    }
-    reader.setScaledSize(RemoteImageProvider::decodedSize(size, m_requestedSize));
-    QImage image = reader.read();
+    QString why;
+    const QImage image = ImageCheck::decode(m_body, {RemoteImageProvider::maxSide, RemoteImageProvider::maxDecodedBytes},
+                                            m_requestedSize, &why);
     if (image.isNull()) {
-        fail(reader.errorString() + QStringLiteral(": ") + UrlPolicy::printable(m_address.toString()));
+        fail(why + QStringLiteral(": ") + UrlPolicy::printable(m_address.toString()));
         return;
     }
     m_image = image;

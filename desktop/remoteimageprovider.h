@@ -11,9 +11,10 @@ class QNetworkReply;
 
 // The images the platform names (catalogue icons and screenshots), fetched
 // and decoded under bounds: only http and https, at most maxBodyBytes on
-// the wire, and decoded only once the image's header says it is at most
-// maxSide pixels a side and maxDecodedBytes decoded; then at the size it is
-// shown. Anything else is an error, and the interface shows its placeholder.
+// the wire, and decoded only once our own reading of the whole file
+// (ImageCheck) says it is at most maxSide pixels a side and maxDecodedBytes
+// decoded, in a format it knows; then at the size it is shown. Every
+// refusal writes one log line. Anything else is an error, and the interface shows its placeholder.
 //
 // The interface asks for "image://remote/<id>", the id being the address
 // percent-encoded and then in URL-safe base64 (RemoteImage.qml).
@@ -22,7 +23,7 @@ class RemoteImageProvider : public QQuickAsyncImageProvider
 public:
     static constexpr int maxSide = 4096;
     static constexpr qint64 maxDecodedBytes = 32 * 1024 * 1024;
-    static constexpr qint64 maxBodyBytes = 16 * 1024 * 1024;
+    static constexpr qint64 maxBodyBytes = 8 * 1024 * 1024;
 
     QQuickImageResponse *requestImageResponse(const QString &id, const QSize &requestedSize) override;
 

@@ -3,7 +3,9 @@
 #include "core/deployment.h"
 #include "core/requestwait.h"
 #include "core/trace.h"
+#include "download/contentrange.h"
 #include "download/downloadthread.h"
+#include "download/resumefile.h"
 
 #include <QDebug>
 #include <QElapsedTimer>
@@ -163,7 +165,7 @@ void DownloadControl::startFromZero(qint64 total)
         ranges.append({0, -1, 0});
     } else {
         for (int i = 0; i < m_count; ++i)
-            ranges.append({total * i / m_count, total * (i + 1) / m_count, 0});
+            ranges.append({ContentRange::splitAt(total, i, m_count), ContentRange::splitAt(total, i + 1, m_count), 0});
     }
     startSegments(ranges);
 }
@@ -182,43 +184,28 @@ bool DownloadControl::downloadFile(QString settingFile)
         return false;
     }
 
-    const QSettings setting(settingFile, QSettings::IniFormat);
-    const QString url = setting.value(QStringLiteral("URL")).toString();
-    const QString saveFile = setting.value(QStringLiteral("SAVEFILE")).toString();
-    const int count = setting.value(QStringLiteral("COUNT"), -1).toInt();
-    if (count < 1 || count > maxThreads)
+    // Every value is read and checked before the target is touched, so that
+    // a damaged resume file neither holds the file nor writes outside it.
+    ResumeFile resume;
+    switch (ResumeFile::read(settingFile, maxThreads, &resume)) {
+    case ResumeFile::Damaged:
         return refuseSettingFile();
-    const qint64 total = setting.value(QStringLiteral("TOTALSIZE"), -1).toLongLong();
-    if (total == -1) {
+    case ResumeFile::WithoutSize:
         m_resumeFileUnusable = true;
         return false;
+    case ResumeFile::Usable:
+        break;
     }
-
-    // Every segment key is read and checked before the target is touched, so
-    // that a damaged resume file neither holds the file nor writes outside it.
-    QList<Range> ranges;
-    for (int n = 1; n <= count; ++n) {
-        const Range range{
-            setting.value(QStringLiteral("STARTPOINT%1").arg(n), -1).toLongLong(),
-            setting.value(QStringLiteral("ENDPOINT%1").arg(n), -1).toLongLong(),
-            setting.value(QStringLiteral("READYSIZE%1").arg(n), -1).toLongLong(),
-        };
-        if (range.startPoint == -1 || range.endPoint == -1 || range.readySize == -1
-            || total <= 0 || range.startPoint < 0 || range.startPoint > range.endPoint
-            || range.endPoint > total || range.readySize < 0)
-            return refuseSettingFile();
-        ranges.append(range);
-    }
-    if (saveFile.isEmpty() || url.isEmpty())
-        return refuseSettingFile();
-
-    m_url = url;
+    const qint64 total = resume.total;
+    const QString saveFile = resume.saveFile;
+    QList<Range> ranges = resume.ranges;
+    m_url = resume.url;
     m_saveFile = saveFile;
-    m_count = count;
+    m_count = resume.count;
     m_totalSize = total;
-    m_readySize = setting.value(QStringLiteral("READYSIZE"), 0).toLongLong();
+    m_readySize = resume.readySize;
     // Older resume files have no version: their ranges are asked for as they are.
-    m_validator = setting.value(QStringLiteral("VALIDATOR")).toString().toLatin1();
+    m_validator = resume.validator;
     m_restarts = 0;
 
     // The saved sizes describe bytes in the target; a target that is gone or

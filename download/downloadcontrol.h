@@ -1,5 +1,7 @@
 #pragma once
 
+#include "download/resumefile.h"
+
 #include <QByteArray>
 #include <QIODevice>
 #include <QList>
@@ -55,12 +57,7 @@ private slots:
     void saveProgressSlot();
 
 private:
-    struct Range
-    {
-        qint64 startPoint;
-        qint64 endPoint;
-        qint64 readySize;
-    };
+    using Range = ResumeFile::Range;
 
     qint64 getFileSize(QString url, int tryTimes);
     void raise(const QString &text);

@@ -1,5 +1,6 @@
 #include "download/downloadfunction.h"
 
+#include "core/jsonreply.h"
 #include "services/configfunction.h"
 
 #include "core/deployment.h"
@@ -26,7 +27,7 @@ namespace {
 bool acceptedReply(const QString &reply, QJsonObject &object)
 {
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(reply.toUtf8(), &parseError);
+    const QJsonDocument document = JsonReply::parse(reply.toUtf8(), &parseError);
     if (parseError.error != QJsonParseError::NoError || !document.isObject())
         return false;
     object = document.object();

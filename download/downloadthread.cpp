@@ -3,12 +3,12 @@
 #include "core/deployment.h"
 #include "core/replyreader.h"
 #include "core/trace.h"
+#include "download/contentrange.h"
 
 #include <QDebug>
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
-#include <QRegularExpression>
 #include <QTimer>
 
 namespace {
@@ -17,31 +17,9 @@ namespace {
 // that memory does not grow with the file when the disk is the slower side.
 constexpr qint64 replyBufferBytes = 256 * 1024;
 
-// A reply's Content-Range: "bytes first-last/total", or "bytes */total" on a
-// 416. Positions and a total that are not given are -1.
-struct ContentRange
-{
-    qint64 first = -1;
-    qint64 last = -1;
-    qint64 total = -1;
-};
-
 ContentRange contentRangeOf(const QNetworkReply *reply)
 {
-    static const QRegularExpression pattern(
-            QStringLiteral("^\\s*bytes\\s+(?:(\\d+)-(\\d+)|\\*)/(\\d+|\\*)\\s*$"));
-    const QRegularExpressionMatch match = pattern.match(QString::fromLatin1(reply->rawHeader("Content-Range")));
-    ContentRange range;
-    if (!match.hasMatch())
-        return range;
-    if (match.capturedLength(1) > 0) {
-        range.first = match.captured(1).toLongLong();
-        range.last = match.captured(2).toLongLong();
-    }
-    bool known = false;
-    const qint64 total = match.captured(3).toLongLong(&known);
-    range.total = known ? total : -1;
-    return range;
+    return ContentRange::parse(reply->rawHeader("Content-Range"));
 }
 
 // False when the reply names a version of the file other than `validator`,
@@ -197,7 +175,7 @@ bool DownloadThread::acceptRange()
                      .arg(rangeAsked(), QString::fromLatin1(m_reply->rawHeader("Content-Range"))));
         return false;
     }
-    m_expectedBytes = range.last - range.first + 1;
+    m_expectedBytes = range.length();
     return true;
 }
 

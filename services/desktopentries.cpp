@@ -1,9 +1,10 @@
 #include "services/desktopentries.h"
 
+#include "core/desktopentry.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QStandardPaths>
@@ -12,85 +13,14 @@
 
 namespace {
 
-// The [Desktop Entry] group sits at the top; nothing further down matters.
-constexpr qint64 MaxEntryBytes = 65536;
-
-struct Entry
-{
-    QStringList names;
-    QString exec;
-    QString icon;
-    bool application = true;
-    bool hidden = false;
-};
-
-// A desktop entry's string value with its escapes ("\s", "\n", "\t", "\r",
-// "\\") undone.
-QString unescaped(const QByteArray &value)
-{
-    const QString text = QString::fromUtf8(value);
-    QString out;
-    out.reserve(text.size());
-    for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c != QLatin1Char('\\') || i + 1 == text.size()) {
-            out.append(c);
-            continue;
-        }
-        const QChar next = text.at(++i);
-        if (next == QLatin1Char('s'))
-            out.append(QLatin1Char(' '));
-        else if (next == QLatin1Char('n'))
-            out.append(QLatin1Char('\n'));
-        else if (next == QLatin1Char('t'))
-            out.append(QLatin1Char('\t'));
-        else if (next == QLatin1Char('r'))
-            out.append(QLatin1Char('\r'));
-        else
-            out.append(next);
-    }
-    return out;
-}
-
 // The entry at `path`, when its head mentions one of `names` at all (most
 // entries do not, and are not parsed).
-Entry readEntry(const QString &path, const QVector<QByteArray> &names)
+DesktopEntry readEntry(const QString &path, const QVector<QByteArray> &names)
 {
-    Entry entry;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return entry;
-    const QByteArray head = file.read(MaxEntryBytes);
+    const QByteArray head = DesktopEntry::head(path);
     if (std::none_of(names.cbegin(), names.cend(), [&](const QByteArray &name) { return head.contains(name); }))
-        return entry;
-    bool inMain = false;
-    for (const QByteArray &raw : head.split('\n')) {
-        const QByteArray line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith('#'))
-            continue;
-        if (line.startsWith('[')) {
-            if (inMain)
-                break;
-            inMain = line == "[Desktop Entry]";
-            continue;
-        }
-        const int equals = line.indexOf('=');
-        if (!inMain || equals <= 0)
-            continue;
-        const QByteArray key = line.left(equals).trimmed();
-        const QByteArray value = line.mid(equals + 1).trimmed();
-        if (key == "Name" || (key.startsWith("Name[") && key.endsWith(']')))
-            entry.names << unescaped(value);
-        else if (key == "Exec")
-            entry.exec = unescaped(value);
-        else if (key == "Icon")
-            entry.icon = unescaped(value);
-        else if (key == "Type")
-            entry.application = value == "Application";
-        else if (key == "Hidden")
-            entry.hidden = value == "true";
-    }
-    return entry;
+        return DesktopEntry();
+    return DesktopEntry::parse(head);
 }
 
 } // namespace
@@ -156,7 +86,7 @@ QHash<QString, DesktopEntries::Program> DesktopEntries::find(const QStringList &
                 qWarning().noquote() << QStringLiteral("desktop entries: more than %1, the rest not read").arg(MaxEntries);
                 return found;
             }
-            const Entry entry = readEntry(path, wantedBytes);
+            const DesktopEntry entry = readEntry(path, wantedBytes);
             if (!entry.application || entry.hidden)
                 continue;
             QStringList matching;

@@ -2,6 +2,7 @@
 
 #include "core/deployment.h"
 #include "core/installerwatch.h"
+#include "core/jsonreply.h"
 #include "core/logmessagehandler.h"
 #include "core/programicons.h"
 #include "core/programstart.h"
@@ -41,7 +42,7 @@ const QString kFeedbackFailed = QStringLiteral("提交失败");
 bool statesReply(const QString &reply, QJsonObject *object)
 {
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(reply.toUtf8(), &error);
+    const QJsonDocument document = JsonReply::parse(reply.toUtf8(), &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
         return false;
     *object = document.object();

@@ -1,6 +1,7 @@
 #include "services/posterfunction.h"
 
 #include "core/deployment.h"
+#include "core/jsonreply.h"
 #include "core/qmlelement.h"
 #include "services/postermodel.h"
 
@@ -33,7 +34,7 @@ QTextCodec *cacheCodec()
 // The "data" array of a reply whose "states" is the JSON boolean true.
 bool successData(const QString &reply, QJsonArray *data)
 {
-    const QJsonDocument document = QJsonDocument::fromJson(reply.toUtf8());
+    const QJsonDocument document = JsonReply::parse(reply.toUtf8());
     const QJsonObject object = document.object();
     if (!document.isObject() || object.value(QLatin1String("states")) != QJsonValue(true))
         return false;
@@ -45,7 +46,7 @@ bool successData(const QString &reply, QJsonArray *data)
 // a failed fetch, however it is worded.
 bool usableArticles(const QString &reply)
 {
-    const QJsonObject object = QJsonDocument::fromJson(reply.toUtf8()).object();
+    const QJsonObject object = JsonReply::parse(reply.toUtf8()).object();
     return object.value(QLatin1String("states")) == QJsonValue(true)
         && object.value(QLatin1String("data")).isArray();
 }

@@ -1,6 +1,7 @@
 #include "services/vantafunction.h"
 
 #include "core/deployment.h"
+#include "core/jsonreply.h"
 #include "core/qmlelement.h"
 #include "core/trace.h"
 #include "services/usertaxinfo.h"
@@ -98,7 +99,7 @@ QVariantList VantaFunction::getTaxCodeFromPage(QString phoneno, int pagenum, QSt
                                   body, reply, BodyEncoding::Utf8);
 
     QVariantList result;
-    const QJsonObject object = QJsonDocument::fromJson(reply.toUtf8()).object();
+    const QJsonObject object = JsonReply::parse(reply.toUtf8()).object();
     if (object.value(QLatin1String("states")) != QJsonValue(true))
         return result;
     const QJsonObject data = object.value(QLatin1String("data")).toObject();

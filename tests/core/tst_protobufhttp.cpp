@@ -1,4 +1,5 @@
 #include "core/aescipher.h"
+#include "core/jsonreply.h"
 #include "core/logfunction.h"
 #include "core/protobufhttp.h"
 #include "core/replyreader.h"
@@ -254,6 +255,35 @@ private slots:
         QCOMPARE(aes.decode(cipher, QByteArrayLiteral("7be01f93c4a2d586")), json + QByteArray(pad, char(pad)));
         // Plain Base64 characters only: the token goes into the page address as it is.
         QVERIFY(QRegularExpression(QStringLiteral("^[A-Za-z0-9+/]+=*$")).match(token).hasMatch());
+    }
+
+    // Replies whose objects repeat a key are refused before Qt's parser,
+    // which loses the memory of every object or array a repeat replaces.
+    void repliesThatRepeatAKeyAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<int>("repeatAt"); // -1: none
+        QTest::newRow("plain reply") << QByteArray(R"({"states":true,"msg":"ok","data":[{"id":1},{"id":2}]})") << -1;
+        QTest::newRow("same key in sibling objects") << QByteArray(R"({"a":{"k":1},"b":{"k":2}})") << -1;
+        QTest::newRow("key-like text in values") << QByteArray(R"({"a":"\"a\":1,","b":["a","a"]})") << -1;
+        QTest::newRow("repeated at the top") << QByteArray(R"({"a":{"x":1},"b":2,"a":{"y":1}})") << 19;
+        QTest::newRow("repeated inside an array") << QByteArray(R"([1,{"k":[],"k":[]}])") << 11;
+        QTest::newRow("repeated through an escape") << QByteArray(R"({"ab":1,"\u0061b":2})") << 8;
+        QTest::newRow("after a nested object closes") << QByteArray(R"({"a":{"a":1},"a":2})") << 13;
+        QTest::newRow("no JSON") << QByteArray(R"({"a":1,"a)") << -1;
+    }
+
+    void repliesThatRepeatAKeyAreRefused()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(int, repeatAt);
+        QCOMPARE(JsonReply::repeatedKeyAt(json), qint64(repeatAt));
+        QJsonParseError error;
+        const QJsonDocument document = JsonReply::parse(json, &error);
+        if (repeatAt >= 0) {
+            QVERIFY(document.isNull());
+            QCOMPARE(error.error, QJsonParseError::IllegalValue);
+        }
     }
 };
 

@@ -1,6 +1,6 @@
 #include "core/replyreader.h"
 #include "core/tool.h"
-#include "core/versionupdate.h"
+#include "services/versionupdate.h"
 #include "testdatadir.h"
 #include "plitprocess.h"
 #include "standinserver.h"

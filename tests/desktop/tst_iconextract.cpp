@@ -83,7 +83,10 @@ private slots:
                      + "\" --open %U\nIcon=plit-tool\n[Desktop Action New]\nExec=somewhere-else\nIcon=nothing\n");
         writeXdg("share/applications/sub/other.desktop",
                  "[Desktop Entry]\nExec=plit-other\nIcon=" + xdg("pictures/other.png").toUtf8() + "\n");
-        for (const char *program : {"bin/plit-tool", "bin/plit-other", "bin/plit-lonely"})
+        // Its Exec and Icon lie past the 64 KiB of an entry that are read.
+        writeXdg("share/applications/padded.desktop",
+                 "[Desktop Entry]\n" + QByteArray(70000, '#') + "\nExec=plit-padded\nIcon=plit-tool\n");
+        for (const char *program : {"bin/plit-tool", "bin/plit-other", "bin/plit-lonely", "bin/plit-padded"})
             writeXdg(program, "#!/bin/sh\nexit 0\n", true);
         writeXdg("bin/plit-elf", QByteArray("\x7f" "ELF", 4) + QByteArray(60, '\0'), true);
         writeXdg("Tools/my.app.exe", sampleExecutable(&m_first, &m_second));
@@ -129,6 +132,36 @@ private slots:
         }
     }
 
+    // Images that say 16 x 16 in their group and hold far more: refused
+    // before they are decoded, and only a few groups are tried.
+    void iconsLargerThanTheirGroupSaysAreRefusedBeforeDecoding()
+    {
+        const auto crafted = [](const char *name) {
+            QFile file(QStringLiteral(PLIT_SOURCE_DIR "/tests/desktop/data/crafted/") + QLatin1String(name));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray hugePng = crafted("entry.ico").mid(22); // 12000 x 12000
+        const QByteArray textPng = crafted("textchunk.png");     // a chunk claiming 2 GB
+        QVERIFY(hugePng.startsWith("\x89PNG") && textPng.startsWith("\x89PNG"));
+        const QImage sixteen(16, 16, QImage::Format_ARGB32);
+        QMap<quint32, QByteArray> groups{{100, groupOf({{sixteen, 1}}, {hugePng})}};
+        for (quint32 id = 101; id <= 130; ++id)
+            groups.insert(id, groupOf({{sixteen, 2}}, {textPng}));
+        const QByteArray pe = buildPe({{3, {{1, hugePng}, {2, textPng}}}, {14, groups}});
+        const PeIconReader reader(pe);
+        QCOMPARE(reader.iconCount(), 31);
+        QVERIFY(reader.icon(0).isNull());
+        QVERIFY(reader.icon(1).isNull());
+        writeXdg("Tools/crafted.exe", pe);
+        int taken = 0;
+        QCOMPARE(IconExtractFunction::offerIcons(xdg("Tools/crafted.exe"), [&](const QImage &icon) {
+                     taken += !icon.isNull();
+                     return false;
+                 }),
+                 8);
+        QCOMPARE(taken, 0);
+    }
+
     void eachKindOfFileGivesItsIconAsAPngInTemp_data()
     {
         QTest::addColumn<QString>("file");
@@ -146,6 +179,8 @@ private slots:
             << "bin/plit-other" << "share" << false << "plit-other.png" << pattern(32, qRgb(0, 0, 220));
         QTest::newRow("no entry: the generic program icon")
             << "bin/plit-lonely" << "share" << false << "plit-lonely.png" << pattern(32, qRgb(0, 160, 0));
+        QTest::newRow("entry read to 64 KiB only: the generic program icon")
+            << "bin/plit-padded" << "share" << false << "plit-padded.png" << pattern(32, qRgb(0, 160, 0));
         QTest::newRow("an ELF binary without entry")
             << "bin/plit-elf" << "share" << false << "plit-elf.png" << pattern(32, qRgb(0, 160, 0));
         // Compared through PNG as the saved icon went, semi-transparent pixels included.

@@ -1,3 +1,4 @@
+#include "download/contentrange.h"
 #include "download/downloadcontrol.h"
 #include "downloadtestbed.h"
 
@@ -199,6 +200,47 @@ private slots:
         QCOMPARE(DownloadTestBed::readFile(file.target), source(10));
     }
 
+    // What a server says of ranges and sizes, up to the largest 64-bit
+    // counts: never an overflow (the sanitizer build would stop on one).
+    void rangesAndSizesAtTheLimitsOfACount_data()
+    {
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<qint64>("length"); // -1: no range
+        QTest::addColumn<qint64>("total");
+        QTest::newRow("a range") << QByteArray("bytes 0-9/10") << qint64(10) << qint64(10);
+        QTest::newRow("size unknown") << QByteArray("bytes 5-9/*") << qint64(5) << qint64(-1);
+        QTest::newRow("unsatisfiable") << QByteArray("bytes */100") << qint64(-1) << qint64(100);
+        QTest::newRow("last byte 2^63 - 1") << QByteArray("bytes 0-9223372036854775807/*") << qint64(-1) << qint64(-1);
+        QTest::newRow("last byte 2^63 - 2") << QByteArray("bytes 0-9223372036854775806/*")
+                                            << Q_INT64_C(9223372036854775807) << qint64(-1);
+        QTest::newRow("beyond 64 bits") << QByteArray("bytes 1-99999999999999999999/99999999999999999999")
+                                        << qint64(-1) << qint64(-1);
+        QTest::newRow("backwards") << QByteArray("bytes 9-5/10") << qint64(-1) << qint64(10);
+        QTest::newRow("several ranges") << QByteArray("bytes 0-1/10, 3-4/10") << qint64(-1) << qint64(-1);
+    }
+
+    void rangesAndSizesAtTheLimitsOfACount()
+    {
+        QFETCH(QByteArray, header);
+        QFETCH(qint64, length);
+        QFETCH(qint64, total);
+        const ContentRange range = ContentRange::parse(header);
+        QCOMPARE(range.length(), length);
+        QCOMPARE(range.total, total);
+        // Segments laid out over the largest sizes end where the file does.
+        for (const qint64 size : {Q_INT64_C(9223372036854775807), Q_INT64_C(9223372036854775806), qint64(10)}) {
+            for (int count = 1; count <= 10; ++count) {
+                qint64 previous = 0;
+                for (int i = 1; i <= count; ++i) {
+                    const qint64 at = ContentRange::splitAt(size, i, count);
+                    QVERIFY(at >= previous && at <= size);
+                    previous = at;
+                }
+                QCOMPARE(previous, size);
+            }
+        }
+    }
+
     void damagedResumeFilesAreRefused_data()
     {
         QTest::addColumn<QString>("key");
@@ -207,6 +249,9 @@ private slots:
         QTest::newRow("COUNT 16") << "COUNT" << QVariant(16);
         QTest::newRow("ENDPOINT2 missing") << "ENDPOINT2" << QVariant();
         QTest::newRow("range past the file") << "ENDPOINT2" << QVariant(11);
+        QTest::newRow("more received than the range holds") << "READYSIZE1" << QVariant(7);
+        QTest::newRow("received 2^63 - 1") << "READYSIZE2" << QVariant(Q_INT64_C(9223372036854775807));
+        QTest::newRow("range of 2^63 - 1") << "ENDPOINT2" << QVariant(Q_INT64_C(9223372036854775807));
     }
 
     void damagedResumeFilesAreRefused()

@@ -756,6 +756,15 @@ class Handler(BaseHTTPRequestHandler):
         m = re.fullmatch(r"/images/size/(\d{1,6})x(\d{1,6})\.png", path)
         if m and 0 < int(m.group(1)) <= 100000 and 0 < int(m.group(2)) <= 100000:
             return Reply(body=sized_png(int(m.group(1)), int(m.group(2))), content_type="image/png")
+        m = re.fullmatch(r"/images/crafted/([a-z]+\.(png|gif|ico|jpg))", path)
+        if m:
+            # Crafted images kept with the tests, served as they are.
+            crafted = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                                   "tests", "desktop", "data", "crafted", m.group(1))
+            if os.path.isfile(crafted):
+                with open(crafted, "rb") as f:
+                    kind = {"jpg": "jpeg", "ico": "x-icon"}.get(m.group(2), m.group(2))
+                    return Reply(body=f.read(), content_type="image/" + kind)
         m = re.fullmatch(r"/(?:software|article)/(\d+)\.html", path)
         if m:
             return html_reply("详情 %s" % m.group(1), "<p>详细内容。</p>")

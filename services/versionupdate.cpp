@@ -1,6 +1,7 @@
-#include "core/versionupdate.h"
+#include "services/versionupdate.h"
 
 #include "core/deployment.h"
+#include "core/jsonreply.h"
 #include "core/logfunction.h"
 #include "core/tool.h"
 #include "core/trace.h"
@@ -54,7 +55,7 @@ bool handOverForUpdateFile(const QByteArray &updateFile)
     if (!updateCheckPossible())
         return false;
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(updateFile, &error);
+    const QJsonDocument document = JsonReply::parse(updateFile, &error);
     const QJsonValue version = document.object().value(QLatin1String("version"));
     if (error.error != QJsonParseError::NoError || !document.isObject() || !version.isString()
         || compareVersion(version.toString(), g_databaseVersion) <= 0)
