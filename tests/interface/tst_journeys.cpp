@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QPointer>
 #include <QQuickItem>
+#include <QQmlContext>
+#include <QQmlApplicationEngine>
 #include <QQuickWindow>
 #include <QRegularExpression>
 #include <QSettings>
@@ -137,6 +139,33 @@ private slots:
         QTRY_VERIFY(QSettings().value("inputPhone").toString().isEmpty());
         QVERIFY(!QSettings().contains("inputPassword"));
         QVERIFY(!QSettings(ui->dataPath("System.ini"), QSettings::IniFormat).contains("PASSWORD"));
+    }
+
+    // The keyring refused the password of a sign-in with both boxes (its
+    // prompt cancelled, tst_keyring): the main window says so once, read
+    // out as an alert, and the form's "自动登录" is off.
+    void aPasswordTheKeyringRefusedIsToldOnce()
+    {
+        signInWithBothBoxes();
+        QObject *config = ui->engine()->rootContext()->contextProperty(QStringLiteral("configFucntion")).value<QObject *>();
+        QVERIFY(config);
+        QVERIFY(QMetaObject::invokeMethod(config, "passwordNotSaved"));
+        const QString told = QStringLiteral("系统密钥环没有保存密码：下次登录需要重新输入密码，自动登录已关闭。");
+        QQuickWindow *warning = P::waitForWarning(told);
+        QVERIFY(warning);
+        QCOMPARE(warning->transientParent(), ui->mainWindow());
+        QCOMPARE(P::accessibleRole(P::find(told, warning)), int(QAccessible::AlertMessage));
+        int shown = 0;
+        for (QQuickWindow *window : P::windows())
+            shown += window->title() == QStringLiteral("Plit提示");
+        QCOMPARE(shown, 1);
+        P::click(P::find(QStringLiteral("确定"), warning));
+        QVERIFY(P::waitForWindowGone(QStringLiteral("Plit提示")));
+        QVERIFY(P::click(QStringLiteral("退出")));
+        QVERIFY(showsSignedOut());
+        openSignIn();
+        QVERIFY(P::find(QStringLiteral("自动登录")));
+        QVERIFY(!P::find(QStringLiteral("自动登录"))->property("checked").toBool());
     }
 
     void wrongPasswordShowsTheMessageAndKeepsTheWindow()
