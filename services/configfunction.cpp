@@ -234,13 +234,16 @@ void ConfigFunction::writeCredentials(const QString &phone, const QString &passw
         qInfo().noquote() << QStringLiteral("no keyring on the session bus: the password is kept in System.ini, "
                                             "readable by its owner only");
     g_autoLogonPhone = phone;
+    // With a keyring, the next start signs in by itself once it holds the
+    // password: a prompt left unanswered until the program ends leaves no
+    // wish to sign in with a password that is nowhere.
     write([&](QSettings &settings) {
         settings.setValue(kPhone, phone);
         if (keyring)
             settings.remove(kPassword);
         else
             settings.setValue(kPassword, password);
-        settings.setValue(kAutoLogon, true);
+        settings.setValue(kAutoLogon, !keyring);
     });
     if (keyring)
         Keyring::instance()->keep(phone, password);

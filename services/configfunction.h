@@ -39,9 +39,9 @@ public:
     // to unlock it at the desktop's prompt. Without an answer, `done` is
     // never called. An empty password where none could be read.
     static void loadCredentials(QObject *receiver, std::function<void(const Credentials &)> done);
-    // The next start signs in by itself as `phone`: the number and the
-    // wish go into the file at once and the password into the keyring when
-    // it answers. Where the keyring refuses (the person cancelled its
+    // The next start signs in by itself as `phone`: the number goes into
+    // the file at once, the password into the keyring when it answers, and
+    // only then the wish to sign in by itself. Where the keyring refuses (the person cancelled its
     // prompt, it stays locked) the password is kept nowhere, the next start
     // does not sign in by itself, and passwordNotSaved() tells. Only where
     // the session bus has no keyring at all does the file keep it.
