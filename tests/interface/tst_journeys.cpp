@@ -1,6 +1,8 @@
 #include "plitinterface.h"
 #include "plitprocess.h"
 
+#include "core/requestwait.h"
+
 #include <QAccessible>
 #include <QCursor>
 #include <QGuiApplication>
@@ -205,6 +207,10 @@ private slots:
         QTimer impatience;
         impatience.setInterval(300);
         QObject::connect(&impatience, &QTimer::timeout, [&] {
+            // Only while the sign-in waits: a click while the number is still
+            // being typed would sign in with half of it.
+            if (!RequestWait::waiting())
+                return;
             if (QQuickWindow *signIn = P::window(QStringLiteral("登录"))) {
                 P::click(P::find(clicks % 2 ? QStringLiteral("关闭") : QStringLiteral("登录"), signIn));
                 ++clicks;
