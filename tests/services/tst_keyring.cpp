@@ -8,9 +8,7 @@
 #include <QDBusInterface>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
-#include <QDBusReply>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
@@ -59,23 +57,15 @@ QStringList filesHolding(const QString &dir, const QString &secret)
 
 // How deep the interface thread's event loops are nested while the keyring
 // works, at most: a nested loop waiting for the keyring shows as 1.
-class LoopDepth : public QObject
+struct LoopDepth : QTimer
 {
-public:
-    LoopDepth()
-    {
-        m_timer.setInterval(20);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            ++ticks;
-            deepest = qMax(deepest, QThread::currentThread()->loopLevel());
-        });
-        m_timer.start();
-    }
     int ticks = 0;
     int deepest = 0;
-
-private:
-    QTimer m_timer;
+    LoopDepth()
+    {
+        connect(this, &QTimer::timeout, [this] { ++ticks, deepest = qMax(deepest, QThread::currentThread()->loopLevel()); });
+        start(20);
+    }
 };
 
 } // namespace
@@ -95,8 +85,6 @@ private:
     QTemporaryDir m_home;
     QProcess m_bus;
     QProcess m_keyring;
-    // Where each case left the password, for the record.
-    QStringList m_table;
 
     QString promptWindow() const
     {
@@ -105,15 +93,10 @@ private:
 
     bool waitForPrompt()
     {
-        QDeadlineTimer deadline(20000);
-        while (!deadline.hasExpired()) {
-            if (!promptWindow().isEmpty()) {
-                QTest::qWait(500); // it takes keys once drawn
-                return true;
-            }
+        for (QDeadlineTimer deadline(20000); promptWindow().isEmpty() && !deadline.hasExpired();)
             QTest::qWait(100);
-        }
-        return false;
+        QTest::qWait(500); // it takes keys once drawn
+        return !promptWindow().isEmpty();
     }
 
     // Types each field, Tab between them, then Return; an empty list is
@@ -123,27 +106,22 @@ private:
         const QString window = promptWindow();
         if (window.isEmpty())
             return false;
+        // One xdotool each: "type" takes every word after it as text.
         QProcess::execute("xdotool", {"windowfocus", "--sync", window});
-        if (fields.isEmpty()) {
-            QProcess::execute("xdotool", {"key", "Escape"});
-        } else {
-            for (int i = 0; i < fields.size(); ++i) {
-                if (i > 0)
-                    QProcess::execute("xdotool", {"key", "Tab"});
-                QProcess::execute("xdotool", {"type", "--delay", "20", fields[i]});
-            }
-            QProcess::execute("xdotool", {"key", "Return"});
+        for (int i = 0; i < fields.size(); ++i) {
+            if (i > 0)
+                QProcess::execute("xdotool", {"key", "Tab"});
+            QProcess::execute("xdotool", {"type", "--delay", "20", fields[i]});
         }
-        QDeadlineTimer deadline(10000);
-        while (!deadline.hasExpired() && !promptWindow().isEmpty())
+        QProcess::execute("xdotool", {"key", fields.isEmpty() ? "Escape" : "Return"});
+        for (QDeadlineTimer deadline(10000); !deadline.hasExpired() && !promptWindow().isEmpty();)
             QTest::qWait(100);
         return promptWindow().isEmpty();
     }
 
     static bool waitForKeyring()
     {
-        QDeadlineTimer deadline(60000);
-        while (!deadline.hasExpired() && Keyring::instance()->isBusy())
+        for (QDeadlineTimer deadline(60000); !deadline.hasExpired() && Keyring::instance()->isBusy();)
             QTest::qWait(50);
         return !Keyring::instance()->isBusy();
     }
@@ -169,17 +147,12 @@ private:
     // What the keyring holds for `phone`, once it answers.
     static QString keyringEntry(const QString &phone)
     {
-        QString secret;
-        bool answered = false;
+        QString secret = QStringLiteral("(no answer)");
         QObject receiver;
-        Keyring::instance()->read(phone, &receiver, [&](Keyring::Outcome, const QString &value, const QString &) {
-            secret = value;
-            answered = true;
-        });
-        QDeadlineTimer deadline(20000);
-        while (!answered && !deadline.hasExpired())
+        Keyring::instance()->read(phone, &receiver, [&](Keyring::Outcome, const QString &value, const QString &) { secret = value; });
+        for (QDeadlineTimer deadline(20000); secret == QLatin1String("(no answer)") && !deadline.hasExpired();)
             QTest::qWait(50);
-        return answered ? secret : QStringLiteral("(no answer)");
+        return secret;
     }
 
     static bool lockKeyring()
@@ -187,19 +160,6 @@ private:
         const QList<QDBusObjectPath> all{QDBusObjectPath("/org/freedesktop/secrets/aliases/default")};
         const QDBusMessage reply = secretService().call("Lock", QVariant::fromValue(all));
         return reply.type() == QDBusMessage::ReplyMessage;
-    }
-
-    // One row of the record: where the password ended up, how long the
-    // call took to return and the keyring to answer (-1: not yet).
-    void record(const QString &row, const TestDataDir &dir, const QString &password, const QString &inKeyring,
-                qint64 returnedMs, qint64 answeredMs)
-    {
-        const bool inIni = ini(dir, "PASSWORD").toString() == password;
-        const bool inInterface = !filesHolding(QFileInfo(QSettings().fileName()).absolutePath(), password).isEmpty();
-        m_table << QStringLiteral("%1 | keyring: %2 | System.ini: %3 | interface settings: %4 | returned %5 ms | answered %6 ms")
-                       .arg(row, inKeyring, inIni ? "password" : "none", inInterface ? "password" : "none")
-                       .arg(returnedMs)
-                       .arg(answeredMs);
     }
 
 private slots:
@@ -248,13 +208,10 @@ private slots:
         m_keyring.start("gnome-keyring-daemon", {"--foreground", "--components=secrets"});
         QVERIFY(m_keyring.waitForStarted(10000));
         QTRY_VERIFY_WITH_TIMEOUT(Keyring::existsOnSessionBus(), 20000);
-        QVERIFY(QProcessEnvironment::systemEnvironment().contains("DBUS_SESSION_BUS_ADDRESS"));
     }
 
     void cleanupTestCase()
     {
-        for (const QString &row : qAsConst(m_table))
-            qInfo().noquote() << row;
         if (!promptWindow().isEmpty())
             answerPrompt({});
         for (QProcess *process : {&m_keyring, &m_bus}) {
@@ -281,12 +238,9 @@ private slots:
         ConfigFunction config;
         QSignalSpy notSaved(&config, &ConfigFunction::passwordNotSaved);
         LoopDepth loop;
-        QElapsedTimer clock;
-        clock.start();
         // As the sign-in form does it.
         ConfigFunction::writeCredentials(kPhone, "Plit@2026");
         config.rememberFormPassword(kPhone, "Plit@2026");
-        const qint64 returned = clock.elapsed();
         // Back before the keyring was even asked.
         QVERIFY(promptWindow().isEmpty());
         QCOMPARE(ini(dir, "PHONRNUM").toString(), kPhone);
@@ -295,11 +249,9 @@ private slots:
 
         QVERIFY(waitForPrompt());
         const int ticks = loop.ticks;
-        QTest::qWait(500);
-        QVERIFY(loop.ticks > ticks);
+        QTRY_VERIFY(loop.ticks > ticks + 10); // the interface's timers run while the prompt waits
         QVERIFY(answerPrompt({kKeyringPassword, kKeyringPassword}));
         QVERIFY(waitForKeyring());
-        const qint64 answered = clock.elapsed();
         QCOMPARE(loop.deepest, 0);
         QCOMPARE(notSaved.count(), 0);
         // Asked once: no second prompt came for the form's copy.
@@ -309,7 +261,6 @@ private slots:
         QVERIFY(!ini(dir, "PASSWORD").isValid());
         QVERIFY(ini(dir, "AUTOLOGON").toBool());
         QVERIFY(!QSettings().contains("inputPassword"));
-        record("no keyring yet, new one made at the prompt", dir, "Plit@2026", "password", returned, answered);
 
         // The form's copy comes back without the interface waiting either.
         QSignalSpy read(&config, &ConfigFunction::rememberedFormPasswordRead);
@@ -329,15 +280,11 @@ private slots:
         QSignalSpy notSaved(&config, &ConfigFunction::passwordNotSaved);
         QVERIFY(lockKeyring());
         LoopDepth loop;
-        QElapsedTimer clock;
-        clock.start();
         ConfigFunction::writeCredentials(kPhone, "Other@2027");
         config.rememberFormPassword(kPhone, "Other@2027");
-        const qint64 returned = clock.elapsed();
         QVERIFY(waitForPrompt());
         QVERIFY(answerPrompt({}));
         QVERIFY(waitForKeyring());
-        const qint64 answered = clock.elapsed();
         QCOMPARE(loop.deepest, 0);
         QCOMPARE(notSaved.count(), 1);
         QCOMPARE(ini(dir, "PHONRNUM").toString(), kPhone);
@@ -346,14 +293,12 @@ private slots:
         QCOMPARE(filesHolding(m_home.path(), "Other@2027"), QStringList());
         QCOMPARE(filesHolding(dir.path(), "Other@2027"), QStringList());
         QCOMPARE(ConfigFunction::readCredentials().password, QString());
-        record("locked, unlock prompt cancelled", dir, "Other@2027", "none (earlier entry unchanged)", returned, answered);
 
         // A prompt still waiting keeps it nowhere either.
         ConfigFunction::writeCredentials(kPhone, "Other@2027");
         QVERIFY(waitForPrompt());
         QCOMPARE(filesHolding(m_home.path(), "Other@2027"), QStringList());
         QCOMPARE(filesHolding(dir.path(), "Other@2027"), QStringList());
-        record("locked, unlock prompt waiting", dir, "Other@2027", "none yet", returned, -1);
         QVERIFY(answerPrompt({}));
         QVERIFY(waitForKeyring());
         QCOMPARE(notSaved.count(), 2);
@@ -370,11 +315,8 @@ private slots:
             LoopDepth loop;
             QObject receiver;
             QList<ConfigFunction::Credentials> given;
-            QElapsedTimer clock;
-            clock.start();
             ConfigFunction::loadCredentials(&receiver, [&](const ConfigFunction::Credentials &saved) { given << saved; });
-            const qint64 returned = clock.elapsed();
-            QVERIFY(waitForPrompt());
+                QVERIFY(waitForPrompt());
             QVERIFY(given.isEmpty());
             QVERIFY(answerPrompt(unlock ? QStringList{kKeyringPassword} : QStringList()));
             QTRY_COMPARE_WITH_TIMEOUT(given.size(), 1, 20000);
@@ -382,8 +324,6 @@ private slots:
             QCOMPARE(given.first().password, unlock ? QStringLiteral("Plit@2026") : QString());
             // A cancelled unlock leaves the keyring as it was: the next start asks again.
             QVERIFY(given.first().autoLogon);
-            record(unlock ? "silent sign-in, locked, unlocked" : "silent sign-in, locked, unlock cancelled", dir,
-                   "Plit@2026", unlock ? "password, read" : "password, not read", returned, clock.elapsed());
         }
     }
 
@@ -402,7 +342,6 @@ private slots:
         ConfigFunction::movePasswordToKeyring();
         QVERIFY(!ini(dir, "PASSWORD").isValid());
         QVERIFY(!QSettings().contains("inputPassword"));
-        QCOMPARE(QSettings().value("inputPhone").toString(), QStringLiteral("13800000007"));
         QCOMPARE(ini(dir, "FunDic/DownloadPath").toString(), QStringLiteral("/tmp/x"));
         QVERIFY(waitForKeyring());
         QCOMPARE(keyringEntry("13800000006"), QStringLiteral("old secret"));
@@ -455,14 +394,8 @@ private slots:
             if (!unlock)
                 QVERIFY(!ini(dir, "PASSWORD").isValid());
             // SIGTERM, as a logout sends it.
-            QElapsedTimer clock;
-            clock.start();
             plit.process().terminate();
             QVERIFY(plit.waitForExit(20000));
-            m_table << QStringLiteral("plit, %1 | SIGTERM to exit %2 ms, exit code %3")
-                           .arg(unlock ? "signed in after the unlock" : "unlock prompt waiting, password moving from System.ini")
-                           .arg(clock.elapsed())
-                           .arg(plit.process().exitCode());
             QVERIFY2(plit.process().exitStatus() == QProcess::NormalExit, qPrintable(plit.output()));
             QCOMPARE(plit.process().exitCode(), 0);
             // The keyring may take its prompt down when the asker goes.
@@ -482,11 +415,8 @@ private slots:
         TestDataDir dir;
         ConfigFunction config;
         QSignalSpy notSaved(&config, &ConfigFunction::passwordNotSaved);
-        QElapsedTimer clock;
-        clock.start();
         ConfigFunction::writeCredentials(kPhone, "Plit@2026");
         config.rememberFormPassword(kPhone, "Plit@2026");
-        record("no Secret Service on the bus", dir, "Plit@2026", "none", clock.elapsed(), clock.elapsed());
         QCOMPARE(ini(dir, "PASSWORD").toString(), QStringLiteral("Plit@2026"));
         QVERIFY(ini(dir, "AUTOLOGON").toBool());
         QCOMPARE(QFile::permissions(dir.filePath("System.ini")), kOwnerOnly);
@@ -494,10 +424,6 @@ private slots:
         QString loaded;
         ConfigFunction::loadCredentials(&receiver, [&](const ConfigFunction::Credentials &saved) { loaded = saved.password; });
         QTRY_COMPARE(loaded, QStringLiteral("Plit@2026"));
-        QSignalSpy read(&config, &ConfigFunction::rememberedFormPasswordRead);
-        config.rememberedFormPassword(kPhone);
-        QTRY_COMPARE(read.count(), 1);
-        QCOMPARE(read.first().at(1).toString(), QStringLiteral("Plit@2026"));
 
         // The form of an earlier version: its password leaves the
         // interface's file for System.ini, where no sign-in uses it.
