@@ -17,12 +17,11 @@ WindowForm {
     }
 
     // The silent sign-in of a start with saved credentials: nothing shows
-    // unless it succeeds.
+    // unless it succeeds, which the main window hears when the keyring has
+    // answered.
     function autoLogon() {
         console.log("loginPanel autoLogon")
-        tempStr = mainFunction.btnAutoLogin()
-        if (tempStr === "OK")
-            mainWindow.loginSuccess()
+        mainFunction.btnAutoLogin()
     }
 
     function focusCurrentTab() {

@@ -32,6 +32,8 @@ DialogWindow {
             width: parent.width - icon.width - parent.spacing
             text: messageWindow.warningText
             wrapMode: Text.Wrap
+            // Read out as the window shows, like the forms' red lines.
+            Accessible.role: Accessible.AlertMessage
         }
     }
 

@@ -456,11 +456,12 @@ Window {
             window().initWindow()
         }
 
-        // At start, before anything has made the window.
+        // At start, before anything has made the window. The result comes
+        // when the keyring has answered (onAutoLoginFinished below): the
+        // window stays usable while the desktop asks to unlock it.
         function autoLogon() {
             console.log("loginPanel autoLogon")
-            if (mainFunction.btnAutoLogin() === "OK")
-                mainWindow.loginSuccess()
+            mainFunction.btnAutoLogin()
         }
     }
 
@@ -530,11 +531,25 @@ Window {
         }
     }
 
-    // An installer that cannot run on this machine says why.
     Connections {
         target: mainFunction
+        // An installer that cannot run on this machine says why.
         function onInstallerRefused(message) {
             Dialogs.warn(mainWindow, message)
+        }
+        // The silent sign-in of the start, once the keyring gave the password.
+        function onAutoLoginFinished(result) {
+            if (result === "OK")
+                mainWindow.loginSuccess()
+        }
+    }
+
+    // The keyring refused the remembered password (its prompt was cancelled,
+    // or it stays locked): the user hears it once.
+    Connections {
+        target: configFucntion
+        function onPasswordNotSaved() {
+            Dialogs.warn(mainWindow, "系统密钥环没有保存密码：下次登录需要重新输入密码，自动登录已关闭。")
         }
     }
 

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QSettings>
 
 #include <functional>
@@ -33,11 +34,52 @@ void restrictToOwner(const QString &path)
     }
 }
 
+// The number whose password the next start signs in with, while the
+// keyring has yet to answer for it.
+QString g_autoLogonPhone;
+
 } // namespace
 
 ConfigFunction::ConfigFunction(QObject *parent)
     : QObject(parent)
 {
+    followKeyring();
+    connect(Keyring::instance(), &Keyring::answered, this,
+            [this](const QString &, const QString &password, Keyring::Outcome outcome) {
+                if (!password.isEmpty() && outcome != Keyring::Outcome::Done)
+                    emit passwordNotSaved();
+            });
+}
+
+void ConfigFunction::followKeyring()
+{
+    static QPointer<Keyring> followed;
+    Keyring *keyring = Keyring::instance();
+    if (followed == keyring)
+        return;
+    followed = keyring;
+    connect(keyring, &Keyring::answered, keyring,
+            [](const QString &phone, const QString &password, Keyring::Outcome outcome, const QString &why) {
+                const bool saved = open()->value(kPhone).toString() == phone;
+                if (password.isEmpty()) {
+                    if (outcome != Keyring::Outcome::Done)
+                        qInfo().noquote() << QStringLiteral("the keyring keeps a password that was to go: ") + why;
+                    return;
+                }
+                if (outcome == Keyring::Outcome::Done) {
+                    qInfo().noquote() << QStringLiteral("the keyring keeps the password");
+                    if (saved && g_autoLogonPhone == phone)
+                        write([](QSettings &settings) { settings.setValue(kAutoLogon, true); });
+                    return;
+                }
+                qInfo().noquote() << QStringLiteral("the keyring did not take the password (") + why
+                        + QStringLiteral("): it is kept nowhere, and the next start does not sign in by itself");
+                if (saved)
+                    write([](QSettings &settings) {
+                        settings.remove(kPassword);
+                        settings.setValue(kAutoLogon, false);
+                    });
+            });
 }
 
 QString ConfigFunction::filePath()
@@ -95,11 +137,12 @@ bool ConfigFunction::keyExist(QString _key)
 
 void ConfigFunction::forgetCredentials()
 {
+    g_autoLogonPhone.clear();
     if (!QFile::exists(filePath()))
         return;
     const QString phone = open()->value(kPhone).toString();
-    if (!phone.isEmpty())
-        Keyring::remove(phone);
+    if (!phone.isEmpty() && Keyring::existsOnSessionBus())
+        Keyring::instance()->keep(phone, QString());
     write([](QSettings &settings) {
         settings.remove(kPhone);
         settings.remove(kPassword);
@@ -107,26 +150,52 @@ void ConfigFunction::forgetCredentials()
     });
 }
 
-bool ConfigFunction::rememberFormPassword(QString phone, QString password)
+void ConfigFunction::rememberFormPassword(QString phone, QString password)
 {
     if (phone.isEmpty())
-        return false;
-    QString why;
-    if (password.isEmpty())
-        return Keyring::remove(phone, &why);
-    if (Keyring::write(phone, password, &why))
-        return true;
-    qInfo().noquote() << QStringLiteral("no keyring took the remembered password (") + why
-            + QStringLiteral("): the sign-in form keeps it in its settings file, readable by its owner only");
-    return false;
+        return;
+    if (!Keyring::existsOnSessionBus()) {
+        keepFormPasswordInFile(phone, password);
+        return;
+    }
+    Keyring::instance()->keep(phone, password);
 }
 
-QString ConfigFunction::rememberedFormPassword(QString phone)
+void ConfigFunction::keepFormPasswordInFile(const QString &phone, const QString &password)
 {
-    QString password;
-    if (phone.isEmpty() || !Keyring::read(phone, &password))
-        return QString();
-    return password;
+    const Credentials saved = readCredentials();
+    if (saved.phone == phone && saved.password == password)
+        return;
+    if (!saved.phone.isEmpty() && saved.phone != phone && saved.autoLogon) {
+        qInfo().noquote() << QStringLiteral("no keyring on the session bus, and System.ini keeps another number's sign-in: "
+                                            "the remembered password is kept nowhere");
+        return;
+    }
+    if (password.isEmpty()) {
+        if (saved.phone == phone && !saved.autoLogon)
+            write([](QSettings &settings) { settings.remove(kPassword); });
+        return;
+    }
+    qInfo().noquote() << QStringLiteral("no keyring on the session bus: the remembered password is kept in System.ini, "
+                                        "readable by its owner only");
+    write([&](QSettings &settings) {
+        settings.setValue(kPhone, phone);
+        settings.setValue(kPassword, password);
+    });
+}
+
+void ConfigFunction::rememberedFormPassword(QString phone)
+{
+    if (phone.isEmpty())
+        return;
+    if (!Keyring::existsOnSessionBus()) {
+        const Credentials saved = readCredentials();
+        emit rememberedFormPasswordRead(phone, saved.phone == phone ? saved.password : QString());
+        return;
+    }
+    Keyring::instance()->read(phone, this, [this, phone](Keyring::Outcome outcome, const QString &secret, const QString &) {
+        emit rememberedFormPasswordRead(phone, outcome == Keyring::Outcome::Done ? secret : QString());
+    });
 }
 
 ConfigFunction::Credentials ConfigFunction::readCredentials()
@@ -136,68 +205,93 @@ ConfigFunction::Credentials ConfigFunction::readCredentials()
     credentials.phone = settings->value(kPhone).toString();
     credentials.password = settings->value(kPassword).toString();
     credentials.autoLogon = settings->value(kAutoLogon, false).toBool();
-    // Kept in the file only where no keyring answered when it was saved.
-    if (credentials.password.isEmpty() && credentials.autoLogon && !credentials.phone.isEmpty()) {
-        QString why;
-        if (!Keyring::read(credentials.phone, &credentials.password, &why))
-            qInfo().noquote() << QStringLiteral("saved password not read from the keyring: ") + why;
-    }
     return credentials;
+}
+
+void ConfigFunction::loadCredentials(QObject *receiver, std::function<void(const Credentials &)> done)
+{
+    const Credentials saved = readCredentials();
+    if (!saved.autoLogon || saved.phone.isEmpty() || !saved.password.isEmpty()) {
+        QMetaObject::invokeMethod(receiver, [saved, done] { done(saved); }, Qt::QueuedConnection);
+        return;
+    }
+    Keyring::instance()->read(saved.phone, receiver,
+                              [saved, done](Keyring::Outcome outcome, const QString &secret, const QString &why) {
+                                  Credentials loaded = saved;
+                                  if (outcome == Keyring::Outcome::Done)
+                                      loaded.password = secret;
+                                  else
+                                      qInfo().noquote() << QStringLiteral("saved password not read from the keyring: ") + why;
+                                  done(loaded);
+                              });
 }
 
 void ConfigFunction::writeCredentials(const QString &phone, const QString &password)
 {
-    QString why;
-    const bool inKeyring = Keyring::write(phone, password, &why);
-    if (!inKeyring)
-        qInfo().noquote() << QStringLiteral("no keyring took the password (") + why
-                + QStringLiteral("): it is kept in System.ini, readable by its owner only");
+    followKeyring();
+    const bool keyring = Keyring::existsOnSessionBus();
+    if (!keyring)
+        qInfo().noquote() << QStringLiteral("no keyring on the session bus: the password is kept in System.ini, "
+                                            "readable by its owner only");
+    g_autoLogonPhone = phone;
+    // With a keyring, the next start signs in by itself once it holds the
+    // password: a prompt left unanswered until the program ends leaves no
+    // wish to sign in with a password that is nowhere.
     write([&](QSettings &settings) {
         settings.setValue(kPhone, phone);
-        if (inKeyring)
+        if (keyring)
             settings.remove(kPassword);
         else
             settings.setValue(kPassword, password);
-        settings.setValue(kAutoLogon, true);
+        settings.setValue(kAutoLogon, !keyring);
     });
+    if (keyring)
+        Keyring::instance()->keep(phone, password);
 }
 
 void ConfigFunction::movePasswordToKeyring()
 {
-    moveFormPasswordToKeyring();
-    if (!QFile::exists(filePath()))
+    followKeyring();
+    const bool keyring = Keyring::existsOnSessionBus();
+    moveFormPasswordToKeyring(keyring);
+    if (!keyring || !QFile::exists(filePath()))
         return;
-    const Credentials saved = [] {
-        const std::unique_ptr<QSettings> settings = open();
-        return Credentials{settings->value(kPhone).toString(), settings->value(kPassword).toString(), false};
-    }();
+    const Credentials saved = readCredentials();
     if (saved.password.isEmpty())
         return;
-    QString why;
-    if (saved.phone.isEmpty() || !Keyring::write(saved.phone, saved.password, &why)) {
-        qInfo().noquote() << QStringLiteral("the saved password stays in System.ini, readable by its owner only: ")
-                + (saved.phone.isEmpty() ? QStringLiteral("no phone number saved with it") : why);
+    // Out of the file at once: where the keyring refuses, it is kept nowhere.
+    write([](QSettings &settings) { settings.remove(kPassword); });
+    if (saved.phone.isEmpty()) {
+        qInfo().noquote() << QStringLiteral("a password without a phone number left System.ini");
         return;
     }
-    write([](QSettings &settings) { settings.remove(kPassword); });
-    qInfo().noquote() << QStringLiteral("the saved password moved from System.ini into the keyring");
+    if (saved.autoLogon)
+        g_autoLogonPhone = saved.phone;
+    Keyring::instance()->keep(saved.phone, saved.password);
+    qInfo().noquote() << QStringLiteral("the saved password moves from System.ini into the keyring");
 }
 
 // The sign-in form of an earlier version kept its remembered password in the
-// interface's settings file ("inputPassword" beside "inputPhone").
-void ConfigFunction::moveFormPasswordToKeyring()
+// interface's settings file ("inputPassword" beside "inputPhone"). It leaves
+// that file in any case.
+void ConfigFunction::moveFormPasswordToKeyring(bool keyringExists)
 {
     QSettings form;
+    if (!form.contains(QStringLiteral("inputPassword")))
+        return;
     const QString phone = form.value(QStringLiteral("inputPhone")).toString();
     const QString password = form.value(QStringLiteral("inputPassword")).toString();
+    form.remove(QStringLiteral("inputPassword"));
+    form.sync();
     if (password.isEmpty())
         return;
-    QString why;
-    if (phone.isEmpty() || !Keyring::write(phone, password, &why)) {
-        qInfo().noquote() << QStringLiteral("the sign-in form's password stays in its settings file, readable by its owner only: ")
-                + (phone.isEmpty() ? QStringLiteral("no phone number saved with it") : why);
+    if (phone.isEmpty()) {
+        qInfo().noquote() << QStringLiteral("the sign-in form's password without a phone number left its settings file");
         return;
     }
-    form.remove(QStringLiteral("inputPassword"));
-    qInfo().noquote() << QStringLiteral("the sign-in form's password moved from its settings file into the keyring");
+    qInfo().noquote() << QStringLiteral("the sign-in form's password left its settings file");
+    if (keyringExists)
+        Keyring::instance()->keep(phone, password);
+    else
+        keepFormPasswordInFile(phone, password);
 }

@@ -233,16 +233,20 @@ QString MainFunction::btnLoginPassword(QString phoneNum, QString password, bool 
     return result;
 }
 
-QString MainFunction::btnAutoLogin()
+void MainFunction::btnAutoLogin()
 {
-    const ConfigFunction::Credentials saved = ConfigFunction::readCredentials();
-    if (!saved.autoLogon)
-        return QString();
-    return btnLoginPassword(saved.phone, saved.password, true);
+    const quint64 signOuts = m_signOuts;
+    ConfigFunction::loadCredentials(this, [this, signOuts](const ConfigFunction::Credentials &saved) {
+        QString result;
+        if (saved.autoLogon && !saved.password.isEmpty() && !m_loginStatus && signOuts == m_signOuts)
+            result = btnLoginPassword(saved.phone, saved.password);
+        emit autoLoginFinished(result);
+    });
 }
 
 void MainFunction::btnLoginOut()
 {
+    ++m_signOuts;
     m_loginStatus = false;
     m_userNum = QString();
 }

@@ -30,7 +30,10 @@ public slots:
     void btnDynamic(QString phoneNum);
     QString btnLogin(QString phoneNum, QString code);
     QString btnLoginPassword(QString phoneNum, QString password, bool autoLogon = false);
-    QString btnAutoLogin();
+    // The silent sign-in of a start with saved credentials: returns at
+    // once; autoLoginFinished() tells how it went, once the keyring has
+    // given the password (the person may first unlock it), or never.
+    void btnAutoLogin();
     void btnLoginOut();
     QString btnCommitInfo(QString name, QString mail, QString phoneNum, QString code, QString password);
     QString btnResetPassword(QString phoneNum, QString code, QString password, QString rpassword);
@@ -63,6 +66,9 @@ public:
     static int launchOrder;
 
 signals:
+    // The silent sign-in's result: "OK" when it signed in, "" when there
+    // was nothing to sign in with or the user signed in or out meanwhile.
+    void autoLoginFinished(const QString &result);
     // Detection ran again after an installer ended: the catalogue may have
     // new programs.
     void programsDetected();
@@ -83,6 +89,8 @@ private:
     RequestSender m_request;
     QString m_key;
     bool m_loginStatus = false;
+    // Counts sign-outs: a silent sign-in that waited across one is dropped.
+    quint64 m_signOuts = 0;
     QString m_userNum;
     QNetworkAccessManager *m_manager = nullptr;
     QNetworkReply *m_reply = nullptr;

@@ -5,8 +5,10 @@ import ".."
 
 // The password tab of the sign-in window. With "记住密码" the phone number is
 // kept in the interface's settings and the password in the user's keyring
-// (in the settings only where no keyring takes it), and both are filled in
-// next time; with "自动登录" as well, the next start signs in by itself.
+// (never in the interface's settings), and both are filled in next time,
+// the password once the keyring gives it; with "自动登录" as well, the next
+// start signs in by itself. A keyring that refuses the password turns
+// "自动登录" off.
 Item {
     id: password
 
@@ -21,7 +23,7 @@ Item {
         tempStrPass = ""
         outMessage.text = ""
         if (settings.checkStatus && passwordEdit.text === "" && settings.inputPhone !== "")
-            passwordEdit.text = configFucntion.rememberedFormPassword(settings.inputPhone)
+            configFucntion.rememberedFormPassword(settings.inputPhone)
     }
 
     // The keyboard starts in the first input still empty.
@@ -42,15 +44,13 @@ Item {
                 configFucntion.forgetCredentials()
             if (rempass.checked) {
                 console.log("settings.inputPhone： " + phone)
-                console.log("settings.inputPassword ***")
                 settings.inputPhone = phone
-                settings.inputPassword = configFucntion.rememberFormPassword(phone, pass) ? "" : pass
+                configFucntion.rememberFormPassword(phone, pass)
                 settings.checkStatus = rempass.checked
                 settings.checkAutoLogon = autologon.checked
             } else {
                 configFucntion.rememberFormPassword(phone, "")
                 settings.inputPhone = ""
-                settings.inputPassword = ""
                 settings.checkStatus = rempass.checked
                 settings.checkAutoLogon = autologon.checked
                 phoneNoEdit.text = ""
@@ -74,9 +74,22 @@ Item {
     Settings {
         id: settings
         property string inputPhone
-        property string inputPassword
         property bool checkStatus
         property bool checkAutoLogon
+    }
+
+    Connections {
+        target: configFucntion
+        // The keyring gave the remembered password: it fills the box when
+        // the box is still empty and the number still the same.
+        function onRememberedFormPasswordRead(phone, pass) {
+            if (pass !== "" && passwordEdit.text === "" && phoneNoEdit.text === phone)
+                passwordEdit.text = pass
+        }
+        function onPasswordNotSaved() {
+            settings.checkAutoLogon = false
+            autologon.checked = false
+        }
     }
 
     Column {
@@ -102,7 +115,6 @@ Item {
             srcPath: "qrc:/images/icon_taxpass.png"
             font_size: 15
             textEcho: TextInput.Password
-            text: settings.inputPassword
             onAccepted: password.login()
         }
 

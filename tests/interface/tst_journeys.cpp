@@ -1,6 +1,8 @@
 #include "plitinterface.h"
 #include "plitprocess.h"
 
+#include "core/requestwait.h"
+
 #include <QAccessible>
 #include <QCursor>
 #include <QGuiApplication>
@@ -8,6 +10,8 @@
 #include <QTimer>
 #include <QPointer>
 #include <QQuickItem>
+#include <QQmlContext>
+#include <QQmlApplicationEngine>
 #include <QQuickWindow>
 #include <QRegularExpression>
 #include <QSettings>
@@ -82,14 +86,16 @@ private slots:
         QTest::qWait(100);
         QVERIFY(!P::window(QStringLiteral("登录")));
 
-        // The interface remembers the number and password in a file only its
-        // owner reads; the log says that it did, without the password.
+        // The interface remembers the number in a file only its owner reads,
+        // never the password: without a keyring on the session bus only
+        // System.ini keeps that. The log never shows it.
         const QString settingsPath = QSettings().fileName();
         QTRY_VERIFY(QSettings().value("inputPhone").toString() == kDemoPhone);
         const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup
             | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
         QCOMPARE(QFile::permissions(settingsPath) & others, QFileDevice::Permissions());
-        QVERIFY(ui->logText().contains(QStringLiteral("settings.inputPassword ***")));
+        QVERIFY(!QSettings().contains("inputPassword"));
+        QVERIFY(ui->logText().contains(QStringLiteral("no keyring on the session bus: the password is kept in System.ini")));
         QVERIFY(!ui->logText().contains(kDemoPassword));
 
         // The next start signs in without a window.
@@ -117,8 +123,7 @@ private slots:
         QVERIFY(P::click(QStringLiteral("自动登录")));
         QVERIFY(P::click(QStringLiteral("登录")));
         QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
-        QVERIFY(!QFile(ui->dataPath("System.ini")).exists()
-                || !QSettings(ui->dataPath("System.ini"), QSettings::IniFormat).contains("PASSWORD"));
+        QVERIFY(!QSettings(ui->dataPath("System.ini"), QSettings::IniFormat).value("AUTOLOGON").toBool());
 
         // So the next start waits for the user, with the form filled.
         QVERIFY(ui->start());
@@ -126,6 +131,7 @@ private slots:
         QVERIFY(showsSignedOut());
         openSignIn();
         QCOMPARE(P::find(QStringLiteral("请输入手机号"))->property("text").toString(), kDemoPhone);
+        QTRY_COMPARE(P::find(QStringLiteral("请输入密码"))->property("text").toString(), kDemoPassword);
 
         // Unticking "记住密码" hides "自动登录" and forgets the number at the next sign-in.
         QVERIFY(P::click(QStringLiteral("记住密码")));
@@ -133,7 +139,31 @@ private slots:
         QVERIFY(P::click(QStringLiteral("登录")));
         QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
         QTRY_VERIFY(QSettings().value("inputPhone").toString().isEmpty());
-        QVERIFY(QSettings().value("inputPassword").toString().isEmpty());
+        QVERIFY(!QSettings().contains("inputPassword"));
+        QVERIFY(!QSettings(ui->dataPath("System.ini"), QSettings::IniFormat).contains("PASSWORD"));
+    }
+
+    // The keyring refused the password of a sign-in with both boxes (its
+    // prompt cancelled, tst_keyring): the main window says so once, read
+    // out as an alert, and the form's "自动登录" is off.
+    void aPasswordTheKeyringRefusedIsToldOnce()
+    {
+        signInWithBothBoxes();
+        QObject *config = ui->engine()->rootContext()->contextProperty(QStringLiteral("configFucntion")).value<QObject *>();
+        QVERIFY(config);
+        QVERIFY(QMetaObject::invokeMethod(config, "passwordNotSaved"));
+        const QString told = QStringLiteral("系统密钥环没有保存密码：下次登录需要重新输入密码，自动登录已关闭。");
+        QQuickWindow *warning = P::waitForWarning(told);
+        QVERIFY(warning);
+        QCOMPARE(warning->transientParent(), ui->mainWindow());
+        QCOMPARE(P::accessibleRole(P::find(told, warning)), int(QAccessible::AlertMessage));
+        P::click(P::find(QStringLiteral("确定"), warning));
+        QVERIFY(P::waitForWindowGone(QStringLiteral("Plit提示")));
+        QVERIFY(P::click(QStringLiteral("退出")));
+        QVERIFY(showsSignedOut());
+        openSignIn();
+        QVERIFY(P::find(QStringLiteral("自动登录")));
+        QVERIFY(!P::find(QStringLiteral("自动登录"))->property("checked").toBool());
     }
 
     void wrongPasswordShowsTheMessageAndKeepsTheWindow()
@@ -173,6 +203,10 @@ private slots:
         QTimer impatience;
         impatience.setInterval(300);
         QObject::connect(&impatience, &QTimer::timeout, [&] {
+            // Only while the sign-in waits: a click while the number is still
+            // being typed would sign in with half of it.
+            if (!RequestWait::waiting())
+                return;
             if (QQuickWindow *signIn = P::window(QStringLiteral("登录"))) {
                 P::click(P::find(clicks % 2 ? QStringLiteral("关闭") : QStringLiteral("登录"), signIn));
                 ++clicks;

@@ -439,16 +439,16 @@ private slots:
         QVERIFY(QFile::permissions(path) == kOwnerOnly);
         QCOMPARE(QFileInfo(path).size(), 0);
 
-        // The interface writes the remembered password the way Qt writes settings.
-        QSettings().setValue("inputPassword", "Plit@2026");
+        // The interface writes the remembered number the way Qt writes settings.
+        QSettings().setValue("inputPhone", "13800000002");
         QVERIFY(QFile::permissions(path) == kOwnerOnly);
-        QCOMPARE(QSettings().value("inputPassword").toString(), QStringLiteral("Plit@2026"));
+        QCOMPARE(QSettings().value("inputPhone").toString(), QStringLiteral("13800000002"));
 
         // A file that others could read is closed to them at the next start.
         QFile::setPermissions(path, kOwnerOnly | QFileDevice::ReadOther);
         ConfigFunction::protectInterfaceSettings();
         QVERIFY(QFile::permissions(path) == kOwnerOnly);
-        QCOMPARE(QSettings().value("inputPassword").toString(), QStringLiteral("Plit@2026"));
+        QCOMPARE(QSettings().value("inputPhone").toString(), QStringLiteral("13800000002"));
     }
 
     // No file reads as no credentials (no silent sign-in is tried) and no
@@ -458,7 +458,10 @@ private slots:
         TestDataDir dir;
         ConfigFunction config;
         QVERIFY(ConfigFunction::readCredentials().phone.isEmpty());
-        QCOMPARE(account->btnAutoLogin(), QString());
+        QSignalSpy finished(account.data(), &MainFunction::autoLoginFinished);
+        account->btnAutoLogin();
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(finished.first().first().toString(), QString());
         QVERIFY(m_server.requests("/api/platApi/passlog_on").isEmpty());
         QVERIFY(!config.keyExist("DownloadPath"));
         config.forgetCredentials();
