@@ -6,6 +6,9 @@
 #include "desktop/scenegraphbackend.h"
 
 #include <QAccessible>
+#include <QImage>
+#include <QKeySequence>
+#include <QMetaEnum>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -13,11 +16,16 @@
 #include <QPointer>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
+#include <QQuickItemGrabResult>
 #include <QQuickWindow>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <QtWebEngine>
+
+#include <algorithm>
+#include <cstdio>
+#include <cmath>
 
 namespace {
 
@@ -84,6 +92,7 @@ void PlitInterface::prepareProcess()
 
     QCoreApplication::setOrganizationName(QStringLiteral("QtProject"));
     QCoreApplication::setApplicationName(QStringLiteral("Gallery"));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Plit云台"));
     QCoreApplication::setApplicationVersion(QStringLiteral("2.0.0.2"));
     QtWebEngine::initialize();
 }
@@ -396,4 +405,150 @@ int PlitInterface::accessibleRole(QQuickItem *item)
 {
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(item);
     return accessible ? accessible->role() : QAccessible::NoRole;
+}
+
+QQuickItem *PlitInterface::focused()
+{
+    auto *window = qobject_cast<QQuickWindow *>(keyboardWindow());
+    return window ? window->activeFocusItem() : nullptr;
+}
+
+QString PlitInterface::focusedName()
+{
+    QQuickItem *item = focused();
+    return item ? accessibleName(item) : QString();
+}
+
+QString PlitInterface::step(Qt::Key key, QStringList &journey, Qt::KeyboardModifiers modifiers)
+{
+    press(key, modifiers);
+    QTest::qWait(50);
+    const QString name = focusedName();
+    journey << QKeySequence(int(key) | int(modifiers)).toString() + QStringLiteral(" → ") + name;
+    return name;
+}
+
+void PlitInterface::report(const QString &title, const QString &text)
+{
+    std::fprintf(stdout, "%s:\n%s\n", qPrintable(title), qPrintable(text));
+    std::fflush(stdout);
+}
+
+QStringList PlitInterface::accessibilityFaults(QQuickWindow *window)
+{
+    // The roles of the interface's controls, and of what a person can read.
+    static const QList<QAccessible::Role> roles = {
+        QAccessible::Button, QAccessible::PageTab, QAccessible::ListItem, QAccessible::CheckBox,
+        QAccessible::RadioButton, QAccessible::EditableText, QAccessible::Link, QAccessible::MenuItem,
+        QAccessible::ComboBox, QAccessible::WebDocument, QAccessible::Dialog, QAccessible::List};
+    QStringList faults;
+    QList<QAccessibleInterface *> pending{QAccessible::queryAccessibleInterface(window)};
+    while (!pending.isEmpty()) {
+        QAccessibleInterface *node = pending.takeFirst();
+        if (!node || !node->isValid())
+            continue;
+        const QAccessible::State state = node->state();
+        if (state.invisible)
+            continue;
+        const QString name = node->text(QAccessible::Name);
+        if (state.focusable && node->role() != QAccessible::Window) {
+            if (name.trimmed().isEmpty())
+                faults << QStringLiteral("unnamed %1 (%2)").arg(node->role()).arg(
+                    QString::fromLatin1(node->object() ? node->object()->metaObject()->className() : "?"));
+            if (!roles.contains(node->role()))
+                faults << QStringLiteral("%1: role %2").arg(name).arg(node->role());
+        }
+        // A web page's own tree is the page's business.
+        if (node->role() == QAccessible::WebDocument)
+            continue;
+        for (int i = 0; i < node->childCount(); ++i)
+            pending << node->child(i);
+    }
+    if (window->isActive()) {
+        QQuickItem *focus = window->activeFocusItem();
+        if (!focus || focus == window->contentItem())
+            faults << QStringLiteral("no control has the keys");
+        else if (!focus->isVisible() || focus->width() <= 0 || focus->height() <= 0)
+            faults << QStringLiteral("the keys are on the hidden %1").arg(accessibleName(focus));
+    }
+    return faults;
+}
+
+QString PlitInterface::accessibilityTree(QAccessibleInterface *node, int depth)
+{
+    if (!node || !node->isValid() || depth > 40)
+        return QString();
+    const QAccessible::State state = node->state();
+    QStringList states;
+    if (state.focusable)
+        states << QStringLiteral("focusable");
+    if (state.focused)
+        states << QStringLiteral("focused");
+    if (state.disabled)
+        states << QStringLiteral("disabled");
+    if (state.checked)
+        states << QStringLiteral("checked");
+    if (state.invisible)
+        states << QStringLiteral("invisible");
+    const QString role = QString::fromLatin1(
+        QMetaEnum::fromType<QAccessible::Role>().valueToKey(node->role()));
+    QString line = QString(depth * 2, QLatin1Char(' ')) + role + QStringLiteral(" \"")
+        + node->text(QAccessible::Name) + QLatin1Char('"');
+    if (!states.isEmpty())
+        line += QStringLiteral(" [") + states.join(QLatin1Char(',')) + QLatin1Char(']');
+    QString tree = line + QLatin1Char('\n');
+    for (int i = 0; i < node->childCount(); ++i)
+        tree += accessibilityTree(node->child(i), depth + 1);
+    return tree;
+}
+
+namespace {
+
+double luminance(QRgb rgb)
+{
+    const auto channel = [](int value) {
+        const double c = value / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) + 0.0722 * channel(qBlue(rgb));
+}
+
+double contrast(QRgb a, QRgb b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+QImage PlitInterface::grab(QQuickWindow *window)
+{
+    QImage image = window->grabWindow();
+    if (!image.isNull())
+        return image;
+    const QSharedPointer<QQuickItemGrabResult> result = window->contentItem()->grabToImage();
+    if (!result)
+        return image;
+    bool ready = false;
+    QObject::connect(result.data(), &QQuickItemGrabResult::ready, [&ready] { ready = true; });
+    (void)QTest::qWaitFor([&] { return ready; }, 5000);
+    return result->image();
+}
+
+int PlitInterface::focusRingWidth(const QImage &before, const QImage &after, QQuickItem *item, int inside)
+{
+    const qreal ratio = after.devicePixelRatio();
+    const QPointF mid = item->mapToScene(QPointF(0, item->height() / 2));
+    const int y = qRound(mid.y() * ratio);
+    const int edge = qRound(mid.x() * ratio);
+    int widest = 0;
+    int run = 0;
+    for (int x = std::max(0, edge - 8); x < std::min(after.width(), edge + inside + 1); ++x) {
+        const QRgb was = before.pixel(x, y);
+        const QRgb now = after.pixel(x, y);
+        run = contrast(was, now) >= 3.0 ? run + 1 : 0;
+        widest = std::max(widest, run);
+    }
+    return widest;
 }

@@ -7,10 +7,13 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <memory>
 
+class QAccessibleInterface;
+class QImage;
 class QQmlApplicationEngine;
 class QQuickItem;
 class QQuickWindow;
@@ -101,6 +104,32 @@ public:
     // The accessible name and role of an item, as a screen reader reads them.
     static QString accessibleName(QQuickItem *item);
     static int accessibleRole(QQuickItem *item);
+
+    // The item that has the keys on the window that has the keyboard, and
+    // the name a screen reader says for it ("" for none).
+    static QQuickItem *focused();
+    static QString focusedName();
+    // Presses `key` and says where the keys went; `journey` collects the
+    // steps ("Tab → 更多").
+    static QString step(Qt::Key key, QStringList &journey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // A report for the person who runs the test (the journey, a tree), on
+    // its output: the log file goes with the data directory.
+    static void report(const QString &title, const QString &text);
+    // What a screen reader would stumble on in the window's accessibility
+    // tree: a control it can focus without a name, or with a role outside
+    // those of the interface's controls; the keys on a hidden item.
+    static QStringList accessibilityFaults(QQuickWindow *window);
+    // The tree below `node` as a screen reader walks it, one node a line:
+    // role, name, and the states that matter.
+    static QString accessibilityTree(QAccessibleInterface *node, int depth = 0);
+    // The widest band of pixels on the mid row left of `item`'s left edge
+    // (and up to `inside` pixels inside it) that changed between `before`
+    // and `after` (grabs of its window) to a colour of contrast ratio 3:1
+    // or more against what was there.
+    // What the window shows now: grabbed, or drawn again where the platform
+    // cannot grab (offscreen).
+    static QImage grab(QQuickWindow *window);
+    static int focusRingWidth(const QImage &before, const QImage &after, QQuickItem *item, int inside = 0);
 
     // What the program sets up before its application object exists, and a
     // home and configuration folder that the test process has to itself.

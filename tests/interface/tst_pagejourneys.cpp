@@ -4,6 +4,8 @@
 #include "services/mainfunction.h"
 
 #include <QAccessible>
+#include <QImage>
+#include <QScopeGuard>
 #include <QFileDialog>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -236,7 +238,7 @@ private slots:
         QCOMPARE(ui->server().requests("/prnhelp.exe").size(), 1);
         QVERIFY(P::find(QStringLiteral("Plit云台·选择企业"), selection));
         QCOMPARE(P::accessibleRole(P::find(QStringLiteral("北京恒达商贸有限公司 911100000007000000"), selection)),
-                 int(QAccessible::Button));
+                 int(QAccessible::ListItem));
         pageShown(selection, 1, 5, QStringLiteral("北京恒达商贸有限公司"));
         QCOMPARE(companyNames(selection).size(), 5);
         QVERIFY(P::click(QStringLiteral("上一页")));
@@ -495,6 +497,119 @@ private slots:
         // Not a home-page tile.
         QVERIFY(P::click(QStringLiteral("Plit首页")));
         QTRY_COMPARE(tileNames(main), QStringList({"我要开票", "智能客服", "更多"}));
+    }
+
+    // A screen reader reads an invoicing page: its heading, link and
+    // button under the web view, the page named by its title.
+    void invoicingPageIsReadByScreenReaders()
+    {
+        QAccessible::setActive(true);
+        const auto inactive = qScopeGuard([] { QAccessible::setActive(false); });
+        const QString name = QStringLiteral("杭州一禾文具有限公司");
+        invoiceForOneCompany(name, ui->server().baseUrl()
+                                       + QStringLiteral("/invoice/?tax_code=913301067788990011"));
+        const QString title = name + QStringLiteral(" 913301067788990011");
+        QVERIFY(P::waitForWindow(title));
+        QQuickWindow *window = P::window(title);
+        QVERIFY(P::waitForWebPages(window));
+        QAccessibleInterface *view = QAccessible::queryAccessibleInterface(P::webViews(window).first());
+        QVERIFY(view);
+        QCOMPARE(view->role(), QAccessible::WebDocument);
+        // What the reader finds below the view, once the engine has built it.
+        const auto found = [&](QAccessible::Role role, const QString &text) {
+            QList<QAccessibleInterface *> pending{view};
+            while (!pending.isEmpty()) {
+                QAccessibleInterface *node = pending.takeFirst();
+                if (!node || !node->isValid())
+                    continue;
+                if (node->role() == role && node->text(QAccessible::Name).contains(text))
+                    return true;
+                for (int i = 0; i < node->childCount(); ++i)
+                    pending << node->child(i);
+            }
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(found(QAccessible::Button, QStringLiteral("刷新状态")), 15000);
+        QVERIFY(found(QAccessible::Heading, QStringLiteral("企业信息")));
+        QVERIFY(found(QAccessible::Link, QStringLiteral("开具发票")));
+        QVERIFY(found(QAccessible::WebDocument, QStringLiteral("开票服务 · ") + name));
+        P::report(QStringLiteral("the invoicing window as a screen reader reads it"),
+                  P::accessibilityTree(QAccessible::queryAccessibleInterface(window)));
+
+        // The keys start in the page; Ctrl+W closes the window, as Escape
+        // does that the page leaves alone.
+        QTRY_VERIFY(P::focused() && P::focused()->inherits("QQuickWebEngineView"));
+        QPointer<QQuickWindow> closing = window;
+        P::press(Qt::Key_W, Qt::ControlModifier);
+        QTRY_VERIFY(closing.isNull() || !closing->isVisible());
+    }
+
+    // The keys alone through "选择税号": the company rows are items of a
+    // list, with a ring that shows on white; Return opens the company, and
+    // Escape closes its invoicing window.
+    void keyboardAloneChoosesACompany()
+    {
+        installPrintHelper();
+        signIn(kDemoPhone);
+        QStringList journey;
+        QQuickItem *tile = P::findAll(QStringLiteral("我要开票"), ui->mainWindow()).last();
+        tile->forceActiveFocus(Qt::TabFocusReason);
+        P::step(Qt::Key_Return, journey);
+        QVERIFY(P::waitForWindow(QStringLiteral("选择税号")));
+        QQuickWindow *selection = P::window(QStringLiteral("选择税号"));
+        QVERIFY(QTest::qWaitForWindowActive(selection));
+        QTRY_COMPARE(P::focusedName(), QStringLiteral("请输入税号或者名称进行查询"));
+        const QString first = QStringLiteral("北京恒达商贸有限公司 911100000007000000");
+        QTRY_VERIFY(P::find(first, selection));
+        QVERIFY2(P::accessibilityFaults(selection).isEmpty(),
+                 qPrintable(P::accessibilityFaults(selection).join('\n')));
+        QQuickItem *row = P::find(first, selection);
+        QCOMPARE(P::accessibleRole(row), int(QAccessible::ListItem));
+        QCOMPARE(QAccessible::queryAccessibleInterface(row)->parent()->role(), QAccessible::List);
+        const QImage before = P::grab(selection);
+        for (int i = 0; i < 6 && P::focusedName() != first; ++i)
+            P::step(Qt::Key_Tab, journey);
+        QCOMPARE(P::focusedName(), first);
+        const QImage after = P::grab(selection);
+        if (!qEnvironmentVariableIsEmpty("PLIT_FOCUS_SHOTS"))
+            after.save(qEnvironmentVariable("PLIT_FOCUS_SHOTS") + QStringLiteral("/companyrow-focus.png"));
+        const int ring = P::focusRingWidth(before, after, row, 6);
+        QVERIFY2(ring >= 2, qPrintable(QString::number(ring)));
+
+        P::step(Qt::Key_Return, journey);
+        QVERIFY(P::waitForWindow(first));
+        QQuickWindow *invoicing = P::window(first);
+        QVERIFY(P::waitForWebPages(invoicing));
+        QTRY_VERIFY(invoicing->isActive());
+        QTRY_VERIFY(P::focused() && P::focused()->inherits("QQuickWebEngineView"));
+        journey << QStringLiteral("(invoicing window) → web page");
+        QVERIFY2(P::accessibilityFaults(invoicing).isEmpty(),
+                 qPrintable(P::accessibilityFaults(invoicing).join('\n')));
+        P::press(Qt::Key_Escape);
+        journey << QStringLiteral("Esc → window closes");
+        QVERIFY(P::waitForWindowGone(first, 15000));
+        P::report(QStringLiteral("keyboard journey"), QStringLiteral("  ") + journey.join(QStringLiteral("\n  ")));
+    }
+
+    // Without the print helper, "我要开票" says at once that it fetches it,
+    // with the download's progress, and how it ended.
+    void invoicingWithoutThePrintHelperSaysItFetchesIt()
+    {
+        QVERIFY(ui->clickTile(QStringLiteral("我要开票")));
+        QQuickWindow *notice = P::waitForWarning(QStringLiteral("正在下载打印助手，请稍候……"));
+        QVERIFY(notice);
+        QQuickItem *bar = nullptr;
+        for (QQuickItem *item : P::shownItems(notice)) {
+            if (P::accessibleRole(item) == QAccessible::ProgressBar)
+                bar = item;
+        }
+        QVERIFY(bar);
+        QAccessibleValueInterface *value = QAccessible::queryAccessibleInterface(bar)->valueInterface();
+        QVERIFY(value);
+        QTRY_VERIFY_WITH_TIMEOUT(value->currentValue().toReal() > 0, 15000);
+        QCOMPARE(value->maximumValue().toReal(), 1.0);
+        QVERIFY(P::waitForWarning(QStringLiteral("打印助手已下载，正在启动安装。")));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ui->dataPath(QStringLiteral("prnhelp.exe.started"))), 15000);
     }
 
     void companyAddressesOtherThanWebPagesAreRefused_data()
