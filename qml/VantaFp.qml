@@ -5,10 +5,9 @@ import "./Control"
 import "./Control/Dialogs.js" as Dialogs
 
 // The embedded web window: a company's invoicing service, the help pages and
-// the assistant chat, under a title bar of its own. Escape goes to the page
-// first (it closes the site's own menus); one the page leaves, or Ctrl+W,
-// closes the window once the page agrees (a page with unsaved work asks).
-// The keys start in the page.
+// the assistant chat, under a title bar of its own. Escape or Ctrl+W closes
+// the window once the page agrees (a page with unsaved work asks); while
+// the page asks something, Escape answers it. The keys start in the page.
 //
 // A window opened for a company is counted by the tax-code service as one of
 // the three invoicing windows that may be open; it gives the company back
@@ -126,11 +125,11 @@ Window {
         minimizable: true
         maximizable: true
         onCloseClicked: vantaWebRc.clearInfo()
-        Keys.onEscapePressed: vantaWebRc.requestClose()
     }
 
     Shortcut {
-        sequence: "Ctrl+W"
+        sequences: ["Esc", "Ctrl+W"]
+        enabled: !vantaWebRc.asking
         onActivated: vantaWebRc.requestClose()
     }
 

@@ -18,6 +18,8 @@ Item {
     readonly property bool loading: viewLoader.item !== null && viewLoader.item.loading
     // The page's own controls, where the keys go in its window.
     readonly property Item page: viewLoader.item
+    // Whether the page asks the person something (PageDialog) just now.
+    readonly property bool asking: viewLoader.item !== null && viewLoader.item.asking
 
     // The page agreed to close (requestClose): it has no unsaved work, or
     // the person confirmed leaving it.
@@ -78,9 +80,6 @@ Item {
         id: viewLoader
         anchors.fill: parent
         active: false
-        // Escape that the page leaves unhandled (the web engine hands it
-        // back here) closes the window; a page's own menus still take it.
-        Keys.onEscapePressed: vantaWeb.requestClose()
         // The invoicing sites open their forms in new windows; they stay in
         // this one.
         sourceComponent: PageView {
