@@ -109,11 +109,9 @@ public:
     // the name a screen reader says for it ("" for none).
     static QQuickItem *focused();
     static QString focusedName();
-    // Presses `key` and says where the keys went; `journey` collects the
-    // steps ("Tab → 更多").
+    // Presses `key`, says where the keys went and adds "Tab → 更多" to `journey`.
     static QString step(Qt::Key key, QStringList &journey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-    // A report for the person who runs the test (the journey, a tree), on
-    // its output: the log file goes with the data directory.
+    // A report (a journey, a tree) on the test's output, not in its log.
     static void report(const QString &title, const QString &text);
     // What a screen reader would stumble on in the window's accessibility
     // tree: a control it can focus without a name, or with a role outside
@@ -122,12 +120,9 @@ public:
     // The tree below `node` as a screen reader walks it, one node a line:
     // role, name, and the states that matter.
     static QString accessibilityTree(QAccessibleInterface *node, int depth = 0);
-    // The widest band of pixels on the mid row left of `item`'s left edge
-    // (and up to `inside` pixels inside it) that changed between `before`
-    // and `after` (grabs of its window) to a colour of contrast ratio 3:1
-    // or more against what was there.
-    // What the window shows now: grabbed, or drawn again where the platform
-    // cannot grab (offscreen).
+    // The widest band of pixels across `item`'s left edge (from 8 outside to
+    // `inside`) that went from `before` to `after` to a contrast of 3:1 or more.
+    // What the window shows now, drawn again (also offscreen).
     static QImage grab(QQuickWindow *window);
     static int focusRingWidth(const QImage &before, const QImage &after, QQuickItem *item, int inside = 0);
 
