@@ -15,6 +15,7 @@
 #include "services/usertaxinfo.h"
 #include "services/vantafunction.h"
 #include "browser/webbrowerfunction.h"
+#include "desktop/accessibleitem.h"
 #include "desktop/clipboard.h"
 #include "desktop/dpi.h"
 #include "desktop/iconextractfunction.h"
@@ -76,6 +77,11 @@ void PrepareProcess()
     // own setting is kept.
     if (!qEnvironmentVariableIsSet("QT_BEARER_POLL_TIMEOUT"))
         qputenv("QT_BEARER_POLL_TIMEOUT", QByteArray::number(std::numeric_limits<int>::max()));
+    // The web engine builds a page's accessibility tree (headings, links,
+    // buttons) only where this is set, and then only while a screen reader
+    // is listening: without it a web page is one empty document to a reader.
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
 }
 
 void RegisterTypeToQml()
@@ -100,6 +106,7 @@ void RegisterTypeToQml()
     qmlRegisterType<SystemTrayIcon>("an.utility", 1, 0, "SystemTrayIcon");
     qmlRegisterType<Clipboard>("Clipboard", 1, 0, "Clipboard");
     qRegisterMetaType<UserTaxInfo *>("UserTaxInfo*");
+    AccessibleItem::install();
     Trace::end(label);
 }
 

@@ -2,11 +2,16 @@ import QtQuick 2.15
 import "./Control"
 
 // The warning every window shows the same way: created with `warningText`
-// set, then shown; "确定" closes it.
+// set, then shown; "确定" closes it. With `followsPrintHelper` it tells how
+// the print helper's download goes instead, with its progress, until the
+// download ends.
 DialogWindow {
     id: messageWindow
 
     property string warningText
+    property bool followsPrintHelper: false
+    // From 0 to 1 while a download runs; -1 for none.
+    property real progress: followsPrintHelper ? 0 : -1
 
     title: "Plit提示"
     headerTitle: "Plit云台·Plit提示"
@@ -34,6 +39,27 @@ DialogWindow {
             wrapMode: Text.Wrap
             // Read out as the window shows, like the forms' red lines.
             Accessible.role: Accessible.AlertMessage
+        }
+    }
+
+    ProgressLine {
+        x: 24
+        y: 72
+        width: parent.width - 2 * x
+        visible: messageWindow.progress >= 0
+        value: messageWindow.progress
+        name: messageWindow.warningText
+    }
+
+    Connections {
+        target: messageWindow.followsPrintHelper ? mainFunction : null
+        function onPrintHelperProgress(received, total) {
+            if (total > 0)
+                messageWindow.progress = received / total
+        }
+        function onPrintHelperFetched(complete) {
+            messageWindow.followsPrintHelper = false
+            messageWindow.warningText = complete ? "打印助手已下载，正在启动安装。" : "打印助手下载失败，请稍后再试。"
         }
     }
 

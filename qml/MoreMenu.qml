@@ -1,10 +1,12 @@
 import QtQuick 2.15
+import QtQuick.Window 2.15
 import "./Control"
 import "./Control/Dialogs.js" as Dialogs
 
 // The main window's "more" menu, laid over its "更多" button.
 Item {
     function open() {
+        menuMore.opener = Window.activeFocusItem
         menuMore.open()
     }
 
@@ -12,6 +14,8 @@ Item {
 
     PopupMenu {
         id: menuMore
+
+        title: "更多"
 
         x: parent.width - width
         y: parent.height + 2

@@ -5,8 +5,9 @@ import "./Control"
 import "./Control/Dialogs.js" as Dialogs
 
 // The embedded web window: a company's invoicing service, the help pages and
-// the assistant chat, under a title bar of its own. Escape stays with the
-// page (it closes the site's own menus), not with the window.
+// the assistant chat, under a title bar of its own. Escape or Ctrl+W closes
+// the window once the page agrees (a page with unsaved work asks); while
+// the page asks something, Escape answers it. The keys start in the page.
 //
 // A window opened for a company is counted by the tax-code service as one of
 // the three invoicing windows that may be open; it gives the company back
@@ -87,10 +88,21 @@ Window {
         Dialogs.placeOver(vantaFp, -1, 30 * cascade)
     }
 
+    // The control that opened the window, which gets the keys back.
+    property Item opener: null
+
     onVisibleChanged: {
-        if (!visible)
+        if (visible) {
+            opener = Dialogs.openerOf(vantaFp)
+            if (vantaWebRc.page)
+                vantaWebRc.page.forceActiveFocus()
+        } else {
             releaseTaxCode()
+            Dialogs.giveBack(vantaFp, opener)
+        }
     }
+    onActiveChanged: Dialogs.keepFocus(vantaFp, vantaWebRc.page)
+    onActiveFocusItemChanged: Dialogs.keepFocus(vantaFp, vantaWebRc.page)
     Component.onCompleted: {
         placeOverOwner(0)
         if (countedTaxCode !== "" && profiles)
@@ -115,6 +127,12 @@ Window {
         onCloseClicked: vantaWebRc.clearInfo()
     }
 
+    Shortcut {
+        sequences: ["Esc", "Ctrl+W"]
+        enabled: !vantaWebRc.asking
+        onActivated: vantaWebRc.requestClose()
+    }
+
     VantaWeb {
         id: vantaWebRc
         anchors.top: titleBar.bottom
@@ -123,6 +141,10 @@ Window {
         anchors.bottom: parent.bottom
         webMargin: vantaFp.webMarginIn
         profile: vantaFp.companyProfile
+        onCloseAccepted: {
+            clearInfo()
+            vantaFp.close()
+        }
     }
 
     // The frame of the window on the desktop.

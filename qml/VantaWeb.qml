@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import QtWebEngine 1.10
 import Clipboard 1.0
 import "./Control"
 
@@ -15,6 +16,14 @@ Item {
     // program's default one. Taken when the view is made.
     property QtObject profile: null
     readonly property bool loading: viewLoader.item !== null && viewLoader.item.loading
+    // The page's own controls, where the keys go in its window.
+    readonly property Item page: viewLoader.item
+    // Whether the page asks the person something (PageDialog) just now.
+    readonly property bool asking: viewLoader.item !== null && viewLoader.item.asking
+
+    // The page agreed to close (requestClose): it has no unsaved work, or
+    // the person confirmed leaving it.
+    signal closeAccepted()
 
     function view() {
         viewLoader.active = true
@@ -43,6 +52,19 @@ Item {
         view().profile.clearHttpCache()
     }
 
+    // Asks the page whether it may close, as a browser asks before it
+    // closes a tab: a page with unsaved work asks the person through its
+    // beforeunload question (PageDialog); closeAccepted() follows a yes.
+    function requestClose() {
+        var page = viewLoader.item
+        if (!page || page.url.toString() === "") {
+            closeAccepted()
+            return
+        }
+        page.closeAsked = true
+        page.triggerWebAction(WebEngineView.RequestClose)
+    }
+
     // False, and nothing loaded, for an address that is no web page.
     function seturl(weburl) {
         return view().load(weburl)
@@ -64,6 +86,14 @@ Item {
             anchors.fill: parent
             anchors.topMargin: vantaWeb.webMargin
             logLabel: "vantaWebview url:"
+            // Only a close the window asked for ends it, not a page's script.
+            property bool closeAsked: false
+            onWindowCloseRequested: {
+                if (closeAsked) {
+                    closeAsked = false
+                    vantaWeb.closeAccepted()
+                }
+            }
             Component.onCompleted: {
                 if (vantaWeb.profile)
                     profile = vantaWeb.profile

@@ -138,6 +138,12 @@ Window {
     visible: true
     flags: winflags
 
+    // The keys rest on the chosen navigation button when nothing else has
+    // them: at the start, and when the control that had them hides or is
+    // disabled (the sign-in button once signed in).
+    onActiveChanged: Dialogs.keepFocus(mainWindow, home)
+    onActiveFocusItemChanged: Dialogs.keepFocus(mainWindow, home)
+
     DragArea {
         anchors.fill: parent
     }
@@ -293,29 +299,7 @@ Window {
                 width: 102
                 height: 24
                 spacing: 3
-                layoutDirection: Qt.RightToLeft
-
-                ImageButton {
-                    id: button_close
-                    width: 32
-                    height: 24
-                    text: "关闭"
-                    source: "images/icon_Close.png"
-                    hoverColor: "#e64340"
-                    onClicked: exitWindow.show()
-                }
-
-                ImageButton {
-                    id: button_min
-                    width: 32
-                    height: 24
-                    text: "最小化"
-                    source: "images/icon_minimize.png"
-                    onClicked: {
-                        console.log("min...")
-                        mainWindow.showMinimized()
-                    }
-                }
+                // In reading order, left to right: 更多, 最小化, 关闭.
 
                 ImageButton {
                     id: btnMore
@@ -336,6 +320,28 @@ Window {
                         active: false
                         source: "qrc:/MoreMenu.qml"
                     }
+                }
+
+                ImageButton {
+                    id: button_min
+                    width: 32
+                    height: 24
+                    text: "最小化"
+                    source: "images/icon_minimize.png"
+                    onClicked: {
+                        console.log("min...")
+                        mainWindow.showMinimized()
+                    }
+                }
+
+                ImageButton {
+                    id: button_close
+                    width: 32
+                    height: 24
+                    text: "关闭"
+                    source: "images/icon_Close.png"
+                    hoverColor: "#e64340"
+                    onClicked: exitWindow.show()
                 }
             }
 

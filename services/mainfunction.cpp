@@ -455,8 +455,10 @@ void MainFunction::downloadPrintHelper()
     const QString address = (Deployment::updateUrl() + QStringLiteral("/prnhelp.exe")).trimmed();
     const QUrl url = QUrl::fromUserInput(address);
     const QString directory = Deployment::dataDir().trimmed();
-    if (address.isEmpty() || !url.isValid() || directory.isEmpty())
+    if (address.isEmpty() || !url.isValid() || directory.isEmpty()) {
+        emit printHelperFetched(false);
         return;
+    }
 
     m_fileName = url.fileName(QUrl::FullyDecoded);
     const QString target = directory + QLatin1Char('/') + m_fileName;
@@ -467,6 +469,7 @@ void MainFunction::downloadPrintHelper()
         qWarning().noquote() << QStringLiteral("downloadPrintHelper: cannot write ") + target;
         delete m_file;
         m_file = nullptr;
+        emit printHelperFetched(false);
         return;
     }
     QNetworkRequest request(url);
@@ -488,8 +491,7 @@ void MainFunction::onReadyRead()
 
 void MainFunction::onDownloadProgress(qint64 bytesRea, qint64 totalBytes)
 {
-    Q_UNUSED(bytesRea);
-    Q_UNUSED(totalBytes);
+    emit printHelperProgress(bytesRea, totalBytes > 0 ? totalBytes : -1);
 }
 
 void MainFunction::onFinished()
@@ -513,7 +515,9 @@ void MainFunction::onFinished()
     if (!complete) {
         qWarning().noquote() << QStringLiteral("downloadPrintHelper: incomplete download of ") + path;
         QFile::remove(path);
+        emit printHelperFetched(false);
         return;
     }
+    emit printHelperFetched(true);
     ProgramStart::installer(path);
 }

@@ -74,6 +74,11 @@ signals:
     void programsDetected();
     // An installer cannot run here; `message` tells the user why.
     void installerRefused(const QString &message);
+    // The print helper's download: how far it has come (`total` is -1
+    // while unknown), and whether it ended with the whole installer, which
+    // is then started.
+    void printHelperProgress(qint64 received, qint64 total);
+    void printHelperFetched(bool complete);
 
 private slots:
     void onFinished();

@@ -15,6 +15,10 @@ Item {
     // Where the focus ring lies: outside the button (negative), or inside
     // it where the button sits in a list that clips.
     property int focusRingMargin: -2
+    // Where the keys go when the button hides itself while it has them
+    // (a button that turns into others, a row that ends): by default the
+    // next control in Tab's order.
+    property Item successor: null
 
     signal clicked()
 
@@ -23,7 +27,15 @@ Item {
             clicked()
     }
 
-    activeFocusOnTab: true
+    function handOverFocus() {
+        if (visible || !activeFocus)
+            return
+        var next = successor && successor.visible && successor.enabled ? successor : nextItemInFocusChain(true)
+        if (next && next !== button)
+            next.forceActiveFocus()
+    }
+
+    activeFocusOnTab: enabled
     Accessible.role: Accessible.Button
     Accessible.name: text
     Accessible.focusable: true
@@ -31,6 +43,11 @@ Item {
     Keys.onReturnPressed: press()
     Keys.onEnterPressed: press()
     Keys.onSpacePressed: press()
+    // Once what hides it has settled: the successor may show in the same turn.
+    onVisibleChanged: {
+        if (!visible && activeFocus)
+            Qt.callLater(handOverFocus)
+    }
 
     MouseShape {
         id: mouse
@@ -38,25 +55,26 @@ Item {
     }
 
     // Only the keyboard gives a button the focus, so the ring shows where
-    // Tab has arrived: blue inside white, so that it shows on the white
-    // pages and on the blue title bars alike.
+    // Tab has arrived: two pixels of blue inside two of white, so that it
+    // stands out on the white pages (the blue) and on the blue title bars
+    // (the white) alike.
     Rectangle {
         anchors.fill: parent
-        anchors.margins: button.focusRingMargin - 1
+        anchors.margins: button.focusRingMargin - 2
         z: 1
         radius: 4
         color: "transparent"
         border.color: "white"
-        border.width: 1
+        border.width: 2
         visible: button.activeFocus
 
         Rectangle {
             anchors.fill: parent
-            anchors.margins: 1
+            anchors.margins: 2
             radius: 3
             color: "transparent"
             border.color: $mainTone
-            border.width: 1
+            border.width: 2
         }
     }
 }

@@ -12,6 +12,9 @@ ButtonBase {
     text: company ? company.taxname + " " + company.taxcode : ""
     implicitWidth: 400
     implicitHeight: 44
+    // One item of the company list; the list clips, so the ring lies inside.
+    Accessible.role: Accessible.ListItem
+    focusRingMargin: 2
 
     Rectangle {
         anchors.fill: parent

@@ -16,6 +16,7 @@ Rectangle {
     property bool maximizable: false
     // The window buttons, for the block's own id in a window.
     property alias windowControl: windowControl
+    readonly property alias closeButton: closeButton
 
     signal closeClicked()
 
@@ -53,18 +54,18 @@ Rectangle {
         anchors.rightMargin: 4
         anchors.verticalCenter: parent.verticalCenter
         spacing: 4
-        layoutDirection: Qt.RightToLeft
+        // In reading order, left to right: Tab and a screen reader meet
+        // them as they are seen.
 
         ImageButton {
             width: 32
             height: 24
-            text: "关闭"
-            source: "qrc:/images/icon_Close.png"
-            hoverColor: "#e64340"
+            text: "最小化"
+            source: "qrc:/images/icon_minimize.png"
+            visible: header.minimizable
             onClicked: {
-                console.log("close...")
-                header.closeClicked()
-                header.Window.window.close()
+                console.log("min...")
+                header.Window.window.showMinimized()
             }
         }
 
@@ -90,14 +91,16 @@ Rectangle {
         }
 
         ImageButton {
+            id: closeButton
             width: 32
             height: 24
-            text: "最小化"
-            source: "qrc:/images/icon_minimize.png"
-            visible: header.minimizable
+            text: "关闭"
+            source: "qrc:/images/icon_Close.png"
+            hoverColor: "#e64340"
             onClicked: {
-                console.log("min...")
-                header.Window.window.showMinimized()
+                console.log("close...")
+                header.closeClicked()
+                header.Window.window.close()
             }
         }
     }

@@ -18,8 +18,12 @@ Window {
     // windows that size themselves to their content.
     readonly property int chromeWidth: 2 * shadow.shadowMargin
     readonly property int chromeHeight: 2 * shadow.shadowMargin + header.height
-    // Where the keyboard goes when the window opens.
+    // Where the keyboard goes when the window opens; by default the first
+    // control of the window's content, or else its close button.
     property Item initialFocus: null
+    // The control of the owning window that had the keys when this one
+    // opened: it gets them back when this one closes.
+    property Item opener: null
     // Whether closing gives the keys back to the window this one was opened
     // over; not for a window that never takes the keys, nor when what it
     // opened is to stay in front.
@@ -40,21 +44,40 @@ Window {
             Dialogs.placeOver(dialog, leftInOwner)
     }
 
+    function firstControl() {
+        if (initialFocus)
+            return initialFocus
+        var first = body.nextItemInFocusChain(true)
+        for (var item = first; item; item = item.parent) {
+            if (item === body)
+                return first
+        }
+        return header.closeButton
+    }
+
     Component.onCompleted: placeOverOwner()
     onVisibleChanged: {
         if (visible)
             placeOverOwner()
-        if (visible && initialFocus)
-            initialFocus.forceActiveFocus()
-        // The keys go back to the window this one was opened over, so that
-        // Escape or Return there works at once after a warning.
-        if (!visible && returnsFocus && transientParent && transientParent.visible)
-            transientParent.requestActivate()
+        if (visible) {
+            opener = Dialogs.openerOf(dialog)
+            firstControl().forceActiveFocus()
+        }
+        // The keys go back to the window this one was opened over, and to
+        // the control there that opened it, so that Escape or Return there
+        // works at once after a warning.
+        if (!visible && returnsFocus)
+            Dialogs.giveBack(dialog, opener)
+        if (!visible)
+            opener = null
         // A hidden window keeps no input focused: its cursor would blink,
         // and wake the program, for as long as the window waits.
         if (!visible && activeFocusItem)
             activeFocusItem.focus = false
     }
+
+    onActiveChanged: Dialogs.keepFocus(dialog, firstControl())
+    onActiveFocusItemChanged: Dialogs.keepFocus(dialog, firstControl())
 
     DragArea {
         anchors.fill: parent

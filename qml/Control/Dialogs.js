@@ -45,3 +45,46 @@ function warn(parent, text) {
         dialog.show()
     return dialog
 }
+
+// Keeps a control focused in `window` while it is the active window: when
+// it has none that can take the keys (none at all, or one that was hidden or
+// disabled), the keys go to `first` or else to the first control in Tab's
+// order.
+function keepFocus(window, first) {
+    if (!window.active)
+        return
+    var focused = window.activeFocusItem
+    if (focused && focused !== window.contentItem && focused.visible && focused.enabled)
+        return
+    var target = first && first.visible && first.enabled ? first : window.contentItem.nextItemInFocusChain(true)
+    if (target && target !== focused && target !== window.contentItem)
+        target.forceActiveFocus()
+}
+
+// The control of the window `window` belongs to that has the keys as it
+// opens: the one that opened it. An entry of a menu stands for the control
+// that opened the menu.
+function openerOf(window) {
+    var owner = window.transientParent
+    var focused = owner ? owner.activeFocusItem : null
+    if (focused && focused.menu && focused.menu.opener)
+        focused = focused.menu.opener
+    return focused
+}
+
+// The keys back to `opener` in the window `window` belongs to, as it closes.
+function giveBack(window, opener) {
+    var owner = window.transientParent
+    if (!owner || !owner.visible)
+        return
+    owner.requestActivate()
+    if (!opener || !opener.visible || !opener.enabled)
+        return
+    // Still on that window (not gone with a page rebuilt meanwhile).
+    for (var item = opener; item; item = item.parent) {
+        if (item === owner.contentItem) {
+            opener.forceActiveFocus()
+            return
+        }
+    }
+}

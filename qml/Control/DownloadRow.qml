@@ -80,6 +80,9 @@ Rectangle {
     color: hover.hovered ? "#D4EBFF" : "white"
     Accessible.role: Accessible.ListItem
     Accessible.name: software ? software.title : ""
+    Accessible.focusable: true
+    // The row takes the keys from its download's buttons when they go.
+    activeFocusOnTab: true
     Component.onCompleted: sync()
 
     HoverHandler {
@@ -154,6 +157,7 @@ Rectangle {
             id: customProgress
             y: 30
             width: 220
+            name: delegate_list.software ? delegate_list.software.title : ""
         }
 
         UiText {
@@ -204,6 +208,7 @@ Rectangle {
                 }
             ]
             hoverColor: "transparent"
+            successor: delegate_list
             onClicked: delegate_list.pauseOrResume()
         }
 
@@ -217,6 +222,7 @@ Rectangle {
             text: "停止"
             source: hovered ? "qrc:/images/close1.png" : "qrc:/images/close.png"
             hoverColor: "transparent"
+            successor: delegate_list
             onClicked: delegate_list.stop()
         }
     }
@@ -260,6 +266,9 @@ Rectangle {
         color: "#006ef7"
         hoverColor: "#1596fa"
         visible: delegate_list.phase === "idle" || delegate_list.phase === "failed"
+        // Which program it installs, for a reader that lists the buttons.
+        Accessible.name: text + " " + (delegate_list.software ? delegate_list.software.title : "")
+        successor: button_pause
         onClicked: delegate_list.start()
     }
 
@@ -268,5 +277,15 @@ Rectangle {
         width: parent.width
         height: 1
         color: $lineColor
+    }
+
+    // The row's own focus ring, where the keys rest once its download ends.
+    Rectangle {
+        anchors.fill: parent
+        anchors.margins: 1
+        color: "transparent"
+        border.color: $mainTone
+        border.width: 2
+        visible: delegate_list.activeFocus
     }
 }

@@ -60,6 +60,21 @@ Rectangle {
             Accessible.role: Accessible.EditableText
             Accessible.name: wrapper.hint
             Accessible.multiLine: true
+            // Tab and Shift+Tab leave the box as they leave every input;
+            // Ctrl+Tab types a tab.
+            function leave(forward) {
+                var next = nextItemInFocusChain(forward)
+                if (next && next !== input)
+                    next.forceActiveFocus(forward ? Qt.TabFocusReason : Qt.BacktabFocusReason)
+            }
+
+            Keys.onTabPressed: {
+                if (event.modifiers & Qt.ControlModifier)
+                    insert(cursorPosition, "\t")
+                else
+                    leave(!(event.modifiers & Qt.ShiftModifier))
+            }
+            Keys.onBacktabPressed: leave(false)
             onTextChanged: {
                 if (length > wrapper.maxnum) {
                     var caret = Math.min(cursorPosition, wrapper.maxnum)

@@ -42,6 +42,12 @@ function openCompany(asking, company) {
 // chosen in "选择税号".
 function openInvoicing(tile) {
     if (!mainFunction.checkPrintHelper()) {
+        // Said at once: the download takes a while, and its end starts
+        // the installer.
+        var notice = Dialogs.create("qrc:/MessageDialog.qml", tile,
+                                    { warningText: "正在下载打印助手，请稍候……", followsPrintHelper: true })
+        if (notice)
+            notice.show()
         mainFunction.downloadPrintHelper()
         return
     }

@@ -10,6 +10,8 @@ MenuItem {
     implicitHeight: 32
     leftPadding: 12
     rightPadding: 12
+    Accessible.role: Accessible.MenuItem
+    Accessible.name: text
 
     contentItem: Row {
         spacing: 8

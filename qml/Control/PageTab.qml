@@ -12,6 +12,8 @@ ButtonBase {
     Accessible.role: Accessible.PageTab
     Accessible.checkable: true
     Accessible.checked: chosen
+    Accessible.selectable: true
+    Accessible.selected: chosen
     onHoveredChanged: {
         if (!chosen)
             state = hovered ? "hovered" : ""

@@ -12,6 +12,8 @@ WebEngineView {
 
     // Where the view is, for the log lines: "vantaWebview url:" and the like.
     property string logLabel: "web view url:"
+    // A question of the page is open over it.
+    readonly property bool asking: pageQuestion.asking
 
     // Loads `address` when a view may show it; otherwise false, and the log
     // says why.

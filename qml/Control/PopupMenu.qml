@@ -2,9 +2,20 @@ import QtQuick 2.15
 import QtQuick.Controls 2.15
 
 // A pop-up menu of MenuEntry items on a white card with a thin frame and a
-// soft shadow.
+// soft shadow. A screen reader names it by its `title`.
 Menu {
     id: popupMenu
+
+    // The control that opened the menu (set by what opens it): a window
+    // opened from an entry gives the keys back to it.
+    property Item opener: null
+
+    // What a screen reader says is the title of the page the menu draws on.
+    Binding {
+        target: popupMenu.contentItem ? popupMenu.contentItem.parent : null
+        property: "title"
+        value: popupMenu.title
+    }
 
     topPadding: 4
     bottomPadding: 4

@@ -10,8 +10,11 @@ ButtonBase {
     implicitWidth: 122
     implicitHeight: 22
 
+    Accessible.role: Accessible.PageTab
     Accessible.checkable: true
     Accessible.checked: checked
+    Accessible.selectable: true
+    Accessible.selected: checked
 
     UiText {
         width: parent.width

@@ -6,6 +6,9 @@
 #include "desktop/scenegraphbackend.h"
 
 #include <QAccessible>
+#include <QImage>
+#include <QKeySequence>
+#include <QMetaEnum>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -13,11 +16,16 @@
 #include <QPointer>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
+#include <QQuickItemGrabResult>
 #include <QQuickWindow>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <QtWebEngine>
+
+#include <algorithm>
+#include <cstdio>
+#include <cmath>
 
 namespace {
 
@@ -84,6 +92,7 @@ void PlitInterface::prepareProcess()
 
     QCoreApplication::setOrganizationName(QStringLiteral("QtProject"));
     QCoreApplication::setApplicationName(QStringLiteral("Gallery"));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Plit云台"));
     QCoreApplication::setApplicationVersion(QStringLiteral("2.0.0.2"));
     QtWebEngine::initialize();
 }
@@ -396,4 +405,127 @@ int PlitInterface::accessibleRole(QQuickItem *item)
 {
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(item);
     return accessible ? accessible->role() : QAccessible::NoRole;
+}
+
+QQuickItem *PlitInterface::focused()
+{
+    auto *window = qobject_cast<QQuickWindow *>(keyboardWindow());
+    return window ? window->activeFocusItem() : nullptr;
+}
+
+QString PlitInterface::focusedName()
+{
+    QQuickItem *item = focused();
+    return item ? accessibleName(item) : QString();
+}
+
+QString PlitInterface::step(Qt::Key key, QStringList &journey, Qt::KeyboardModifiers modifiers)
+{
+    press(key, modifiers);
+    QTest::qWait(50);
+    const QString name = focusedName();
+    journey << QKeySequence(int(key) | int(modifiers)).toString() + QStringLiteral(" → ") + name;
+    return name;
+}
+
+void PlitInterface::report(const QString &title, const QString &text)
+{
+    std::fprintf(stdout, "%s:\n%s\n", qPrintable(title), qPrintable(text));
+    std::fflush(stdout);
+}
+
+QStringList PlitInterface::accessibilityFaults(QQuickWindow *window)
+{
+    // The roles of the interface's controls, and of what a person can read.
+    static const QList<QAccessible::Role> roles = {
+        QAccessible::Button, QAccessible::PageTab, QAccessible::ListItem, QAccessible::CheckBox,
+        QAccessible::RadioButton, QAccessible::EditableText, QAccessible::Link, QAccessible::MenuItem,
+        QAccessible::ComboBox, QAccessible::WebDocument, QAccessible::Dialog, QAccessible::List};
+    QStringList faults;
+    QList<QAccessibleInterface *> pending{QAccessible::queryAccessibleInterface(window)};
+    while (!pending.isEmpty()) {
+        QAccessibleInterface *node = pending.takeFirst();
+        if (!node || !node->isValid())
+            continue;
+        const QAccessible::State state = node->state();
+        if (state.invisible)
+            continue;
+        const QString name = node->text(QAccessible::Name);
+        if (state.focusable && node->role() != QAccessible::Window) {
+            if (name.trimmed().isEmpty())
+                faults << QStringLiteral("an unnamed control of role %1").arg(node->role());
+            if (!roles.contains(node->role()))
+                faults << QStringLiteral("%1: role %2").arg(name).arg(node->role());
+        }
+        // A web page's own tree is the page's business.
+        if (node->object() && node->object()->inherits("QQuickWebEngineView"))
+            continue;
+        for (int i = 0; i < node->childCount(); ++i)
+            pending << node->child(i);
+    }
+    if (window->isActive()) {
+        QQuickItem *focus = window->activeFocusItem();
+        if (!focus || focus == window->contentItem())
+            faults << QStringLiteral("no control has the keys");
+        else if (!focus->isVisible() || focus->width() <= 0 || focus->height() <= 0)
+            faults << QStringLiteral("the keys are on the hidden %1").arg(accessibleName(focus));
+    }
+    return faults;
+}
+
+QString PlitInterface::accessibilityTree(QAccessibleInterface *node, int depth)
+{
+    if (!node || !node->isValid() || depth > 40)
+        return QString();
+    const QAccessible::State state = node->state();
+    const QString states = QLatin1String(state.focusable ? " focusable" : "") + QLatin1String(state.focused ? " focused" : "")
+        + QLatin1String(state.disabled ? " disabled" : "") + QLatin1String(state.invisible ? " invisible" : "");
+    const QString role = QString::fromLatin1(
+        QMetaEnum::fromType<QAccessible::Role>().valueToKey(node->role()));
+    QString line = QString(depth * 2, QLatin1Char(' ')) + role + QStringLiteral(" \"")
+        + node->text(QAccessible::Name) + QLatin1Char('"');
+    if (!states.isEmpty())
+        line += QStringLiteral(" [") + states.trimmed() + QLatin1Char(']');
+    QString tree = line + QLatin1Char('\n');
+    for (int i = 0; i < node->childCount(); ++i)
+        tree += accessibilityTree(node->child(i), depth + 1);
+    return tree;
+}
+
+QImage PlitInterface::grab(QQuickWindow *window)
+{
+    const QSharedPointer<QQuickItemGrabResult> result = window->contentItem()->grabToImage();
+    if (!result)
+        return QImage();
+    bool ready = false;
+    QObject::connect(result.data(), &QQuickItemGrabResult::ready, [&ready] { ready = true; });
+    (void)QTest::qWaitFor([&] { return ready; }, 5000);
+    return result->image();
+}
+
+int PlitInterface::focusRingWidth(const QImage &before, const QImage &after, QQuickItem *item, int inside)
+{
+    const qreal ratio = after.devicePixelRatio();
+    const QPointF mid = item->mapToScene(QPointF(0, item->height() / 2));
+    const int y = qRound(mid.y() * ratio);
+    const int edge = qRound(mid.x() * ratio);
+    // The contrast ratio of two colours, as WCAG reckons it.
+    const auto luminance = [](QRgb rgb) {
+        double sum = 0;
+        for (const auto &[value, weight] : {QPair<int, double>{qRed(rgb), 0.2126}, {qGreen(rgb), 0.7152},
+                                            {qBlue(rgb), 0.0722}}) {
+            const double c = value / 255.0;
+            sum += weight * (c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+        }
+        return sum + 0.05;
+    };
+    int widest = 0;
+    int run = 0;
+    for (int x = std::max(0, edge - 8); x < std::min(after.width(), edge + inside + 1); ++x) {
+        const double a = luminance(before.pixel(x, y));
+        const double b = luminance(after.pixel(x, y));
+        run = std::max(a, b) / std::min(a, b) >= 3.0 ? run + 1 : 0;
+        widest = std::max(widest, run);
+    }
+    return widest;
 }

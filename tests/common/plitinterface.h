@@ -7,10 +7,13 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <memory>
 
+class QAccessibleInterface;
+class QImage;
 class QQmlApplicationEngine;
 class QQuickItem;
 class QQuickWindow;
@@ -101,6 +104,27 @@ public:
     // The accessible name and role of an item, as a screen reader reads them.
     static QString accessibleName(QQuickItem *item);
     static int accessibleRole(QQuickItem *item);
+
+    // The item that has the keys on the window that has the keyboard, and
+    // the name a screen reader says for it ("" for none).
+    static QQuickItem *focused();
+    static QString focusedName();
+    // Presses `key`, says where the keys went and adds "Tab → 更多" to `journey`.
+    static QString step(Qt::Key key, QStringList &journey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // A report (a journey, a tree) on the test's output, not in its log.
+    static void report(const QString &title, const QString &text);
+    // What a screen reader would stumble on in the window's accessibility
+    // tree: a control it can focus without a name, or with a role outside
+    // those of the interface's controls; the keys on a hidden item.
+    static QStringList accessibilityFaults(QQuickWindow *window);
+    // The tree below `node` as a screen reader walks it, one node a line:
+    // role, name, and the states that matter.
+    static QString accessibilityTree(QAccessibleInterface *node, int depth = 0);
+    // The widest band of pixels across `item`'s left edge (from 8 outside to
+    // `inside`) that went from `before` to `after` to a contrast of 3:1 or more.
+    // What the window shows now, drawn again (also offscreen).
+    static QImage grab(QQuickWindow *window);
+    static int focusRingWidth(const QImage &before, const QImage &after, QQuickItem *item, int inside = 0);
 
     // What the program sets up before its application object exists, and a
     // home and configuration folder that the test process has to itself.

@@ -13,6 +13,7 @@
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQmlExpression>
+#include <QQuickItem>
 #include <QQuickWindow>
 #include <QtTest>
 
@@ -24,7 +25,8 @@ struct Shot
 {
     const char *name;
     // Clicked in turn by name; "name=text" types text into the input named so;
-    // "wait:ms" lets time pass.
+    // "wait:ms" lets time pass; "focus:name" gives the keys to the control
+    // named so, as Tab does.
     QStringList steps;
     // The window that must show before the picture is taken.
     const char *window;
@@ -55,6 +57,7 @@ const Shot shots[] = {
     {"register", {"账号登录", "注册新账号"}, "注册"},
     {"complete-account", {"账号登录", "请输入手机号=13800000001", "请输入密码=Plit@2026", "登录"}, "完善信息"},
     {"reset-password", {"账号登录", "忘记密码?"}, "重置密码"},
+    {"focus-title-bar", {"focus:更多"}, "Plit云台"},
     {"main-signed-in", {"账号登录", "请输入手机号=13800000002", "请输入密码=Plit@2026", "登录"}, "Plit云台"},
     {"close-dialog", {"关闭"}, "提示"},
     {"notice-popup", {}, "Plit通知"},
@@ -68,6 +71,9 @@ const Shot shots[] = {
     {"hot-apps", {"推荐应用", "热门应用"}, "Plit云台"},
     {"add-program", {"推荐应用", "更多#2"}, "添加自定义软件"},
     {"select-company", {"账号登录", "请输入手机号=13800000002", "请输入密码=Plit@2026", "登录", "我要开票"},
+     "选择税号", withPrintHelper},
+    {"focus-company-row", {"账号登录", "请输入手机号=13800000002", "请输入密码=Plit@2026", "登录", "我要开票",
+                           "focus:北京恒达商贸有限公司 911100000007000000"},
      "选择税号", withPrintHelper},
     {"invoicing", {"账号登录", "请输入手机号=13800000002", "请输入密码=Plit@2026", "登录", "我要开票",
                    "下一页", "南京博远咨询有限公司 911105000007000685"},
@@ -85,6 +91,15 @@ bool perform(PlitInterface &ui, const QString &step)
                                   ui.mainWindow(), step.mid(3));
         expression.evaluate();
         return !expression.hasError();
+    }
+    if (step.startsWith(QLatin1String("focus:"))) {
+        QQuickItem *item = nullptr;
+        if (!QTest::qWaitFor([&] { return (item = PlitInterface::find(step.mid(6))) != nullptr; }, 5000))
+            return false;
+        item->window()->requestActivate();
+        (void)QTest::qWaitForWindowActive(item->window(), 1000);
+        item->forceActiveFocus(Qt::TabFocusReason);
+        return true;
     }
     // "wait:ms": time for something to happen that shows, a download's progress.
     if (step.startsWith(QLatin1String("wait:"))) {

@@ -242,6 +242,43 @@ private slots:
         QVERIFY(!P::find(QStringLiteral("加载失败，点击重试")));
     }
 
+    // With the keyboard alone: Return on "一键安装" hands the keys to the
+    // download's "暂停", "停止" hands them to the row; the install buttons
+    // say which program they install, the progress bar its value.
+    void keyboardStartsAndStopsADownload()
+    {
+        openDownloadCentre();
+        slowDown(kHelperPath, 256 * 1024);
+        QQuickItem *row = rowOf(kHelper);
+        QQuickItem *install = inRow(row, QStringLiteral("一键安装"));
+        QVERIFY(install);
+        QCOMPARE(P::accessibleName(install), QStringLiteral("一键安装 ") + kHelper);
+        QStringList journey;
+        install->forceActiveFocus(Qt::TabFocusReason);
+        journey << QStringLiteral("(focus) → ") + P::focusedName();
+        P::step(Qt::Key_Return, journey);
+        QTRY_COMPARE(P::focusedName(), QStringLiteral("暂停"));
+        QVERIFY(row->isAncestorOf(P::focused()));
+        QQuickItem *bar = nullptr;
+        for (QQuickItem *item : P::shownItems(row->window())) {
+            if (row->isAncestorOf(item) && P::accessibleRole(item) == QAccessible::ProgressBar)
+                bar = item;
+        }
+        QVERIFY(bar);
+        QAccessibleValueInterface *value = QAccessible::queryAccessibleInterface(bar)->valueInterface();
+        QVERIFY(value);
+        QTRY_VERIFY_WITH_TIMEOUT(value->currentValue().toReal() > 0, kLong);
+        QCOMPARE(value->maximumValue().toReal(), 1.0);
+        QCOMPARE(P::step(Qt::Key_Tab, journey), QStringLiteral("停止"));
+        P::step(Qt::Key_Return, journey);
+        QTRY_VERIFY(inRow(row, QStringLiteral("一键安装")));
+        QTRY_COMPARE(P::focused(), row);
+        journey << QStringLiteral("(stopped) → ") + P::focusedName();
+        QVERIFY2(P::accessibilityFaults(row->window()).isEmpty(),
+                 qPrintable(P::accessibilityFaults(row->window()).join('\n')));
+        P::report(QStringLiteral("keyboard journey"), QStringLiteral("  ") + journey.join(QStringLiteral("\n  ")));
+    }
+
     // With the keyboard alone: Tab goes down the rows, and the list follows
     // the focused one; its scroll bar shows while rows are out of sight.
     void keyboardScrollsTheListToTheFocusedRow()

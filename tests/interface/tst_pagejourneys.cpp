@@ -4,6 +4,8 @@
 #include "services/mainfunction.h"
 
 #include <QAccessible>
+#include <QImage>
+#include <QScopeGuard>
 #include <QFileDialog>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -220,6 +222,17 @@ private slots:
     void invoicingWindowsOfTheDemoAccountAtMostThreeAtATime()
     {
         QVERIFY(ui->clickTile(QStringLiteral("我要开票")));
+        // Said at once, with the download's progress (a value to a reader).
+        QQuickWindow *notice = P::waitForWarning(QStringLiteral("正在下载打印助手，请稍候……"));
+        QVERIFY(notice);
+        QAccessibleValueInterface *progress = nullptr;
+        for (QQuickItem *item : P::shownItems(notice)) {
+            if (P::accessibleRole(item) == QAccessible::ProgressBar)
+                progress = QAccessible::queryAccessibleInterface(item)->valueInterface();
+        }
+        QVERIFY(progress && progress->maximumValue().toReal() == 1.0);
+        QTRY_VERIFY_WITH_TIMEOUT(progress->currentValue().toReal() > 0, 15000);
+        expectWarning(QStringLiteral("打印助手已下载，正在启动安装。"));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ui->dataPath(QStringLiteral("prnhelp.exe.started"))), 15000);
         QTRY_VERIFY(MainFunction::launchPaths.contains(QStringLiteral("打印助手")));
         QVERIFY(!P::window(QStringLiteral("选择税号")));
@@ -236,7 +249,7 @@ private slots:
         QCOMPARE(ui->server().requests("/prnhelp.exe").size(), 1);
         QVERIFY(P::find(QStringLiteral("Plit云台·选择企业"), selection));
         QCOMPARE(P::accessibleRole(P::find(QStringLiteral("北京恒达商贸有限公司 911100000007000000"), selection)),
-                 int(QAccessible::Button));
+                 int(QAccessible::ListItem));
         pageShown(selection, 1, 5, QStringLiteral("北京恒达商贸有限公司"));
         QCOMPARE(companyNames(selection).size(), 5);
         QVERIFY(P::click(QStringLiteral("上一页")));
@@ -495,6 +508,87 @@ private slots:
         // Not a home-page tile.
         QVERIFY(P::click(QStringLiteral("Plit首页")));
         QTRY_COMPARE(tileNames(main), QStringList({"我要开票", "智能客服", "更多"}));
+    }
+
+    // A screen reader reads an invoicing page: its heading, link and
+    // button under the web view, the page named by its title.
+    void invoicingPageIsReadByScreenReaders()
+    {
+        const QString name = QStringLiteral("杭州一禾文具有限公司");
+        invoiceForOneCompany(name, ui->server().baseUrl()
+                                       + QStringLiteral("/invoice/?tax_code=913301067788990011"));
+        const QString title = name + QStringLiteral(" 913301067788990011");
+        QVERIFY(P::waitForWindow(title));
+        QQuickWindow *window = P::window(title);
+        QVERIFY(P::waitForWebPages(window));
+        // A screen reader starts listening (the web engine hears it once it
+        // runs).
+        QAccessible::setActive(true);
+        const auto inactive = qScopeGuard([] { QAccessible::setActive(false); });
+        QAccessibleInterface *view = QAccessible::queryAccessibleInterface(P::webViews(window).first());
+        QVERIFY(view);
+        // What the reader finds below the view, once the engine has built it.
+        QTRY_VERIFY_WITH_TIMEOUT(P::accessibilityTree(view).contains(QStringLiteral("Button \"刷新状态\"")), 15000);
+        const QString tree = P::accessibilityTree(view);
+        for (const QString &node : {QStringLiteral("WebDocument \"开票服务 · ") + name, QStringLiteral("Heading \"企业信息"),
+                                    QStringLiteral("Link \"开具发票")})
+            QVERIFY2(tree.contains(node), qPrintable(node));
+        P::report(QStringLiteral("the invoicing window as a screen reader reads it"),
+                  P::accessibilityTree(QAccessible::queryAccessibleInterface(window)));
+
+        // Ctrl+W closes the window.
+        window->requestActivate();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QPointer<QQuickWindow> closing = window;
+        P::press(Qt::Key_W, Qt::ControlModifier);
+        QTRY_VERIFY(closing.isNull() || !closing->isVisible());
+    }
+
+    // The keys alone through "选择税号": the company rows are items of a
+    // list, with a ring that shows on white; Return opens the company, and
+    // Escape closes its invoicing window.
+    void keyboardAloneChoosesACompany()
+    {
+        installPrintHelper();
+        signIn(kDemoPhone);
+        QStringList journey;
+        QQuickItem *tile = P::findAll(QStringLiteral("我要开票"), ui->mainWindow()).last();
+        tile->forceActiveFocus(Qt::TabFocusReason);
+        P::step(Qt::Key_Return, journey);
+        QVERIFY(P::waitForWindow(QStringLiteral("选择税号")));
+        QQuickWindow *selection = P::window(QStringLiteral("选择税号"));
+        QVERIFY(QTest::qWaitForWindowActive(selection));
+        QTRY_COMPARE(P::focusedName(), QStringLiteral("请输入税号或者名称进行查询"));
+        const QString first = QStringLiteral("北京恒达商贸有限公司 911100000007000000");
+        QTRY_VERIFY(P::find(first, selection));
+        QVERIFY2(P::accessibilityFaults(selection).isEmpty(),
+                 qPrintable(P::accessibilityFaults(selection).join('\n')));
+        QQuickItem *row = P::find(first, selection);
+        QCOMPARE(P::accessibleRole(row), int(QAccessible::ListItem));
+        QCOMPARE(QAccessible::queryAccessibleInterface(row)->parent()->role(), QAccessible::List);
+        const QImage before = P::grab(selection);
+        for (int i = 0; i < 6 && P::focusedName() != first; ++i)
+            P::step(Qt::Key_Tab, journey);
+        QCOMPARE(P::focusedName(), first);
+        const QImage after = P::grab(selection);
+        if (!qEnvironmentVariableIsEmpty("PLIT_FOCUS_SHOTS"))
+            after.save(qEnvironmentVariable("PLIT_FOCUS_SHOTS") + QStringLiteral("/companyrow-focus.png"));
+        const int ring = P::focusRingWidth(before, after, row, 6);
+        QVERIFY2(ring >= 2, qPrintable(QString::number(ring)));
+
+        P::step(Qt::Key_Return, journey);
+        QVERIFY(P::waitForWindow(first));
+        QQuickWindow *invoicing = P::window(first);
+        QVERIFY(P::waitForWebPages(invoicing));
+        QTRY_VERIFY(invoicing->isActive());
+        QTRY_VERIFY(P::focused() && P::webViews(invoicing).first()->isAncestorOf(P::focused()));
+        journey << QStringLiteral("(invoicing window) → web page");
+        QVERIFY2(P::accessibilityFaults(invoicing).isEmpty(),
+                 qPrintable(P::accessibilityFaults(invoicing).join('\n')));
+        P::press(Qt::Key_Escape);
+        journey << QStringLiteral("Esc → window closes");
+        QVERIFY(P::waitForWindowGone(first, 15000));
+        P::report(QStringLiteral("keyboard journey"), QStringLiteral("  ") + journey.join(QStringLiteral("\n  ")));
     }
 
     void companyAddressesOtherThanWebPagesAreRefused_data()

@@ -105,7 +105,8 @@ def invoicing(world, form, session=""):
             "<dt>纳税人识别号</dt><dd id=\"code\">%s</dd><dt>开票状态</dt><dd>已开通</dd></dl>"
             "</section><section><h2>开票</h2><p>在新窗口中填写发票信息。</p>"
             "<a class=\"action\" id=\"issue\" href=\"/invoice/issue?tax_code=%s\" target=\"_blank\">"
-            "开具发票</a></section>" % (esc(found["tax_name"]), esc(code), esc(code)))
+            "开具发票</a> <button type=\"button\" id=\"refresh\">刷新状态</button></section>"
+            % (esc(found["tax_name"]), esc(code), esc(code)))
     # The title also says whose session the browser came with (the cookie set
     # by an earlier visit), so a test can tell whether companies share one.
     title = "开票服务 · " + found["tax_name"]
