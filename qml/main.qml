@@ -554,10 +554,6 @@ Window {
         }
         // One click brings the window back from any state: minimised or
         // hidden, it shows normal, in front and active.
-        onTrigger: {
-            mainWindow.showNormal()
-            mainWindow.raise()
-            mainWindow.requestActivate()
-        }
+        onTrigger: systemTray.bringBack(mainWindow)
     }
 }
