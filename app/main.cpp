@@ -12,7 +12,6 @@
 #include "desktop/windowraiser.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QQuickWindow>
 #include <QLoggingCategory>
 #include <QQmlApplicationEngine>
@@ -45,8 +44,6 @@ int main(int argc, char *argv[])
     QtWebEngine::initialize();
     PlatformChoice platform;
     QApplication app(argc, argv);
-    // Every window's icon, the web windows' included.
-    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/images/app.png")));
     // The program goes on in the tray with no window shown; only the
     // interface ends it ("退出" in the tray menu or the close dialog).
     app.setQuitOnLastWindowClosed(false);

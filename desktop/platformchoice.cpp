@@ -6,8 +6,8 @@
 #include <QGuiApplication>
 
 PlatformChoice::PlatformChoice()
-    : m_platform(Deployment::windowPlatform(&m_why))
 {
+    m_platform = Deployment::windowPlatform(&m_why);
     if (!m_platform.isEmpty())
         qputenv("QT_QPA_PLATFORM", m_platform.toLatin1());
 }

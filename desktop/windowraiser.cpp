@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 #include <qpa/qplatformnativeinterface.h>
 
@@ -67,8 +68,20 @@ void WindowRaiser::bringBack(QWindow *window)
     // Shown normal straight from hidden or from minimised: mapping an iconic
     // window makes it normal again.
     window->showNormal();
-    window->raise();
+    // Activation first: it gives the window its new user time, without which
+    // metacity and KWin ignore the request to raise it.
     window->requestActivate();
+    window->raise();
+    // Once it has the keys its user time is the newest, and a raise asked
+    // for then is taken by every window manager.
+    auto *once = new QObject(window);
+    QObject::connect(window, &QWindow::activeChanged, once, [window, once] {
+        if (!window->isActive())
+            return;
+        window->raise();
+        once->deleteLater();
+    });
+    QTimer::singleShot(3000, once, &QObject::deleteLater);
 }
 
 bool WindowRaiser::isWellFormedStartupId(const QByteArray &startupId)

@@ -1,9 +1,16 @@
 #include "plitinterface.h"
 
+#include "desktop/doorbell.h"
+
 #include <QApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusContext>
 #include <QDBusPendingCall>
+#include <QDBusVariant>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QMutex>
 #include <QProcess>
 #include <QQmlApplicationEngine>
@@ -13,7 +20,10 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QStandardPaths>
+#include <QSharedMemory>
 #include <QtTest>
+
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -47,6 +57,152 @@ bool above(QWindow *upper, QWindow *lower)
     const QList<WId> order = stacking();
     return order.indexOf(upper->winId()) > order.indexOf(lower->winId()) && order.contains(lower->winId());
 }
+
+// The name a window manager gives itself on its check window.
+QString windowManagerName()
+{
+    const QString check = xprop(QStringLiteral("_NET_SUPPORTING_WM_CHECK")).section(QLatin1Char('#'), 1).trimmed();
+    if (check.isEmpty())
+        return {};
+    QProcess process;
+    process.start(QStringLiteral("xprop"), {QStringLiteral("-id"), check, QStringLiteral("_NET_WM_NAME")});
+    process.waitForFinished(5000);
+    return QString::fromUtf8(process.readAllStandardOutput()).section(QLatin1Char('"'), 1, 1);
+}
+
+// Whether the window carries an icon of at least 64 pixels a side: the
+// property starts with the first picture's width and height.
+bool hasIcon(QWindow *window)
+{
+    QProcess process;
+    process.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window->winId()), QStringLiteral("-f"),
+                                            QStringLiteral("_NET_WM_ICON"), QStringLiteral("32c"), QStringLiteral("_NET_WM_ICON")});
+    process.waitForFinished(5000);
+    const QStringList numbers = QString::fromLatin1(process.readAllStandardOutput().left(200)).section(QLatin1Char('='), 1).split(QLatin1Char(','));
+    return numbers.size() > 2 && numbers.at(0).trimmed().toInt() >= 64 && numbers.at(1).trimmed().toInt() >= 64;
+}
+
+WId activeWindow()
+{
+    // xfwm4 writes a second value after the window.
+    return xprop(QStringLiteral("_NET_ACTIVE_WINDOW")).section(QLatin1Char('#'), 1).section(QLatin1Char(','), 0, 0).trimmed().toULongLong(nullptr, 16);
+}
+
+// One of the desktops the program is tried on: its window manager, what it
+// calls itself, and what it needs beside it.
+struct Desktop
+{
+    QString program;
+    QStringList arguments;
+    QString name;
+    QStringList environment;
+    QString helper;
+};
+
+const QMap<QString, Desktop> &desktops()
+{
+    static const QMap<QString, Desktop> table{
+        {QStringLiteral("openbox"), {QStringLiteral("openbox"), {QStringLiteral("--sm-disable"), QStringLiteral("--replace")},
+                                     QStringLiteral("Openbox"), {}, {}}},
+        // XFCE's window manager reads its settings from xfconfd on the bus.
+        {QStringLiteral("xfwm4"), {QStringLiteral("xfwm4"), {QStringLiteral("--compositor=off"), QStringLiteral("--sm-client-disable"), QStringLiteral("--replace")},
+                                   QStringLiteral("Xfwm4"), {}, QStringLiteral("/usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd")}},
+        // GNOME's window manager of the classic session (mutter's sibling).
+        {QStringLiteral("metacity"), {QStringLiteral("metacity"), {QStringLiteral("--sm-disable"), QStringLiteral("--replace")},
+                                      QStringLiteral("Metacity"), {}, {}}},
+        // KDE's, without compositing: no OpenGL here.
+        {QStringLiteral("kwin_x11"), {QStringLiteral("kwin_x11"), {QStringLiteral("--replace")},
+                                      QStringLiteral("KWin"), {QStringLiteral("KWIN_COMPOSE=N")}, {}}},
+    };
+    return table;
+}
+
+// Another program in front of Plit's windows, with the keys.
+class OtherProgram
+{
+public:
+    bool start()
+    {
+        m_process.start(QStringLiteral("xmessage"), {QStringLiteral("-geometry"), QStringLiteral("+300+200"),
+                                                     QStringLiteral("another program in front")});
+        if (!m_process.waitForStarted())
+            return false;
+        return QTest::qWaitFor([this] {
+            const WId active = activeWindow();
+            if (!active)
+                return false;
+            QProcess pid;
+            pid.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(active), QStringLiteral("WM_CLASS")});
+            pid.waitForFinished(5000);
+            return pid.readAllStandardOutput().contains("Xmessage");
+        }, 10000);
+    }
+    ~OtherProgram()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+
+private:
+    QProcess m_process;
+};
+
+// The startup-notification messages sent to the root window, as a
+// launcher's feedback reads them.
+class StartupMessages
+{
+public:
+    StartupMessages()
+    {
+        m_connection = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(m_connection))
+            return;
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(m_connection, screen->root, XCB_CW_EVENT_MASK, &mask);
+        m_begin = atom("_NET_STARTUP_INFO_BEGIN");
+        m_more = atom("_NET_STARTUP_INFO");
+        xcb_flush(m_connection);
+    }
+    ~StartupMessages() { xcb_disconnect(m_connection); }
+
+    // The whole messages received so far.
+    QList<QByteArray> messages()
+    {
+        while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+            if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
+                auto *message = reinterpret_cast<xcb_client_message_event_t *>(event);
+                if (message->type == m_begin)
+                    m_partial.clear();
+                if (message->type == m_begin || message->type == m_more) {
+                    const QByteArray chunk(reinterpret_cast<const char *>(message->data.data8), 20);
+                    const int end = chunk.indexOf('\0');
+                    m_partial += end < 0 ? chunk : chunk.left(end);
+                    if (end >= 0)
+                        m_done << m_partial;
+                }
+            }
+            free(event);
+        }
+        return m_done;
+    }
+
+private:
+    xcb_atom_t atom(const char *name)
+    {
+        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+            m_connection, xcb_intern_atom(m_connection, 0, uint16_t(strlen(name)), name), nullptr);
+        const xcb_atom_t result = reply ? reply->atom : XCB_ATOM_NONE;
+        free(reply);
+        return result;
+    }
+
+    xcb_connection_t *m_connection = nullptr;
+    xcb_atom_t m_begin = XCB_ATOM_NONE;
+    xcb_atom_t m_more = XCB_ATOM_NONE;
+    QByteArray m_partial;
+    QList<QByteArray> m_done;
+};
 
 // A notification area's side of the session bus, as a desktop's panel keeps
 // it: tray items register with it, and it says a host is there to show them.
@@ -93,15 +249,19 @@ private:
 
 } // namespace
 
-// The windows under a real window manager (openbox on the test's own X
-// display): what comes to the front, what takes the keys, where windows
-// open, and the way back from the tray.
+// The windows under real window managers (openbox, xfwm4, metacity and
+// kwin_x11 in turn on the test's own X display), each a row of the same
+// journeys: what comes to the front, what takes the keys, where windows
+// open, the way back from the tray and from a second start, and what the
+// desktop reads of the program.
 class WindowManagerTest : public PlitJourney
 {
     Q_OBJECT
 
 private:
-    QProcess m_openbox;
+    QProcess m_windowManager;
+    QProcess m_helper;
+    QString m_running;
     QThread m_hostThread;
     TrayHost *m_host = nullptr;
 
@@ -113,16 +273,94 @@ private:
         return P::window(title);
     }
 
+    // The window manager of the row, started in place of the last one.
+    bool useDesktop(const QString &row)
+    {
+        if (row == m_running)
+            return true;
+        const Desktop desktop = desktops().value(row);
+        for (QProcess *process : {&m_windowManager, &m_helper}) {
+            process->terminate();
+            if (!process->waitForFinished(5000))
+                process->kill();
+            process->waitForFinished(5000);
+        }
+        m_running.clear();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString &variable : desktop.environment)
+            environment.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
+        if (!desktop.helper.isEmpty()) {
+            m_helper.start(desktop.helper, QStringList());
+            // xfconfd: on the bus before xfwm4 asks it for its settings.
+            if (!m_helper.waitForStarted() || !QTest::qWaitFor([] {
+                    return QDBusConnection::sessionBus().interface()->isServiceRegistered(QStringLiteral("org.xfce.Xfconf")).value();
+                }, 10000))
+                return false;
+        }
+        m_windowManager.setProcessEnvironment(environment);
+        m_windowManager.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_windowManager.setStandardOutputFile(QProcess::nullDevice());
+        m_windowManager.start(desktop.program, desktop.arguments);
+        if (!m_windowManager.waitForStarted()
+            || !QTest::qWaitFor([&] { return windowManagerName() == desktop.name; }, 20000))
+            return false;
+        // Settled: it manages a window that opens now.
+        QTest::qWait(500);
+        m_running = row;
+        return true;
+    }
+
+    void desktopRows()
+    {
+        QTest::addColumn<QString>("desktop");
+        for (const QString &row : desktops().keys())
+            QTest::newRow(qPrintable(row)) << row;
+    }
+
+    // The host's one activation of the tray item, as a click on the icon.
+    bool clickTrayIcon()
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(m_host->items().last(), "/StatusNotifierItem",
+                                                          "org.kde.StatusNotifierItem", "Activate");
+        call.setArguments({0, 0});
+        const QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(call);
+        return QTest::qWaitFor([&] { return pending.isFinished(); }, 10000)
+            && pending.reply().type() == QDBusMessage::ReplyMessage;
+    }
+
+    // The main window is back as a person wants it: shown normal, not an
+    // icon, with the keys and on top of every other window.
+    void verifyMainWindowInFront()
+    {
+        QQuickWindow *main = ui->mainWindow();
+        QTRY_VERIFY(main->isVisible());
+        QTRY_COMPARE(main->visibility(), QWindow::Windowed);
+        QTRY_VERIFY(xprop(QStringLiteral("WM_STATE"), main).contains(QLatin1String("Normal")));
+        QTRY_COMPARE(activeWindow(), main->winId());
+        QTRY_COMPARE(QGuiApplication::focusWindow(), main);
+        QTRY_VERIFY2(stacking().value(stacking().size() - 1) == main->winId(),
+                     qPrintable(xprop(QStringLiteral("_NET_CLIENT_LIST_STACKING")) + QStringLiteral(" main: %1 ").arg(main->winId(), 0, 16) + xprop(QStringLiteral("_NET_WM_USER_TIME"), main) + xprop(QStringLiteral("_NET_WM_STATE"), main)));
+    }
+
+    QString trayProperty(const QString &name)
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(m_host->items().last(), "/StatusNotifierItem",
+                                                          "org.freedesktop.DBus.Properties", "Get");
+        call.setArguments({QStringLiteral("org.kde.StatusNotifierItem"), name});
+        const QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(call);
+        if (!QTest::qWaitFor([&] { return pending.isFinished(); }, 10000))
+            return {};
+        return pending.reply().arguments().value(0).value<QDBusVariant>().variant().toString();
+    }
+
 private slots:
     void initTestCase()
     {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             QSKIP("needs an X display (the test runs under xvfb-run)");
-        if (QStandardPaths::findExecutable(QStringLiteral("openbox")).isEmpty())
-            QSKIP("openbox is not installed (tools/setup installs it)");
-        m_openbox.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-        QVERIFY(m_openbox.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(xprop(QStringLiteral("_NET_SUPPORTING_WM_CHECK")).contains("window id"), 10000);
+        // A second start must find this process as the running copy, and no
+        // other copy of the machine's: folders of its own.
+        qputenv("TMPDIR", qgetenv("XDG_RUNTIME_DIR"));
 
         // The notification area on the test's own session bus, in place
         // before the program's tray asks.
@@ -147,14 +385,25 @@ private slots:
     {
         m_hostThread.quit();
         m_hostThread.wait();
-        m_openbox.terminate();
-        m_openbox.waitForFinished(5000);
+        for (QProcess *process : {&m_windowManager, &m_helper}) {
+            process->terminate();
+            process->waitForFinished(5000);
+        }
     }
 
     void init()
     {
+        QFETCH(QString, desktop);
+        const Desktop row = desktops().value(desktop);
+        if (QStandardPaths::findExecutable(row.program).isEmpty()
+            || (!row.helper.isEmpty() && !QFileInfo(row.helper).isExecutable()))
+            QSKIP(qPrintable(row.program + QStringLiteral(" is not installed (tools/setup installs it)")));
+        QVERIFY2(useDesktop(desktop), qPrintable(desktop + QStringLiteral(" did not start")));
         ui = std::make_unique<PlitInterface>();
         ui->installPrintHelper();
+        // The notices' pop-up comes only where a journey asks for it.
+        if (QByteArray(QTest::currentTestFunction()) != "namesAndIcon")
+            ui->server().script("/api/platapi/getArticle", {{"json", QJsonObject{{"states", true}, {"data", QJsonArray()}}}});
         QVERIFY(ui->start());
         QVERIFY(QTest::qWaitForWindowActive(ui->mainWindow()));
     }
@@ -162,6 +411,7 @@ private slots:
     // A company chosen in the selection opens in front of the main window and
     // takes the keys, and stays so; the next one opens a step further; moving
     // the main window moves neither.
+    void companyWindowsOpenInFrontAndCascade_data() { desktopRows(); }
     void companyWindowsOpenInFrontAndCascade()
     {
         QVERIFY(P::signIn());
@@ -189,12 +439,18 @@ private slots:
         QTRY_VERIFY(main->position() != mainAt);
         QTest::qWait(300);
         QCOMPARE(first->position(), firstAt);
+
+        // A click on the tray icon brings the main window over the invoicing
+        // window in front.
+        QVERIFY(clickTrayIcon());
+        verifyMainWindowInFront();
     }
 
     // With a notification area the close dialog opens on going on in the
-    // tray, Return taking it without quitting; the host's one activation of
-    // the tray item brings the window back shown normal, in front and active,
-    // from hidden as from minimised.
+    // tray, Return taking it without quitting; one click on the tray icon
+    // brings the window back shown normal, in front and active, from hidden
+    // as from minimised, over another program that has the keys.
+    void closeDialogAndTrayRestore_data() { desktopRows(); }
     void closeDialogAndTrayRestore()
     {
         QQuickWindow *main = ui->mainWindow();
@@ -224,19 +480,79 @@ private slots:
                 // Asked only once the window manager has iconified it.
                 QTRY_VERIFY(xprop(QStringLiteral("WM_STATE"), main).contains(QLatin1String("Iconic")));
             }
-            // As the host calls the item, answered while the test waits (the
-            // item answers on this thread).
-            QDBusMessage call = QDBusMessage::createMethodCall(m_host->items().last(), "/StatusNotifierItem",
-                                                              "org.kde.StatusNotifierItem", "Activate");
-            call.setArguments({0, 0});
-            const QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(call);
-            QVERIFY(QTest::qWaitFor([&] { return pending.isFinished(); }, 10000));
-            QVERIFY2(pending.reply().type() == QDBusMessage::ReplyMessage, qPrintable(pending.reply().errorMessage()));
-            QTRY_VERIFY(main->isVisible());
-            QTRY_COMPARE(main->visibility(), QWindow::Windowed);
-            QTRY_COMPARE(QGuiApplication::focusWindow(), main);
-            QTRY_COMPARE(stacking().value(stacking().size() - 1), main->winId());
+            OtherProgram other;
+            QVERIFY2(other.start(), "another program in front");
+            QVERIFY(clickTrayIcon());
+            verifyMainWindowInFront();
         }
+    }
+
+    // A second start of the program while another program has the keys
+    // brings the running copy's window in front, and the launcher's startup
+    // notification of that start is completed.
+    void secondStartOverAnotherProgram_data() { desktopRows(); }
+    void secondStartOverAnotherProgram()
+    {
+        // This process is the running copy, as the program's start makes it.
+        QSharedMemory running(QStringLiteral("PlitApp"));
+        QVERIFY2(running.create(1) || running.attach(), qPrintable(running.errorString()));
+        Doorbell doorbell(*ui->engine());
+        QQuickWindow *main = ui->mainWindow();
+
+        for (const bool minimised : {false, true}) {
+            if (minimised) {
+                main->showMinimized();
+                QTRY_VERIFY(xprop(QStringLiteral("WM_STATE"), main).contains(QLatin1String("Iconic")));
+            }
+            OtherProgram other;
+            QVERIFY2(other.start(), "another program in front");
+            StartupMessages startup;
+            const QByteArray id = "launcher-" + QByteArray::number(QCoreApplication::applicationPid())
+                + (minimised ? "-2" : "-1") + "_TIME0";
+            QProcess second;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("DESKTOP_STARTUP_ID"), QString::fromLatin1(id));
+            second.setProcessEnvironment(environment);
+            second.start(QStringLiteral(PLIT_EXECUTABLE), QStringList());
+            QVERIFY(second.waitForFinished(20000));
+            QCOMPARE(second.exitCode(), 0);
+            verifyMainWindowInFront();
+            QTRY_VERIFY(startup.messages().contains("remove: ID=" + id));
+        }
+    }
+
+    // What the desktop reads of the program: its class, its icon, the tray
+    // item's names, the main window's one size, and a notice pop-up without
+    // a taskbar entry of its own.
+    void namesAndIcon_data() { desktopRows(); }
+    void namesAndIcon()
+    {
+        QQuickWindow *main = ui->mainWindow();
+        QCOMPARE(xprop(QStringLiteral("WM_CLASS"), main).section(QLatin1Char('='), 1).trimmed(),
+                 QStringLiteral("\"tst_windowmanager\", \"plit\""));
+        QVERIFY(hasIcon(main));
+        QTRY_VERIFY(!m_host->items().isEmpty());
+        QCOMPARE(trayProperty(QStringLiteral("Id")), QStringLiteral("plit"));
+        // Qt 5.15's tray item takes its title from the application name too.
+        QCOMPARE(trayProperty(QStringLiteral("Title")), QStringLiteral("plit"));
+        const QString hints = xprop(QStringLiteral("WM_NORMAL_HINTS"), main);
+        const auto hint = [&](const QString &name) {
+            return hints.section(name + QStringLiteral(" size: "), 1).section(QLatin1Char('\n'), 0, 0);
+        };
+        QVERIFY2(!hint(QStringLiteral("minimum")).isEmpty(), qPrintable(hints));
+        QCOMPARE(hint(QStringLiteral("minimum")), hint(QStringLiteral("maximum")));
+        QCOMPARE(hint(QStringLiteral("minimum")), hint(QStringLiteral("user specified")));
+
+        QVERIFY(P::waitForWindow(QStringLiteral("Plit通知"), 8000));
+        QQuickWindow *notice = P::window(QStringLiteral("Plit通知"));
+        QTRY_VERIFY(xprop(QStringLiteral("_NET_WM_STATE"), notice).contains(QLatin1String("_NET_WM_STATE_SKIP_TASKBAR")));
+        QVERIFY(hasIcon(notice));
+        // And each time it shows again.
+        notice->hide();
+        QTRY_VERIFY(!xprop(QStringLiteral("WM_STATE"), notice).contains(QLatin1String("Normal")));
+        notice->show();
+        QTRY_VERIFY(xprop(QStringLiteral("WM_STATE"), notice).contains(QLatin1String("Normal")));
+        QVERIFY(xprop(QStringLiteral("_NET_WM_STATE"), notice).contains(QLatin1String("_NET_WM_STATE_SKIP_TASKBAR")));
     }
 };
 
