@@ -68,12 +68,14 @@ void WindowRaiser::bringBack(QWindow *window)
     // Shown normal straight from hidden or from minimised: mapping an iconic
     // window makes it normal again.
     window->showNormal();
-    // Activation first: it gives the window its new user time, without which
-    // metacity and KWin ignore the request to raise it.
+    // Activation alone raises the window. A raise asked for beside it goes
+    // wrong: metacity ignores it (the window's user time is still old) and
+    // KWin puts the window under the one that still has the keys. Once the
+    // window has the keys, a raise is taken by every window manager (and
+    // brings it up where the activation only gave it the keys).
     window->requestActivate();
-    window->raise();
-    // Once it has the keys its user time is the newest, and a raise asked
-    // for then is taken by every window manager.
+    if (window->isActive())
+        window->raise();
     auto *once = new QObject(window);
     QObject::connect(window, &QWindow::activeChanged, once, [window, once] {
         if (!window->isActive())
