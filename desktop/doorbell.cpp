@@ -53,7 +53,8 @@ void Doorbell::answer(QLocalSocket *caller)
     caller->setProperty("answered", true);
     const QByteArray startupId = startupIdOf(caller->read(kLineLimit));
     caller->disconnectFromServer();
-    qDebug().noquote() << QStringLiteral("a second start: showing the main window");
+    qDebug().noquote() << QStringLiteral("a second start: showing the main window")
+            + (startupId.isEmpty() ? QString() : QStringLiteral(" (launch %1)").arg(QString::fromLatin1(startupId)));
     const QList<QObject *> roots = m_engine.rootObjects();
     if (auto *window = roots.isEmpty() ? nullptr : qobject_cast<QWindow *>(roots.first()))
         WindowRaiser::bringBack(window);

@@ -115,21 +115,15 @@ private slots:
             {"QT_QPA_PLATFORM", chosen}, {"WAYLAND_DISPLAY", waylandDisplay},
             {"XDG_SESSION_TYPE", sessionType}, {"DISPLAY", display}};
         QList<QPair<const char *, QByteArray>> before;
+        const auto set = [](const char *name, const QByteArray &value) { value.isEmpty() ? qunsetenv(name) : qputenv(name, value); };
         for (const auto &variable : environment) {
             before.append({variable.first, qgetenv(variable.first)});
-            if (variable.second.isEmpty())
-                qunsetenv(variable.first);
-            else
-                qputenv(variable.first, variable.second);
+            set(variable.first, variable.second);
         }
         QString why;
         const QString platform = Deployment::windowPlatform(&why);
-        for (const auto &variable : before) {
-            if (variable.second.isEmpty())
-                qunsetenv(variable.first);
-            else
-                qputenv(variable.first, variable.second);
-        }
+        for (const auto &variable : before)
+            set(variable.first, variable.second);
         QTEST(platform, "platform");
         QFETCH(QString, because);
         QVERIFY2(why.contains(because), qPrintable(why));
@@ -141,10 +135,9 @@ private slots:
     void formerFilesMoveOnceToThePresentNames()
     {
         QTemporaryDir home;
-        const QByteArray before[] = {qgetenv("XDG_CONFIG_HOME"), qgetenv("XDG_DATA_HOME"), qgetenv("XDG_CACHE_HOME")};
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
-        qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(QStringLiteral("cache"))));
+        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+        for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+            qputenv(name, QFile::encodeName(home.filePath(QString::fromLatin1(name).section(QLatin1Char('_'), 1, 1).toLower())));
         const auto write = [&](const QString &name, const QByteArray &content) {
             QDir().mkpath(QFileInfo(home.filePath(name)).absolutePath());
             QFile file(home.filePath(name));
@@ -185,9 +178,9 @@ private slots:
 
         QCoreApplication::setOrganizationName(QStringLiteral("QtProject"));
         QCoreApplication::setApplicationName(QStringLiteral("Gallery"));
-        const char *names[] = {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"};
-        for (int i = 0; i < 3; ++i)
-            before[i].isEmpty() ? qunsetenv(names[i]) : qputenv(names[i], before[i]);
+        qputenv("XDG_DATA_HOME", dataHome);
+        qunsetenv("XDG_CONFIG_HOME");
+        qunsetenv("XDG_CACHE_HOME");
     }
 };
 
