@@ -1,14 +1,16 @@
 #include "app/startup.h"
 #include "core/deployment.h"
 #include "core/logmessagehandler.h"
+#include "core/programnames.h"
 #include "core/singleinstance.h"
 #include "core/trace.h"
 #include "core/unixsignals.h"
+#include "desktop/doorbell.h"
+#include "desktop/platformchoice.h"
 #include "desktop/scenegraphbackend.h"
+#include "desktop/windowraiser.h"
 
 #include <QApplication>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QQuickWindow>
 #include <QLoggingCategory>
 #include <QQmlApplicationEngine>
@@ -22,15 +24,14 @@ int main(int argc, char *argv[])
     Trace::begin(label);
 
     QSharedMemory unimem(QStringLiteral("PlitApp"));
-    SingleCase(unimem);
+    SingleCase(unimem, &WindowRaiser::completeStartup);
 
-    QCoreApplication::setOrganizationName(QStringLiteral("QtProject"));
-    QCoreApplication::setApplicationName(QStringLiteral("Gallery"));
+    // What the desktop calls the program; the names also decide where its
+    // files are kept, moved there once from an earlier version's folders.
+    ProgramNames::apply();
+    ProgramNames::moveFormerFiles();
     QCoreApplication::setApplicationVersion(QStringLiteral("2.0.0.2"));
     QGuiApplication::setDesktopFileName(QStringLiteral(PLIT_APP_ID));
-    // What the desktop calls the program (the tray's title among others);
-    // the names above decide where its files are kept.
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Plit云台"));
 
     // On a screen scaled by 1.5 or 2 the interface is drawn at that scale,
     // with the pictures rendered at twice their size ("@2x"), not enlarged.
@@ -40,6 +41,7 @@ int main(int argc, char *argv[])
 
     // Qt 5.15 wants the web engine set up before the application object exists.
     QtWebEngine::initialize();
+    PlatformChoice platform;
     QApplication app(argc, argv);
     // The program goes on in the tray with no window shown; only the
     // interface ends it ("退出" in the tray menu or the close dialog).
@@ -62,6 +64,7 @@ int main(int argc, char *argv[])
     RegisterEngine(engine);
 
     qInstallMessageHandler(logMessageHandler);
+    platform.settle();
     qDebug().noquote() << QStringLiteral("the interface's renderer: ")
             + SceneGraphBackend::choose(Deployment::renderer());
 
@@ -79,25 +82,7 @@ int main(int argc, char *argv[])
 
     // A second start rings here: the main window comes back in front, from
     // the tray or from under other windows.
-    QLocalServer doorbell;
-    doorbell.setSocketOptions(QLocalServer::UserAccessOption);
-    QLocalServer::removeServer(instanceSocketPath());
-    if (!doorbell.listen(instanceSocketPath()))
-        qWarning().noquote() << QStringLiteral("second starts cannot reach this copy: ") + doorbell.errorString();
-    QObject::connect(&doorbell, &QLocalServer::newConnection, &app, [&doorbell, &engine] {
-        while (QLocalSocket *caller = doorbell.nextPendingConnection()) {
-            QObject::connect(caller, &QLocalSocket::disconnected, caller, &QObject::deleteLater);
-            caller->disconnectFromServer();
-        }
-        qDebug().noquote() << QStringLiteral("a second start: showing the main window");
-        auto *window = engine.rootObjects().isEmpty()
-            ? nullptr : qobject_cast<QQuickWindow *>(engine.rootObjects().first());
-        if (window) {
-            window->showNormal();
-            window->raise();
-            window->requestActivate();
-        }
-    });
+    Doorbell doorbell(engine);
 
     Trace::end(label);
     return app.exec();

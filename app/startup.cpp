@@ -16,6 +16,7 @@
 #include "services/vantafunction.h"
 #include "browser/webbrowerfunction.h"
 #include "desktop/accessibleitem.h"
+#include "desktop/windowhints.h"
 #include "desktop/clipboard.h"
 #include "desktop/dpi.h"
 #include "desktop/iconextractfunction.h"
@@ -117,6 +118,8 @@ void RegisterEngine(QQmlApplicationEngine &engine)
     QQmlContext &context = *engine.rootContext();
     // The windows the engine makes give their memory back once closed.
     MemoryTrim::install();
+    // Icon, taskbar and size hints of every window.
+    WindowHints::install();
 
     auto *datebaseFunction = new DatebaseFunction;
     context.setContextProperty(QStringLiteral("datebaseFunction"), datebaseFunction);

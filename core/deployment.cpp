@@ -134,4 +134,33 @@ QStringList winePrefixes()
     return prefixes;
 }
 
+QString windowPlatform(QString *why)
+{
+    QString reason;
+    QString platform;
+    const QString chosen = qEnvironmentVariable("QT_QPA_PLATFORM");
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || qEnvironmentVariable("XDG_SESSION_TYPE").compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0;
+    const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+    if (!chosen.isEmpty()) {
+        reason = QStringLiteral("QT_QPA_PLATFORM=%1, as the user chose").arg(chosen);
+    } else if (wayland && x11) {
+        platform = QStringLiteral("xcb");
+        reason = QStringLiteral("a Wayland session with XWayland (DISPLAY=%1): X11, where windows can be brought to the front")
+                     .arg(qEnvironmentVariable("DISPLAY"));
+    } else if (wayland) {
+        reason = QStringLiteral("a Wayland session without XWayland: Qt's own choice, windows shown anew to come to the front");
+    } else {
+        reason = QStringLiteral("no Wayland session: Qt's own choice");
+    }
+    if (why)
+        *why = reason;
+    return platform;
+}
+
+QByteArray startupId()
+{
+    return qgetenv("DESKTOP_STARTUP_ID").trimmed();
+}
+
 } // namespace Deployment

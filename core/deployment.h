@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -27,7 +28,7 @@ QString dataDir();
 // dataDir() + "/" + name.
 QString dataPath(const QString &name);
 // This user's own data folder: "Plit" in the application data location, on
-// Linux ~/.local/share/QtProject/Gallery/Plit. Made when missing.
+// Linux ~/.local/share/plit/plit/Plit. Made when missing.
 QString userDataDir();
 // "log.txt" in the working directory; in dataDir() for an installed copy or
 // when the working directory is not writable. Writes no message: the log
@@ -45,5 +46,15 @@ QString renderer();
 // once, in this order: WINEPREFIX, ~/.wine, then the colon-separated list
 // PLIT_WINE_PREFIXES. Only folders that exist; absolute, clean paths.
 QStringList winePrefixes();
+// The windowing platform the interface asks Qt for, "" for Qt's own choice,
+// and in `why` the reason, for the log. A platform the user chose
+// (QT_QPA_PLATFORM) is kept. A Wayland session (WAYLAND_DISPLAY set, or
+// XDG_SESSION_TYPE=wayland) that also has an X display (DISPLAY: XWayland)
+// gets "xcb": Qt 5.15 can neither bring a window to the front nor place it
+// under Wayland.
+QString windowPlatform(QString *why = nullptr);
+// The launcher's startup-notification id of this start (DESKTOP_STARTUP_ID),
+// empty when there is none.
+QByteArray startupId();
 
 } // namespace Deployment

@@ -1,5 +1,6 @@
 #include "core/singleinstance.h"
 
+#include "core/deployment.h"
 #include "core/trace.h"
 
 #include <QDebug>
@@ -55,28 +56,35 @@ QString instanceSocketPath()
 
 namespace {
 
-// Rings the first copy: it shows its main window. Runs before the
-// application object exists, so plain sockets; a copy that does not listen
-// is not waited for.
-void askFirstCopyToShow()
+// Rings the first copy: it shows its main window and completes this
+// launch's startup notification. Runs before the application object exists,
+// so plain sockets; a copy that does not listen is not waited for. True
+// when the first copy took the request.
+bool askFirstCopyToShow()
 {
 #if defined(Q_OS_UNIX)
     const QByteArray path = QFile::encodeName(instanceSocketPath());
     sockaddr_un address {};
     if (path.size() >= int(sizeof address.sun_path))
-        return;
+        return false;
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return;
+        return false;
+    bool taken = false;
     if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
-        const char message[] = "show\n";
+        const QByteArray startupId = Deployment::startupId();
+        const QByteArray message = (startupId.isEmpty() ? QByteArrayLiteral("show") : "show " + startupId) + '\n';
         // The first copy may hang up before reading: no SIGPIPE for that.
-        if (::send(fd, message, sizeof message - 1, MSG_NOSIGNAL) < 0)
+        taken = ::send(fd, message.constData(), size_t(message.size()), MSG_NOSIGNAL) == message.size();
+        if (!taken)
             qDebug().noquote() << QStringLiteral("the running copy did not take the request to show");
     }
     ::close(fd);
+    return taken;
+#else
+    return false;
 #endif
 }
 
@@ -95,7 +103,7 @@ void createSegment(QSharedMemory &unimem)
 
 } // namespace
 
-void SingleCase(QSharedMemory &unimem)
+void SingleCase(QSharedMemory &unimem, void (*completeStartup)(const QByteArray &startupId))
 {
     const QString label = QStringLiteral("SingleCase");
     Trace::begin(label);
@@ -118,7 +126,10 @@ void SingleCase(QSharedMemory &unimem)
     sema.release();
 
     if (running) {
-        askFirstCopyToShow();
+        // The launcher's notification ends here when the first copy cannot
+        // take it over.
+        if (!askFirstCopyToShow() && completeStartup)
+            completeStartup(Deployment::startupId());
         qWarning().noquote() << QStringLiteral("已经有一个PlitApp在运行，即将退出");
         std::exit(0);
     }

@@ -2,6 +2,7 @@
 
 #include "desktop/iconsource.h"
 #include "desktop/mymenu.h"
+#include "desktop/windowraiser.h"
 
 #include <QCoreApplication>
 #include <QMenu>
@@ -76,6 +77,11 @@ void SystemTrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)
     // The context menu opens by itself; a middle click means nothing here.
     if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
         emit trigger();
+}
+
+void SystemTrayIcon::bringBack(QWindow *window)
+{
+    WindowRaiser::bringBack(window);
 }
 
 void SystemTrayIcon::onExit()

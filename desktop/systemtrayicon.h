@@ -5,6 +5,7 @@
 #include <QUrl>
 
 class MyMenu;
+class QWindow;
 
 // The notification-area icon of the main window, declared in QML. The real
 // icon shows only while this item is visible.
@@ -29,6 +30,8 @@ public:
     // Whether the desktop has a notification area to show the icon in now.
     Q_INVOKABLE bool isAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
     QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
+    // Brings `window` back in front with the keys (WindowRaiser).
+    Q_INVOKABLE void bringBack(QWindow *window);
 
 signals:
     void trigger();

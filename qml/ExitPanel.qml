@@ -61,7 +61,8 @@ DialogWindow {
                 Qt.quit()
             } else {
                 exitWindow.close()
-                mainWindow.showMinimized()
+                // Hidden straight away: a window minimised on its way into the
+                // tray comes back iconic under some window managers (xfwm4).
                 mainWindow.hide()
             }
         }

@@ -16,6 +16,9 @@ DialogWindow {
     // It shows by itself: the window the user is in keeps the keys.
     flags: Qt.FramelessWindowHint | Qt.Window | Qt.WindowDoesNotAcceptFocus
     returnsFocus: false
+    // A pop-up of the main window's, not a window of its own in the taskbar
+    // (WindowHints).
+    readonly property bool skipTaskbar: true
 
     // Fetches the notices and shows the pop-up when there is one to show.
     // The count comes by a request of its own, so it may disagree with the

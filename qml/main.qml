@@ -132,6 +132,8 @@ Window {
     title: "Plit云台"
     width: 1020
     height: 610
+    // Told to the window manager as its only size (WindowHints).
+    readonly property bool fixedSize: true
     x: (Screen.width - width) / 2
     y: (Screen.height - height) / 2
     color: "transparent"
@@ -575,10 +577,6 @@ Window {
         }
         // One click brings the window back from any state: minimised or
         // hidden, it shows normal, in front and active.
-        onTrigger: {
-            mainWindow.showNormal()
-            mainWindow.raise()
-            mainWindow.requestActivate()
-        }
+        onTrigger: systemTray.bringBack(mainWindow)
     }
 }

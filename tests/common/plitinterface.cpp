@@ -1,5 +1,7 @@
 #include "plitinterface.h"
 
+#include "core/programnames.h"
+
 #include "app/startup.h"
 #include "core/deployment.h"
 #include "core/logmessagehandler.h"
@@ -90,9 +92,7 @@ void PlitInterface::prepareProcess()
     if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && !qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");
 
-    QCoreApplication::setOrganizationName(QStringLiteral("QtProject"));
-    QCoreApplication::setApplicationName(QStringLiteral("Gallery"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Plit云台"));
+    ProgramNames::apply();
     QCoreApplication::setApplicationVersion(QStringLiteral("2.0.0.2"));
     QtWebEngine::initialize();
 }

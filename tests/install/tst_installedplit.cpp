@@ -22,7 +22,7 @@ QStringList filesUnder(const QString &dir)
     return files;
 }
 
-// Whether a top-level window with this title and WM_CLASS ("plit" "Gallery")
+// Whether a top-level window with this title and WM_CLASS ("plit" "plit")
 // is mapped on the X server.
 bool windowShown(const QString &title)
 {
@@ -32,7 +32,7 @@ bool windowShown(const QString &title)
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     xwininfo.setProcessEnvironment(env);
     xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
-    const QString needle = QLatin1Char('"') + title + QStringLiteral("\": (\"plit\" \"Gallery\")");
+    const QString needle = QLatin1Char('"') + title + QStringLiteral("\": (\"plit\" \"plit\")");
     const QStringList lines = xwininfo.waitForFinished(10000) ? QString::fromUtf8(xwininfo.readAll()).split('\n') : QStringList();
     for (const QString &line : lines.filter(needle)) {
         xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-id"), line.trimmed().section(' ', 0, 0)});
@@ -87,7 +87,7 @@ private slots:
                                   "no window", 60000);
         QVERIFY2(plit.state() == QProcess::Running, plit.readAll().constData());
 
-        const QString folder = env.value(QStringLiteral("XDG_DATA_HOME")) + QStringLiteral("/QtProject/Gallery/Plit");
+        const QString folder = env.value(QStringLiteral("XDG_DATA_HOME")) + QStringLiteral("/plit/plit/Plit");
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
             db.setDatabaseName(folder + QStringLiteral("/corvane.db"));
