@@ -2,14 +2,11 @@
 #include "core/logmessagehandler.h"
 #include "core/programnames.h"
 
-#include <QDir>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QtTest>
+#include <array>
 
-// Where a copy that may write beside itself keeps its data and its log; the
-// copy installed into a read-only directory is tested by tst_readonlyappdir
-// and tst_installedplit.
+// Where a copy that may write beside itself keeps its data and its log; the copy installed into a read-only
+// directory is tested by tst_readonlyappdir and tst_installedplit.
 class DeploymentTest : public QObject
 {
     Q_OBJECT
@@ -19,19 +16,18 @@ private:
     QString m_startDir = QDir::currentPath();
 
 private slots:
-    void initTestCase()
-    {
-        // As start-up names the program: the user's data location depends on it.
-        QCoreApplication::setOrganizationName(QStringLiteral("QtProject"));
-        QCoreApplication::setApplicationName(QStringLiteral("Gallery"));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("data"))));
-    }
+    void initTestCase() { cleanup(); }
 
     void cleanup()
     {
         qInstallMessageHandler(nullptr);
         QDir::setCurrent(m_startDir);
-        qunsetenv("PLIT_DATA_DIR");
+        // As start-up names the program: the user's data location depends on it.
+        QCoreApplication::setOrganizationName(QStringLiteral("QtProject"));
+        QCoreApplication::setApplicationName(QStringLiteral("Gallery"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("data"))));
+        for (const char *name : {"PLIT_DATA_DIR", "PLIT_SERVICE_HOTLINE", "PLIT_COPYRIGHT", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
+            qunsetenv(name);
     }
 
     void dataDirectoryIsTheOneNamedInTheEnvironment()
@@ -46,8 +42,7 @@ private slots:
         QCOMPARE(Deployment::dataDir(), QDir::currentPath() + QStringLiteral("/there"));
     }
 
-    // A portable copy keeps its data beside the program; the user's data
-    // folder is made only when asked for.
+    // A portable copy keeps its data beside the program; the user's data folder is made only when asked for.
     void portableCopyKeepsItsDataBesideTheProgram()
     {
         const QString userFolder = m_home.filePath(QStringLiteral("data/QtProject/Gallery/Plit"));
@@ -57,8 +52,7 @@ private slots:
         QVERIFY(QFileInfo(userFolder).isDir());
     }
 
-    // log.txt goes to the working directory, and to the data directory once
-    // the working directory is gone.
+    // log.txt goes to the working directory, and to the data directory once the working directory is gone.
     void logGoesToAWritableWorkingDirectory()
     {
         QTemporaryDir data;
@@ -83,59 +77,45 @@ private slots:
         qputenv("PLIT_SERVICE_HOTLINE", "021-5555 0101");
         qputenv("PLIT_COPYRIGHT", QStringLiteral("© 2026 某某科技").toUtf8());
         QCOMPARE(Deployment::serviceHotline() + Deployment::copyrightLine(), QStringLiteral("021-5555 0101© 2026 某某科技"));
-        qunsetenv("PLIT_SERVICE_HOTLINE");
-        qunsetenv("PLIT_COPYRIGHT");
     }
 
-    // X11 under XWayland wherever there is an X display, unless the user
-    // chose; the reason goes to the log.
+    // X11 under XWayland wherever there is an X display, unless the user chose; the reason goes to the log.
     void windowPlatformPrefersXWayland_data()
     {
-        QTest::addColumn<QByteArray>("chosen");
-        QTest::addColumn<QByteArray>("waylandDisplay");
-        QTest::addColumn<QByteArray>("sessionType");
-        QTest::addColumn<QByteArray>("display");
+        // QT_QPA_PLATFORM, WAYLAND_DISPLAY, XDG_SESSION_TYPE and DISPLAY; empty is unset.
+        QTest::addColumn<QByteArrayList>("environment");
         QTest::addColumn<QString>("platform");
         QTest::addColumn<QString>("because");
-        QTest::newRow("x11 session") << QByteArray() << QByteArray() << QByteArray("x11") << QByteArray(":0") << QString() << "no Wayland";
-        QTest::newRow("wayland with XWayland") << QByteArray() << QByteArray("wayland-0") << QByteArray("wayland") << QByteArray(":1") << "xcb" << "XWayland (DISPLAY=:1)";
-        QTest::newRow("only the session type says wayland") << QByteArray() << QByteArray() << QByteArray("Wayland") << QByteArray(":1") << "xcb" << "XWayland";
-        QTest::newRow("compositor socket, no session type") << QByteArray() << QByteArray("wayland-1") << QByteArray() << QByteArray(":2") << "xcb" << "XWayland";
-        QTest::newRow("wayland without XWayland") << QByteArray() << QByteArray("wayland-0") << QByteArray("wayland") << QByteArray() << QString() << "without XWayland";
-        QTest::newRow("the user chose wayland") << QByteArray("wayland") << QByteArray("wayland-0") << QByteArray("wayland") << QByteArray(":1") << QString() << "QT_QPA_PLATFORM=wayland";
+        QTest::newRow("x11 session") << QByteArrayList{"", "", "x11", ":0"} << QString() << "no Wayland";
+        QTest::newRow("wayland with XWayland") << QByteArrayList{"", "wayland-0", "wayland", ":1"} << "xcb" << "XWayland (DISPLAY=:1)";
+        QTest::newRow("only the session type says wayland") << QByteArrayList{"", "", "Wayland", ":1"} << "xcb" << "XWayland";
+        QTest::newRow("compositor socket, no session type") << QByteArrayList{"", "wayland-1", "", ":2"} << "xcb" << "XWayland";
+        QTest::newRow("wayland without XWayland") << QByteArrayList{"", "wayland-0", "wayland", ""} << QString() << "without XWayland";
+        QTest::newRow("the user chose wayland") << QByteArrayList{"wayland", "wayland-0", "wayland", ":1"} << QString() << "QT_QPA_PLATFORM=wayland";
     }
 
     void windowPlatformPrefersXWayland()
     {
-        QFETCH(QByteArray, chosen);
-        QFETCH(QByteArray, waylandDisplay);
-        QFETCH(QByteArray, sessionType);
-        QFETCH(QByteArray, display);
-        const QList<QPair<const char *, QByteArray>> environment{
-            {"QT_QPA_PLATFORM", chosen}, {"WAYLAND_DISPLAY", waylandDisplay},
-            {"XDG_SESSION_TYPE", sessionType}, {"DISPLAY", display}};
-        QList<QPair<const char *, QByteArray>> before;
+        QFETCH(QByteArrayList, environment);
+        const char *const names[] = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DISPLAY"};
         const auto set = [](const char *name, const QByteArray &value) { value.isEmpty() ? qunsetenv(name) : qputenv(name, value); };
-        for (const auto &variable : environment) {
-            before.append({variable.first, qgetenv(variable.first)});
-            set(variable.first, variable.second);
-        }
+        QByteArrayList before;
+        for (int i = 0; i < 4; ++i)
+            before << qgetenv(names[i]), set(names[i], environment[i]);
         QString why;
         const QString platform = Deployment::windowPlatform(&why);
-        for (const auto &variable : before)
-            set(variable.first, variable.second);
+        for (int i = 0; i < 4; ++i)
+            set(names[i], before[i]);
         QTEST(platform, "platform");
         QFETCH(QString, because);
         QVERIFY2(why.contains(because), qPrintable(why));
     }
 
-    // An earlier version's settings file, web profile and caches move once
-    // to the present names with what they hold; what exists under the new
-    // names already is never written over.
+    // An earlier version's settings file, web profile and caches move once to the present names with what they
+    // hold; what exists under the new names already is never written over.
     void formerFilesMoveOnceToThePresentNames()
     {
         QTemporaryDir home;
-        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
         for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
             qputenv(name, QFile::encodeName(home.filePath(QString::fromLatin1(name).section(QLatin1Char('_'), 1, 1).toLower())));
         const auto write = [&](const QString &name, const QByteArray &content) {
@@ -147,40 +127,31 @@ private slots:
             QFile file(home.filePath(name));
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
         };
-        QVERIFY(write(QStringLiteral("config/QtProject/Gallery.conf"), "[form]\nphone=13800000000\n"));
-        QVERIFY(write(QStringLiteral("data/QtProject/Gallery/QtWebEngine/Default/Cookies"), "signed in"));
-        QVERIFY(write(QStringLiteral("data/QtProject/Gallery/Plit/System.ini"), "[User]\n"));
-        QVERIFY(write(QStringLiteral("cache/QtProject/Gallery/QtWebEngine/Default/index"), "cached"));
-        // Qt's own settings of every program stay.
-        QVERIFY(write(QStringLiteral("config/QtProject.conf"), "qt"));
+        // Former name, present name, what it holds; Qt's own settings of every program stay.
+        const std::array<std::array<const char *, 3>, 5> files{{
+            {"config/QtProject/Gallery.conf", "config/plit/plit.conf", "[form]\nphone=13800000000\n"},
+            {"data/QtProject/Gallery/Plit/System.ini", "data/plit/plit/Plit/System.ini", "[User]\n"},
+            {"data/QtProject/Gallery/QtWebEngine/Default/Cookies", "data/plit/plit/QtWebEngine/Default/Cookies", "signed in"},
+            {"cache/QtProject/Gallery/QtWebEngine/Default/index", "cache/plit/plit/QtWebEngine/Default/index", "cached"},
+            {"config/QtProject.conf", "config/QtProject.conf", "qt"}}};
+        for (const auto &file : files)
+            QVERIFY(write(file[0], file[2]));
 
         ProgramNames::apply();
         QCOMPARE(ProgramNames::moveFormerFiles(), 3);
-        QCOMPARE(read(QStringLiteral("config/plit/plit.conf")), QByteArray("[form]\nphone=13800000000\n"));
-        QCOMPARE(read(QStringLiteral("data/plit/plit/QtWebEngine/Default/Cookies")), QByteArray("signed in"));
-        QCOMPARE(read(QStringLiteral("data/plit/plit/Plit/System.ini")), QByteArray("[User]\n"));
-        QCOMPARE(read(QStringLiteral("cache/plit/plit/QtWebEngine/Default/index")), QByteArray("cached"));
-        QCOMPARE(read(QStringLiteral("config/QtProject.conf")), QByteArray("qt"));
+        for (const auto &file : files)
+            QCOMPARE(read(file[1]), QByteArray(file[2]));
         QVERIFY(!QFileInfo::exists(home.filePath(QStringLiteral("config/QtProject/Gallery.conf"))));
         QVERIFY(!QFileInfo::exists(home.filePath(QStringLiteral("data/QtProject/Gallery"))));
         // The settings file Qt opens by default is the moved one.
         QCOMPARE(QFileInfo(QSettings().fileName()), QFileInfo(home.filePath(QStringLiteral("config/plit/plit.conf"))));
 
-        // Nothing more to move; an old copy's files that came back later are
-        // left alone, the present ones untouched.
+        // Nothing more to move; an old copy's files that came back later are left alone, the present ones untouched.
         QCOMPARE(ProgramNames::moveFormerFiles(), 0);
-        QVERIFY(write(QStringLiteral("config/QtProject/Gallery.conf"), "older"));
-        QVERIFY(write(QStringLiteral("data/QtProject/Gallery/Plit/System.ini"), "older"));
+        QVERIFY(write(files[0][0], "older") && write(files[1][0], "older"));
         QCOMPARE(ProgramNames::moveFormerFiles(), 0);
-        QCOMPARE(read(QStringLiteral("config/plit/plit.conf")), QByteArray("[form]\nphone=13800000000\n"));
-        QCOMPARE(read(QStringLiteral("data/plit/plit/Plit/System.ini")), QByteArray("[User]\n"));
-        QCOMPARE(read(QStringLiteral("config/QtProject/Gallery.conf")), QByteArray("older"));
-
-        QCoreApplication::setOrganizationName(QStringLiteral("QtProject"));
-        QCoreApplication::setApplicationName(QStringLiteral("Gallery"));
-        qputenv("XDG_DATA_HOME", dataHome);
-        qunsetenv("XDG_CONFIG_HOME");
-        qunsetenv("XDG_CACHE_HOME");
+        for (const auto &file : {files[0], files[1]})
+            QCOMPARE(read(file[0]) + '|' + read(file[1]), "older|" + QByteArray(file[2]));
     }
 };
 

@@ -4,28 +4,17 @@
 #include "core/requestwait.h"
 
 #include <QAccessible>
-#include <QImage>
-#include <QScopeGuard>
 #include <QCursor>
 #include <QGuiApplication>
-#include <QElapsedTimer>
-#include <QTimer>
-#include <QPointer>
-#include <QQuickItem>
-#include <QQmlContext>
+#include <QImage>
 #include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQuickItem>
 #include <QQuickWindow>
-#include <QRegularExpression>
-#include <QSettings>
 #include <QtTest>
 
-namespace {
-
-const QString kSmsCode = QStringLiteral("123456");
-
 using P = PlitInterface;
-
-} // namespace
+static const QString kSmsCode = QStringLiteral("123456");
 
 // What a person does with the main window and the sign-in and account
 // windows, against the stand-in platform: clicks, keys and what shows.
@@ -34,11 +23,7 @@ class JourneyTest : public PlitJourney
     Q_OBJECT
 
 private:
-    void openSignIn()
-    {
-        QVERIFY(P::click(QStringLiteral("账号登录")));
-        QVERIFY(P::waitForWindow(QStringLiteral("登录")));
-    }
+    void openSignIn() { QVERIFY(P::click(QStringLiteral("账号登录")) && P::waitForWindow(QStringLiteral("登录"))); }
 
     // What the main window's title band shows: the number and "退出" once
     // signed in, "账号登录" before.
@@ -47,32 +32,49 @@ private:
         return P::find(phone, ui->mainWindow()) && P::find(QStringLiteral("退出"), ui->mainWindow())
             && !P::find(QStringLiteral("账号登录"), ui->mainWindow());
     }
-
     bool showsSignedOut() const
     {
-        return P::find(QStringLiteral("账号登录"), ui->mainWindow())
-            && !P::find(QStringLiteral("退出"), ui->mainWindow());
+        return P::find(QStringLiteral("账号登录"), ui->mainWindow()) && !P::find(QStringLiteral("退出"), ui->mainWindow());
     }
+
+    // `window` closed on a successful sign-in, and the title band shows `phone`.
+    bool signedInFrom(const QString &window, const QString &phone = kDemoPhone) const
+    {
+        return P::waitForWindowGone(window) && QTest::qWaitFor([&] { return showsSignedIn(phone); });
+    }
+
+    // Types each text into the input so hinted, in turn.
+    static bool fill(const QList<QPair<QString, QString>> &inputs)
+    {
+        return std::all_of(inputs.begin(), inputs.end(), [](const auto &input) { return P::type(input.first, input.second); });
+    }
+
+    // Opens `title` with `button` of the sign-in window, which goes.
+    void openFromSignIn(const QString &button, const QString &title)
+    {
+        openSignIn();
+        QVERIFY(P::click(button));
+        QVERIFY(P::waitForWindow(title));
+        QVERIFY(!P::window(QStringLiteral("登录")));
+    }
+
+    // The text an input holds, found by its hint.
+    static QString textOf(const QString &hint) { return P::find(hint)->property("text").toString(); }
 
     // The demo account with "记住密码" and "自动登录".
     void signInWithBothBoxes()
     {
         openSignIn();
-        QVERIFY(P::type(QStringLiteral("请输入手机号"), kDemoPhone));
-        QVERIFY(P::type(QStringLiteral("请输入密码"), kDemoPassword));
+        QVERIFY(fill({{"请输入手机号", kDemoPhone}, {"请输入密码", kDemoPassword}}));
         QVERIFY(!P::find(QStringLiteral("自动登录"))); // shown only with "记住密码"
-        QVERIFY(P::click(QStringLiteral("记住密码")));
-        QVERIFY(P::click(QStringLiteral("自动登录")));
-        QVERIFY(P::click(QStringLiteral("登录")));
-        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
-        QVERIFY(showsSignedIn(kDemoPhone));
+        for (const char *control : {"记住密码", "自动登录", "登录"})
+            QVERIFY(P::click(QString::fromUtf8(control)));
+        QVERIFY(signedInFrom(QStringLiteral("登录")));
         // Hidden, the sign-in window keeps no input focused, whose cursor
         // would blink all day.
         for (QWindow *window : QGuiApplication::topLevelWindows()) {
-            if (window->title() == QStringLiteral("登录")) {
-                QQuickItem *focused = static_cast<QQuickWindow *>(window)->activeFocusItem();
-                QVERIFY2(!focused || !focused->inherits("QQuickTextInput"), qPrintable(P::accessibleName(focused)));
-            }
+            QQuickItem *focused = window->title() == QStringLiteral("登录") ? static_cast<QQuickWindow *>(window)->activeFocusItem() : nullptr;
+            QVERIFY2(!focused || !focused->inherits("QQuickTextInput"), qPrintable(P::accessibleName(focused)));
         }
     }
 
@@ -83,47 +85,35 @@ private slots:
         const QJsonObject form = ui->server().requests("/api/platApi/passlog_on").last()["form"].toObject();
         QCOMPARE(form["phone"].toString(), kDemoPhone);
         QCOMPARE(form["password"].toString(), kDemoPassword);
-        // Signed in, the button does not open the sign-in window again.
-        QVERIFY(P::click(kDemoPhone));
+        QVERIFY(P::click(kDemoPhone)); // signed in, it does not open the sign-in window again
         QTest::qWait(100);
         QVERIFY(!P::window(QStringLiteral("登录")));
 
         // The interface remembers the number in a file only its owner reads,
         // never the password: without a keyring on the session bus only
         // System.ini keeps that. The log never shows it.
-        const QString settingsPath = QSettings().fileName();
         QTRY_VERIFY(QSettings().value("inputPhone").toString() == kDemoPhone);
-        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup
-            | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
-        QCOMPARE(QFile::permissions(settingsPath) & others, QFileDevice::Permissions());
+        QCOMPARE(QFile::permissions(QSettings().fileName()) & 0x0077 /* group, others */, QFileDevice::Permissions());
         QVERIFY(!QSettings().contains("inputPassword"));
         QVERIFY(ui->logText().contains(QStringLiteral("no keyring on the session bus: the password is kept in System.ini")));
         QVERIFY(!ui->logText().contains(kDemoPassword));
 
-        // The next start signs in without a window.
         ui->server().clearRequests();
         QVERIFY(ui->start());
         QTRY_VERIFY(showsSignedIn(kDemoPhone));
         QVERIFY(!P::window(QStringLiteral("登录")));
         QCOMPARE(ui->server().requests("/api/platApi/passlog_on").size(), 1);
-        // Nor does it make one: the start makes only the main window, even
-        // hidden ones wait until they are first shown.
-        QStringList made;
-        for (QWindow *window : QGuiApplication::topLevelWindows()) {
-            if (qobject_cast<QQuickWindow *>(window) && window != ui->mainWindow())
-                made << window->title();
-        }
-        QCOMPARE(made, QStringList());
+        // The next start signs in without a window, nor makes one: only the
+        // main window, even hidden ones wait until they are first shown.
+        for (QWindow *window : QGuiApplication::topLevelWindows())
+            QVERIFY2(!qobject_cast<QQuickWindow *>(window) || window == ui->mainWindow(), qPrintable(window->title()));
 
-        // Signing out returns to "账号登录". Signing in again without
-        // "自动登录": the form is still filled, and the program forgets the
-        // password it kept for signing in by itself.
-        QVERIFY(P::click(QStringLiteral("退出")));
-        QVERIFY(showsSignedOut());
+        // Signed out and in again without "自动登录": the form is still
+        // filled, and the password kept for signing in by itself is forgotten.
+        QVERIFY(P::click(QStringLiteral("退出")) && showsSignedOut());
         openSignIn();
-        QCOMPARE(P::find(QStringLiteral("请输入手机号"))->property("text").toString(), kDemoPhone);
-        QVERIFY(P::click(QStringLiteral("自动登录")));
-        QVERIFY(P::click(QStringLiteral("登录")));
+        QCOMPARE(textOf(QStringLiteral("请输入手机号")), kDemoPhone);
+        QVERIFY(P::click(QStringLiteral("自动登录")) && P::click(QStringLiteral("登录")));
         QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
         QVERIFY(!QSettings(ui->dataPath("System.ini"), QSettings::IniFormat).value("AUTOLOGON").toBool());
 
@@ -132,40 +122,34 @@ private slots:
         QTest::qWait(200);
         QVERIFY(showsSignedOut());
         openSignIn();
-        QCOMPARE(P::find(QStringLiteral("请输入手机号"))->property("text").toString(), kDemoPhone);
-        QTRY_COMPARE(P::find(QStringLiteral("请输入密码"))->property("text").toString(), kDemoPassword);
+        QCOMPARE(textOf(QStringLiteral("请输入手机号")), kDemoPhone);
+        QTRY_COMPARE(textOf(QStringLiteral("请输入密码")), kDemoPassword);
 
         // Unticking "记住密码" hides "自动登录" and forgets the number at the next sign-in.
         QVERIFY(P::click(QStringLiteral("记住密码")));
         QVERIFY(!P::find(QStringLiteral("自动登录")));
-        QVERIFY(P::click(QStringLiteral("登录")));
-        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
+        QVERIFY(P::click(QStringLiteral("登录")) && P::waitForWindowGone(QStringLiteral("登录")));
         QTRY_VERIFY(QSettings().value("inputPhone").toString().isEmpty());
         QVERIFY(!QSettings().contains("inputPassword"));
         QVERIFY(!QSettings(ui->dataPath("System.ini"), QSettings::IniFormat).contains("PASSWORD"));
     }
 
-    // The keyring refused the password of a sign-in with both boxes (its
-    // prompt cancelled, tst_keyring): the main window says so once, read
-    // out as an alert, and the form's "自动登录" is off.
+    // The keyring refused the password of a sign-in with both boxes (its prompt
+    // cancelled): the main window says so, as an alert; "自动登录" is off.
     void aPasswordTheKeyringRefusedIsToldOnce()
     {
         signInWithBothBoxes();
         QObject *config = ui->engine()->rootContext()->contextProperty(QStringLiteral("configFucntion")).value<QObject *>();
-        QVERIFY(config);
-        QVERIFY(QMetaObject::invokeMethod(config, "passwordNotSaved"));
+        QVERIFY(config && QMetaObject::invokeMethod(config, "passwordNotSaved"));
         const QString told = QStringLiteral("系统密钥环没有保存密码：下次登录需要重新输入密码，自动登录已关闭。");
         QQuickWindow *warning = P::waitForWarning(told);
-        QVERIFY(warning);
-        QCOMPARE(warning->transientParent(), ui->mainWindow());
+        QVERIFY(warning && warning->transientParent() == ui->mainWindow());
         QCOMPARE(P::accessibleRole(P::find(told, warning)), int(QAccessible::AlertMessage));
         P::click(P::find(QStringLiteral("确定"), warning));
         QVERIFY(P::waitForWindowGone(QStringLiteral("Plit提示")));
-        QVERIFY(P::click(QStringLiteral("退出")));
-        QVERIFY(showsSignedOut());
+        QVERIFY(P::click(QStringLiteral("退出")) && showsSignedOut());
         openSignIn();
-        QVERIFY(P::find(QStringLiteral("自动登录")));
-        QVERIFY(!P::find(QStringLiteral("自动登录"))->property("checked").toBool());
+        QVERIFY(P::find(QStringLiteral("自动登录")) && !P::find(QStringLiteral("自动登录"))->property("checked").toBool());
     }
 
     void wrongPasswordShowsTheMessageAndKeepsTheWindow()
@@ -173,31 +157,25 @@ private slots:
         // While the platform thinks, the pointer shows that the program waits.
         ui->server().script("/api/platApi/passlog_on", {{"delay_ms", 600}});
         int busyShape = -1;
-        QTimer::singleShot(300, [&] {
-            if (const QCursor *cursor = QGuiApplication::overrideCursor())
-                busyShape = cursor->shape();
-        });
+        QTimer::singleShot(300, [&] { busyShape = QGuiApplication::overrideCursor() ? QGuiApplication::overrideCursor()->shape() : -1; });
         QVERIFY(P::submitSignIn(kDemoPhone, QStringLiteral("wrong-password")));
         QCOMPARE(busyShape, int(Qt::BusyCursor));
         QVERIFY(!QGuiApplication::overrideCursor());
 
-        QQuickItem *message = P::waitFor(QStringLiteral("账号或密码错误"));
+        const QQuickItem *message = P::waitFor(QStringLiteral("账号或密码错误"));
         QVERIFY(message);
         const QColor colour = message->property("color").value<QColor>();
         QVERIFY2(colour.red() > 180 && colour.green() < 100 && colour.blue() < 100, qPrintable(colour.name()));
-        QVERIFY(P::window(QStringLiteral("登录")));
-        QVERIFY(showsSignedOut());
+        QVERIFY(P::window(QStringLiteral("登录")) && showsSignedOut());
 
-        // Escape closes it; opened again, it shows no message of that attempt.
-        P::press(Qt::Key_Escape);
+        P::press(Qt::Key_Escape); // closes it; opened again, it shows no message of that attempt
         QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
         openSignIn();
         QVERIFY(!P::find(QStringLiteral("账号或密码错误")));
     }
 
-    // While a slow sign-in waits, the person clicks "登录" again and the
-    // window's ×: neither reaches the window, the platform gets one sign-in,
-    // and the window closes because the sign-in succeeded.
+    // While a slow sign-in waits, clicks on "登录" and × do not reach the
+    // window: one sign-in, and the window closes because it succeeded.
     void clicksDuringASlowSignInAreHeldBack()
     {
         ui->server().script("/api/platApi/passlog_on", {{"delay_ms", 2000}});
@@ -207,20 +185,14 @@ private slots:
         QObject::connect(&impatience, &QTimer::timeout, [&] {
             // Only while the sign-in waits: a click while the number is still
             // being typed would sign in with half of it.
-            if (!RequestWait::waiting())
-                return;
-            if (QQuickWindow *signIn = P::window(QStringLiteral("登录"))) {
-                P::click(P::find(clicks % 2 ? QStringLiteral("关闭") : QStringLiteral("登录"), signIn));
-                ++clicks;
-            }
+            if (QQuickWindow *signIn = P::window(QStringLiteral("登录")); signIn && RequestWait::waiting())
+                P::click(P::find(clicks++ % 2 ? QStringLiteral("关闭") : QStringLiteral("登录"), signIn));
         });
         impatience.start();
         QVERIFY(P::submitSignIn(kDemoPhone, kDemoPassword));
         impatience.stop();
-        QCOMPARE(ui->server().requests("/api/platApi/passlog_on").size(), 1);
-        QVERIFY(clicks >= 4);
-        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
-        QTRY_VERIFY(showsSignedIn(kDemoPhone));
+        QVERIFY(ui->server().requests("/api/platApi/passlog_on").size() == 1 && clicks >= 4);
+        QVERIFY(signedInFrom(QStringLiteral("登录")));
     }
 
     // A platform that does not answer: Escape gives the sign-in up at once,
@@ -232,24 +204,19 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         QTimer::singleShot(500, [] { P::press(Qt::Key_Escape); });
-        QVERIFY(P::submitSignIn(kDemoPhone, kDemoPassword));
-        QVERIFY(clock.elapsed() < 30000);
+        QVERIFY(P::submitSignIn(kDemoPhone, kDemoPassword) && clock.elapsed() < 30000);
         QVERIFY(P::waitFor(QStringLiteral("登录失败")));
-        QVERIFY(P::window(QStringLiteral("登录")));
-        QVERIFY(showsSignedOut());
+        QVERIFY(P::window(QStringLiteral("登录")) && showsSignedOut());
 
         QTimer::singleShot(500, [] { P::window(QStringLiteral("登录"))->close(); });
         clock.restart();
-        QVERIFY(P::click(QStringLiteral("登录")));
-        QVERIFY(clock.elapsed() < 30000);
+        QVERIFY(P::click(QStringLiteral("登录")) && clock.elapsed() < 30000);
         QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
         QCOMPARE(ui->server().requests("/api/platApi/passlog_on").size(), 2);
     }
 
     // With saved credentials and a platform that does not answer, the main
-    // window shows long before the requests give up, the news lists with
-    // their busy indicator; the silent sign-in follows once the platform
-    // answers.
+    // window shows long before the requests give up, the news lists busy.
     void mainWindowShowsWhileThePlatformStalls()
     {
         signInWithBothBoxes();
@@ -270,12 +237,9 @@ private slots:
                 busyShown = P::find(QStringLiteral("正在加载"), ui->mainWindow()) != nullptr;
             }
         });
-        clock.start();
-        watch.start();
+        clock.start(), watch.start();
         QVERIFY(ui->start());
-        QVERIFY(shownAfter >= 0);
-        QVERIFY2(shownAfter < limitMs, qPrintable(QString::number(shownAfter)));
-        QVERIFY(busyShown);
+        QVERIFY2(shownAfter >= 0 && shownAfter < limitMs && busyShown, qPrintable(QString::number(shownAfter)));
         qDebug() << "main window shown after" << shownAfter << "ms";
 
         ui->server().unscript();
@@ -286,117 +250,80 @@ private slots:
     void smsSignInWithTheCodeTheServiceSent()
     {
         openSignIn();
-        QVERIFY(P::click(QStringLiteral("手机登录")));
-        QVERIFY(P::waitFor(QStringLiteral("请输入动态密码")));
-        QVERIFY(P::type(QStringLiteral("请输入手机号"), kDemoPhone));
-        QVERIFY(P::click(QStringLiteral("获取动态密码")));
+        QVERIFY(P::click(QStringLiteral("手机登录")) && P::waitFor(QStringLiteral("请输入动态密码")));
+        QVERIFY(P::type(QStringLiteral("请输入手机号"), kDemoPhone) && P::click(QStringLiteral("获取动态密码")));
         QCOMPARE(ui->server().requests("/api/platApi/mesSend").last()["form"]["phone"].toString(), kDemoPhone);
 
         QVERIFY(P::type(QStringLiteral("请输入动态密码"), kSmsCode));
         P::press(Qt::Key_Return);
-        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
-        QVERIFY(showsSignedIn(kDemoPhone));
+        QVERIFY(signedInFrom(QStringLiteral("登录")));
         QCOMPARE(ui->server().requests("/api/platApi/log_on").last()["form"]["code"].toString(), kSmsCode);
     }
 
     void accountToCompleteGetsTheCompletionWindow()
     {
         const QString phone = QStringLiteral("13800000001");
-        QVERIFY(P::submitSignIn(phone, kDemoPassword));
-        QVERIFY(P::waitForWindow(QStringLiteral("完善信息")));
+        QVERIFY(P::submitSignIn(phone, kDemoPassword) && P::waitForWindow(QStringLiteral("完善信息")));
         QVERIFY(!P::window(QStringLiteral("登录")));
 
-        QVERIFY(P::type(QStringLiteral("请输入姓名"), QStringLiteral("张晓明")));
-        QVERIFY(P::type(QStringLiteral("请输入邮箱"), QStringLiteral("zhang@example.com")));
-        QVERIFY(P::type(QStringLiteral("请输入登录密码"), QStringLiteral("Neu@2026")));
+        QVERIFY(fill({{"请输入姓名", "张晓明"}, {"请输入邮箱", "zhang@example.com"}, {"请输入登录密码", "Neu@2026"}}));
         // "提交" waits for the agreement.
         QVERIFY(P::click(QStringLiteral("提交")));
         QTest::qWait(100);
         QVERIFY(ui->server().requests("/api/platApi/userReg").isEmpty());
-        QVERIFY(P::click(QStringLiteral("《用户注册协议》")));
-        QVERIFY(P::click(QStringLiteral("提交")));
-
-        QVERIFY(P::waitForWindowGone(QStringLiteral("完善信息")));
-        QVERIFY(showsSignedIn(phone));
+        QVERIFY(P::click(QStringLiteral("《用户注册协议》")) && P::click(QStringLiteral("提交")));
+        QVERIFY(signedInFrom(QStringLiteral("完善信息"), phone));
         const QJsonObject form = ui->server().requests("/api/platApi/userReg").last()["form"].toObject();
-        QCOMPARE(form["phone"].toString(), phone);
-        QCOMPARE(form["code"].toString(), QStringLiteral("qorvexmt40782"));
-        QCOMPARE(form["real_name"].toString(), QStringLiteral("张晓明"));
-        QCOMPARE(form["password"].toString(), QStringLiteral("Neu@2026"));
+        for (const auto &[field, value] :
+             QList<QPair<QString, QString>>{{"phone", phone}, {"code", "qorvexmt40782"}, {"real_name", "张晓明"}, {"password", "Neu@2026"}})
+            QCOMPARE(form[field].toString(), value);
     }
 
     void registrationWaitsForTheAgreement()
     {
         const QString phone = QStringLiteral("13900000009");
-        openSignIn();
-        QVERIFY(P::click(QStringLiteral("注册新账号")));
-        QVERIFY(P::waitForWindow(QStringLiteral("注册")));
-        QVERIFY(!P::window(QStringLiteral("登录")));
-
-        QVERIFY(P::type(QStringLiteral("请输入姓名"), QStringLiteral("李四")));
-        QVERIFY(P::type(QStringLiteral("请输入邮箱"), QStringLiteral("li@example.com")));
-        QVERIFY(P::type(QStringLiteral("请输入手机号"), phone));
+        openFromSignIn(QStringLiteral("注册新账号"), QStringLiteral("注册"));
+        QVERIFY(fill({{"请输入姓名", "李四"}, {"请输入邮箱", "li@example.com"}, {"请输入手机号", phone}}));
         QVERIFY(P::click(QStringLiteral("获取验证码")));
         QCOMPARE(ui->server().requests("/api/platApi/mesSend").last()["form"]["phone"].toString(), phone);
-        QVERIFY(P::type(QStringLiteral("请输入验证码"), kSmsCode));
-        QVERIFY(P::type(QStringLiteral("请输入登录密码"), QStringLiteral("Reg@2026")));
+        QVERIFY(fill({{"请输入验证码", kSmsCode}, {"请输入登录密码", "Reg@2026"}}));
 
         // Return in the last input submits only once the agreement is accepted.
         P::press(Qt::Key_Return);
         QTest::qWait(100);
         QVERIFY(ui->server().requests("/api/platApi/userReg").isEmpty());
-        QVERIFY(P::click(QStringLiteral("《用户注册协议》")));
-        QVERIFY(P::click(QStringLiteral("请输入登录密码")));
+        QVERIFY(P::click(QStringLiteral("《用户注册协议》")) && P::click(QStringLiteral("请输入登录密码")));
         P::press(Qt::Key_Return);
-
-        QVERIFY(P::waitForWindowGone(QStringLiteral("注册")));
-        QVERIFY(showsSignedIn(phone));
-        QCOMPARE(ui->server().requests("/api/platApi/userReg").last()["form"]["real_name"].toString(),
-                 QStringLiteral("李四"));
+        QVERIFY(signedInFrom(QStringLiteral("注册"), phone));
+        QCOMPARE(ui->server().requests("/api/platApi/userReg").last()["form"]["real_name"].toString(), QStringLiteral("李四"));
     }
 
     void passwordResetReturnsToSignIn()
     {
         const QString newPassword = QStringLiteral("Reset@2026");
-        openSignIn();
-        QVERIFY(P::click(QStringLiteral("忘记密码?")));
-        QVERIFY(P::waitForWindow(QStringLiteral("重置密码")));
-        QVERIFY(!P::window(QStringLiteral("登录")));
-
-        QVERIFY(P::type(QStringLiteral("请输入手机号"), kDemoPhone));
-        QVERIFY(P::click(QStringLiteral("获取验证码")));
-        QVERIFY(P::type(QStringLiteral("请输入验证码"), kSmsCode));
-        QVERIFY(P::type(QStringLiteral("请输入新密码"), newPassword));
-        QVERIFY(P::type(QStringLiteral("请重新输入新密码"), QStringLiteral("not the same")));
-        QVERIFY(P::click(QStringLiteral("提交")));
-        QVERIFY(P::waitFor(QStringLiteral("两次输入的密码不一致")));
+        openFromSignIn(QStringLiteral("忘记密码?"), QStringLiteral("重置密码"));
+        QVERIFY(P::type(QStringLiteral("请输入手机号"), kDemoPhone) && P::click(QStringLiteral("获取验证码")));
+        QVERIFY(fill({{"请输入验证码", kSmsCode}, {"请输入新密码", newPassword}, {"请重新输入新密码", "not the same"}}));
+        QVERIFY(P::click(QStringLiteral("提交")) && P::waitFor(QStringLiteral("两次输入的密码不一致")));
         QVERIFY(P::window(QStringLiteral("重置密码")));
 
         QVERIFY(P::type(QStringLiteral("请重新输入新密码"), newPassword));
         P::press(Qt::Key_Return);
-        QVERIFY(P::waitForWindowGone(QStringLiteral("重置密码")));
-        QVERIFY(P::waitForWindow(QStringLiteral("登录")));
-
+        QVERIFY(P::waitForWindowGone(QStringLiteral("重置密码")) && P::waitForWindow(QStringLiteral("登录")));
         // The new password is the one that signs in now.
-        QVERIFY(P::type(QStringLiteral("请输入手机号"), kDemoPhone));
-        QVERIFY(P::type(QStringLiteral("请输入密码"), newPassword));
-        QVERIFY(P::click(QStringLiteral("登录")));
-        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
-        QVERIFY(showsSignedIn(kDemoPhone));
+        QVERIFY(fill({{"请输入手机号", kDemoPhone}, {"请输入密码", newPassword}}) && P::click(QStringLiteral("登录")));
+        QVERIFY(signedInFrom(QStringLiteral("登录")));
     }
 
-    // The keys alone, from the start: where the keys are after every step,
-    // the title bar in reading order, the sign-in with a wrong and a right
-    // password, and the windows of "更多", each giving the keys back to
-    // "更多" when Escape closes it.
+    // The keys alone, from the start: the title bar in reading order, the
+    // sign-in with a wrong and a right password, and the windows of "更多".
     void keyboardAloneFromTheStartThroughTheMoreWindows()
     {
         // As with a screen reader listening: Qt Quick's controls tell it more.
         QAccessible::setActive(true);
         const auto inactive = qScopeGuard([] { QAccessible::setActive(false); });
         // No notices pop up on the way, to take the keys.
-        ui->server().script("/api/platapi/getArticle",
-                            {{"json", QJsonObject{{"states", true}, {"data", QJsonArray()}}}, {"times", 0}});
+        ui->server().script("/api/platapi/getArticle", {{"json", QJsonObject{{"states", true}, {"data", QJsonArray()}}}, {"times", 0}});
         QStringList journey;
         QQuickWindow *main = ui->mainWindow();
         QVERIFY(QTest::qWaitForWindowActive(main));
@@ -420,18 +347,16 @@ private slots:
         // that appears, and the screen reader hears of it.
         QCOMPARE(P::step(Qt::Key_Return, journey), QStringLiteral("请输入手机号"));
         QQuickWindow *signIn = P::window(QStringLiteral("登录"));
-        QVERIFY(signIn);
-        QVERIFY(QAccessible::queryAccessibleInterface(P::find(QStringLiteral("密码登录"), signIn))->state().checked);
+        QVERIFY(signIn && QAccessible::queryAccessibleInterface(P::find(QStringLiteral("密码登录"), signIn))->state().checked);
         P::typeText(kDemoPhone);
         QCOMPARE(P::step(Qt::Key_Tab, journey), QStringLiteral("请输入密码"));
         P::typeText(QStringLiteral("wrong"));
         // An alert is announced as it appears: none shows before the error.
         const auto alerts = [signIn] {
             QStringList names;
-            for (QQuickItem *item : P::shownItems(signIn)) {
+            for (QQuickItem *item : P::shownItems(signIn))
                 if (P::accessibleRole(item) == QAccessible::AlertMessage)
                     names << P::accessibleName(item);
-            }
             return names;
         };
         QCOMPARE(alerts(), QStringList());
@@ -442,8 +367,7 @@ private slots:
         P::press(Qt::Key_A, Qt::ControlModifier);
         P::typeText(kDemoPassword);
         P::step(Qt::Key_Return, journey);
-        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
-        QTRY_VERIFY(showsSignedIn(kDemoPhone));
+        QVERIFY(signedInFrom(QStringLiteral("登录")));
         // The button that opened it now shows the number and cannot be
         // pressed; the keys are on a control that can.
         QTRY_VERIFY(main->isActive());
@@ -455,11 +379,8 @@ private slots:
         // The windows of "更多": each opens with the keys on a control of its
         // own and gives them back to "更多".
         P::find(QStringLiteral("更多"), main)->forceActiveFocus(Qt::TabFocusReason);
-        const QList<QPair<QString, QString>> windows = {
-            {QStringLiteral("关于我们"), QStringLiteral("关于我们")},
-            {QStringLiteral("系统设置"), QStringLiteral("软件设置")},
-            {QStringLiteral("问题反馈"), QStringLiteral("意见建议")}};
-        for (const auto &[entry, title] : windows) {
+        for (const auto &[entry, title] : QList<QPair<QString, QString>>{{QStringLiteral("关于我们"), QStringLiteral("关于我们")},
+                 {QStringLiteral("系统设置"), QStringLiteral("软件设置")}, {QStringLiteral("问题反馈"), QStringLiteral("意见建议")}}) {
             QCOMPARE(P::focusedName(), QStringLiteral("更多"));
             P::step(Qt::Key_Return, journey);
             QTRY_VERIFY(P::find(entry, main));
@@ -468,19 +389,16 @@ private slots:
             QQuickItem *menuPage = P::find(entry, main);
             while (menuPage && !menuPage->inherits("QQuickPopupItem"))
                 menuPage = menuPage->parentItem();
-            QVERIFY(menuPage);
-            QCOMPARE(menuPage->property("title").toString(), QStringLiteral("更多"));
+            QVERIFY(menuPage && menuPage->property("title").toString() == QStringLiteral("更多"));
             for (int i = 0; i < 8 && P::focusedName() != entry; ++i)
                 P::step(Qt::Key_Down, journey);
             QCOMPARE(P::focusedName(), entry);
             P::step(Qt::Key_Return, journey);
-            QVERIFY2(P::waitForWindow(title), qPrintable(title));
+            QVERIFY2(P::waitForWindow(title) && QTest::qWaitForWindowActive(P::window(title)), qPrintable(title));
             QQuickWindow *opened = P::window(title);
-            QVERIFY(QTest::qWaitForWindowActive(opened));
             QTRY_VERIFY(opened->activeFocusItem() && opened->activeFocusItem() != opened->contentItem());
             journey << QStringLiteral("(%1 opens) → ").arg(title) + P::focusedName();
-            QVERIFY2(P::accessibilityFaults(opened).isEmpty(),
-                     qPrintable(title + ": " + P::accessibilityFaults(opened).join('\n')));
+            QVERIFY2(P::accessibilityFaults(opened).isEmpty(), qPrintable(title + ": " + P::accessibilityFaults(opened).join('\n')));
             if (title == QStringLiteral("意见建议")) {
                 // Tab leaves the message box; Ctrl+Tab types a tab there.
                 QCOMPARE(P::focusedName(), QStringLiteral("请输入您需要反馈的内容(200字以内)..."));
@@ -488,8 +406,7 @@ private slots:
                 P::press(Qt::Key_Tab, Qt::ControlModifier);
                 QCOMPARE(P::focused()->property("text").toString(), QStringLiteral("slow\t"));
                 QCOMPARE(P::step(Qt::Key_Tab, journey), QStringLiteral("请输入您的联系方式"));
-                QCOMPARE(P::step(Qt::Key_Tab, journey, Qt::ShiftModifier),
-                         QStringLiteral("请输入您需要反馈的内容(200字以内)..."));
+                QCOMPARE(P::step(Qt::Key_Tab, journey, Qt::ShiftModifier), QStringLiteral("请输入您需要反馈的内容(200字以内)..."));
                 QCOMPARE(P::focused()->property("text").toString(), QStringLiteral("slow\t"));
             }
             P::step(Qt::Key_Escape, journey);
@@ -505,45 +422,35 @@ private slots:
         QQuickWindow *main = ui->mainWindow();
         QCOMPARE(P::accessibleRole(P::find(QStringLiteral("关闭"), main)), int(QAccessible::Button));
 
-        QVERIFY(P::pressAccessibly(QStringLiteral("账号登录")));
-        QVERIFY(P::waitForWindow(QStringLiteral("登录")));
+        QVERIFY(P::pressAccessibly(QStringLiteral("账号登录")) && P::waitForWindow(QStringLiteral("登录")));
         QQuickWindow *signIn = P::window(QStringLiteral("登录"));
-        QCOMPARE(P::accessibleRole(P::find(QStringLiteral("请输入密码"), signIn)), int(QAccessible::EditableText));
-        QCOMPARE(P::accessibleRole(P::find(QStringLiteral("记住密码"), signIn)), int(QAccessible::CheckBox));
-        QCOMPARE(P::accessibleRole(P::find(QStringLiteral("手机登录"), signIn)), int(QAccessible::PageTab));
-        for (const QString &name : {QStringLiteral("密码登录"), QStringLiteral("登录"),
-                                    QStringLiteral("注册新账号"), QStringLiteral("忘记密码?")})
-            QVERIFY2(P::find(name, signIn), qPrintable(name));
+        for (const auto &[name, role] :
+             QList<QPair<QString, int>>{{"请输入密码", QAccessible::EditableText}, {"记住密码", QAccessible::CheckBox}, {"手机登录", QAccessible::PageTab}})
+            QCOMPARE(P::accessibleRole(P::find(name, signIn)), role);
+        for (const char *name : {"密码登录", "登录", "注册新账号", "忘记密码?"})
+            QVERIFY2(P::find(QString::fromUtf8(name), signIn), name);
 
         // The tab of the SMS code, and the window's close button, by the reader.
-        QVERIFY(P::pressAccessibly(QStringLiteral("手机登录")));
-        QVERIFY(P::waitFor(QStringLiteral("获取动态密码")));
-        QVERIFY(P::pressAccessibly(QStringLiteral("关闭")));
-        QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
+        QVERIFY(P::pressAccessibly(QStringLiteral("手机登录")) && P::waitFor(QStringLiteral("获取动态密码")));
+        QVERIFY(P::pressAccessibly(QStringLiteral("关闭")) && P::waitForWindowGone(QStringLiteral("登录")));
     }
 
     void navigationMarksTheChosenButton()
     {
-        const QStringList buttons = {QStringLiteral("Plit首页"), QStringLiteral("新闻公告"),
-                                     QStringLiteral("推荐应用"), QStringLiteral("在线服务")};
+        const QStringList buttons = {"Plit首页", "新闻公告", "推荐应用", "在线服务"};
         // Which navigation buttons a screen reader reads as chosen.
         const auto chosen = [&] {
             QStringList names;
-            for (const QString &name : buttons) {
-                QAccessibleInterface *button = QAccessible::queryAccessibleInterface(P::find(name, ui->mainWindow()));
-                if (button && button->state().checked)
+            for (const QString &name : buttons)
+                if (QAccessibleInterface *button = QAccessible::queryAccessibleInterface(P::find(name, ui->mainWindow())); button && button->state().checked)
                     names << name;
-            }
             return names;
         };
         QCOMPARE(chosen(), QStringList{QStringLiteral("Plit首页")});
-        QVERIFY(P::click(QStringLiteral("新闻公告")));
-        QCOMPARE(chosen(), QStringList{QStringLiteral("新闻公告")});
-        QVERIFY(P::click(QStringLiteral("推荐应用")));
-        QCOMPARE(chosen(), QStringList{QStringLiteral("推荐应用")});
-        QVERIFY(P::click(QStringLiteral("Plit首页")));
-        QCOMPARE(chosen(), QStringList{QStringLiteral("Plit首页")});
-
+        for (const QString &name : {buttons[1], buttons[2], buttons[0]}) {
+            QVERIFY(P::click(name));
+            QCOMPARE(chosen(), QStringList{name});
+        }
         // A page asks for the recommended applications.
         QVERIFY(QMetaObject::invokeMethod(ui->mainWindow(), "jumpToHotApp"));
         QCOMPARE(chosen(), QStringList{QStringLiteral("推荐应用")});
@@ -557,11 +464,9 @@ private slots:
 
         QVERIFY(P::clickInMenu(QStringLiteral("置顶窗口")));
         QTRY_VERIFY(main->flags().testFlag(Qt::WindowStaysOnTopHint));
-
         QVERIFY(P::clickInMenu(QStringLiteral("取消置顶")));
         QTRY_COMPARE(main->flags(), before);
-        QVERIFY(P::click(QStringLiteral("更多")));
-        QVERIFY(P::waitFor(QStringLiteral("置顶窗口")));
+        QVERIFY(P::click(QStringLiteral("更多")) && P::waitFor(QStringLiteral("置顶窗口")));
         P::press(Qt::Key_Escape);
     }
 
@@ -571,18 +476,14 @@ private slots:
         const QPoint start = main->position();
         const QPoint grip(500, 300); // in the middle of the page area
         // The pointer moves on the screen; the window under it moves as well.
-        const auto dragTo = [&](const QPoint &offset) {
-            QTest::mouseMove(main, start + grip + offset - main->position());
-        };
         QTest::mousePress(main, Qt::LeftButton, Qt::NoModifier, grip);
-        dragTo(QPoint(20, 10));
-        dragTo(QPoint(40, 30));
+        for (const QPoint offset : {QPoint(20, 10), QPoint(40, 30)})
+            QTest::mouseMove(main, start + grip + offset - main->position());
         QTest::mouseRelease(main, Qt::LeftButton, Qt::NoModifier, start + grip + QPoint(40, 30) - main->position());
         QTRY_COMPARE(main->position(), start + QPoint(40, 30));
 
-        // The right button does not drag.
         const QPoint moved = main->position();
-        QTest::mousePress(main, Qt::RightButton, Qt::NoModifier, grip);
+        QTest::mousePress(main, Qt::RightButton, Qt::NoModifier, grip); // the right button does not drag
         QTest::mouseMove(main, grip + QPoint(40, 30));
         QTest::mouseRelease(main, Qt::RightButton, Qt::NoModifier, grip + QPoint(40, 30));
         QTest::qWait(50);
@@ -591,8 +492,7 @@ private slots:
 
     void noticesPopUpFiveSecondsAfterTheStart()
     {
-        // The stand-in has five notices: the pop-up shows, and the articles'
-        // cache is refreshed.
+        // The stand-in has five notices: the pop-up shows, the cache is refreshed.
         QVERIFY(!P::window(QStringLiteral("Plit通知")));
         QVERIFY(P::waitForWindow(QStringLiteral("Plit通知"), 8000));
         QTRY_COMPARE(ui->server().requests("/api/ArticleApi/getIndexArticle").size(), 1);
@@ -610,22 +510,17 @@ private slots:
 
     void helpAndAssistantOpenTheWebWindow()
     {
-        QVERIFY(P::clickInMenu(QStringLiteral("使用帮助")));
-        QVERIFY(P::waitForWindow(QStringLiteral("使用帮助 ")));
-        QQuickWindow *web = P::window(QStringLiteral("使用帮助 "));
-        QCOMPARE(web->property("currentUrl").toUrl(), QUrl(ui->server().baseUrl() + QStringLiteral("/help/")));
-        // Closed, the window goes with its page instead of waiting hidden.
-        QPointer<QQuickWindow> help = web;
-        web->close();
+        QVERIFY(P::clickInMenu(QStringLiteral("使用帮助")) && P::waitForWindow(QStringLiteral("使用帮助 ")));
+        QPointer<QQuickWindow> help = P::window(QStringLiteral("使用帮助 "));
+        QCOMPARE(help->property("currentUrl").toUrl(), QUrl(ui->server().baseUrl() + QStringLiteral("/help/")));
+        help->close(); // the window goes with its page instead of waiting hidden
         QTRY_VERIFY(help.isNull());
 
         // No assistant program on this machine: its web chat opens instead.
-        QVERIFY(P::click(QStringLiteral("在线服务")));
-        QVERIFY(P::waitForWindow(QStringLiteral("智能客服 Tilo")));
+        QVERIFY(P::click(QStringLiteral("在线服务")) && P::waitForWindow(QStringLiteral("智能客服 Tilo")));
         QPointer<QQuickWindow> chat = P::window(QStringLiteral("智能客服 Tilo"));
         QCOMPARE(chat->property("currentUrl").toUrl(), QUrl(ui->server().baseUrl() + QStringLiteral("/chat")));
-        // The site's header hides under the title bar; the page reaches the
-        // window's bottom edge, also maximised.
+        // The site's header hides under the title bar; the page reaches the bottom, also maximised.
         for (bool maximised : {false, true}) {
             if (maximised)
                 chat->showMaximized();
@@ -637,23 +532,19 @@ private slots:
         QTRY_VERIFY(chat.isNull());
 
         // From the home page's tile, it stays open while the page is rebuilt.
-        QVERIFY(P::click(QStringLiteral("Plit首页")));
-        QVERIFY(P::click(QStringLiteral("智能客服")));
+        QVERIFY(P::click(QStringLiteral("Plit首页")) && P::click(QStringLiteral("智能客服")));
         QVERIFY(P::waitForWindow(QStringLiteral("智能客服 Tilo")));
-        QVERIFY(P::click(QStringLiteral("Plit首页")));
-        QVERIFY(P::waitFor(QStringLiteral("智能客服")));
+        QVERIFY(P::click(QStringLiteral("Plit首页")) && P::waitFor(QStringLiteral("智能客服")));
         QVERIFY(P::window(QStringLiteral("智能客服 Tilo")));
     }
 
     void realProgramStartShowsNoQmlWarning()
     {
-        // The program itself, with saved credentials and past the notice check
-        // that runs five seconds after the start.
+        // The program itself, with saved credentials, past the notice check.
         QTemporaryDir dir;
         QFile ini(dir.filePath(QStringLiteral("System.ini")));
         QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("PHONRNUM=" + kDemoPhone.toLatin1() + "\r\nPASSWORD=" + kDemoPassword.toLatin1()
-                  + "\r\nAUTOLOGON=true\r\n");
+        ini.write("PHONRNUM=" + kDemoPhone.toLatin1() + "\r\nPASSWORD=" + kDemoPassword.toLatin1() + "\r\nAUTOLOGON=true\r\n");
         ini.close();
         PlitProcess plit(dir.path());
         plit.environment().insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));

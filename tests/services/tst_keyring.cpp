@@ -5,16 +5,7 @@
 #include "standinserver.h"
 #include "testdatadir.h"
 
-#include <QDBusInterface>
-#include <QDBusMetaType>
-#include <QDBusObjectPath>
-#include <QDirIterator>
-#include <QFile>
-#include <QProcess>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QThread>
+#include <QtDBus>
 #include <QtTest>
 
 using Attributes = QMap<QString, QString>;
@@ -28,55 +19,132 @@ constexpr QFileDevice::Permissions kOwnerOnly =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser;
 
 // A key of System.ini, absent: an invalid value.
-QVariant ini(const TestDataDir &dir, const QString &key)
+QVariant ini(const TestDataDir &dir, const QString &key) { return QSettings(dir.filePath("System.ini"), QSettings::IniFormat).value(key); }
+
+// System.ini's number, password ("-" when absent) and "自动登录", as one text.
+QString saved(const TestDataDir &dir)
 {
-    return QSettings(dir.filePath(QStringLiteral("System.ini")), QSettings::IniFormat).value(key);
+    return ini(dir, "PHONRNUM").toString() + ' ' + ini(dir, "PASSWORD").toString() + (ini(dir, "PASSWORD").isValid() ? " " : "- ")
+        + (ini(dir, "AUTOLOGON").toBool() ? "auto" : "manual");
 }
 
-QString output(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(10000);
-    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
-}
-
-// The files under `dir` that hold `secret`, by name.
-QStringList filesHolding(const QString &dir, const QString &secret)
+// The files under `dirs` that hold `secret`, by name.
+QStringList filesHolding(const QStringList &dirs, const QString &secret)
 {
     QStringList found;
-    QDirIterator it(dir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        if (!file.fileName().contains(QLatin1String("/keyrings/")) && file.open(QIODevice::ReadOnly)
-            && file.readAll().contains(secret.toUtf8()))
-            found << file.fileName();
+    for (const QString &dir : dirs) {
+        for (QDirIterator it(dir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+            QFile file(it.next());
+            if (!file.fileName().contains(QLatin1String("/keyrings/")) && file.open(QIODevice::ReadOnly)
+                && file.readAll().contains(secret.toUtf8()))
+                found << file.fileName();
+        }
     }
     return found;
 }
 
-// How deep the interface thread's event loops are nested while the keyring
-// works, at most: a nested loop waiting for the keyring shows as 1.
+template <typename Done> bool waitUntil(Done done, int ms)
+{
+    for (QDeadlineTimer deadline(ms); !done() && !deadline.hasExpired(); QTest::qWait(50)) {}
+    return done();
+}
+
+QString promptWindow()
+{
+    QProcess xdotool;
+    xdotool.start("xdotool", {"search", "--onlyvisible", "--class", "gcr-prompter"});
+    xdotool.waitForFinished(10000);
+    return QString::fromLocal8Bit(xdotool.readAllStandardOutput()).trimmed().section('\n', 0, 0);
+}
+
+bool waitForPrompt()
+{
+    const bool shown = waitUntil([] { return !promptWindow().isEmpty(); }, 20000);
+    QTest::qWait(500); // it takes keys once drawn
+    return shown;
+}
+
+// Types each field, Tab between them, then Return; an empty list is the Escape of a person who cancels.
+// One xdotool each: "type" takes every word after it as text.
+bool answerPrompt(const QStringList &fields)
+{
+    const QString window = promptWindow();
+    if (window.isEmpty())
+        return false;
+    QProcess::execute("xdotool", {"windowfocus", "--sync", window});
+    for (int i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            QProcess::execute("xdotool", {"key", "Tab"});
+        QProcess::execute("xdotool", {"type", "--delay", "20", fields[i]});
+    }
+    QProcess::execute("xdotool", {"key", fields.isEmpty() ? "Escape" : "Return"});
+    return waitUntil([] { return promptWindow().isEmpty(); }, 10000);
+}
+
+bool waitForKeyring() { return waitUntil([] { return !Keyring::instance()->isBusy(); }, 60000); }
+
+QDBusMessage callSecretService(const char *method, const QVariant &argument)
+{
+    return QDBusInterface("org.freedesktop.secrets", "/org/freedesktop/secrets", "org.freedesktop.Secret.Service").call(method, argument);
+}
+
+// The program's entries for `phone`, locked or not, without a prompt.
+int entries(const QString &phone)
+{
+    const QDBusMessage reply = callSecretService("SearchItems", QVariant::fromValue(Attributes{{"server", Keyring::service()}, {"user", phone}}));
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2)
+        return -1;
+    int count = 0;
+    for (const QVariant &list : reply.arguments())
+        count += qdbus_cast<QList<QDBusObjectPath>>(list).size();
+    return count;
+}
+
+// What the keyring holds for `phone`, once it answers.
+QString keyringEntry(const QString &phone)
+{
+    QString secret = QStringLiteral("(no answer)");
+    QObject receiver;
+    Keyring::instance()->read(phone, &receiver, [&](Keyring::Outcome, const QString &value, const QString &) { secret = value; });
+    waitUntil([&] { return secret != QLatin1String("(no answer)"); }, 20000);
+    return secret;
+}
+
+bool lockKeyring()
+{
+    const QList<QDBusObjectPath> all{QDBusObjectPath("/org/freedesktop/secrets/aliases/default")};
+    return callSecretService("Lock", QVariant::fromValue(all)).type() == QDBusMessage::ReplyMessage;
+}
+
+// As the sign-in form does it.
+void signInForm(ConfigFunction &config, const QString &password)
+{
+    ConfigFunction::writeCredentials(kPhone, password);
+    config.rememberFormPassword(kPhone, password);
+}
+
+// The form of an earlier version kept its password in the interface's settings file.
+void leaveFormPassword(const QString &phone, const QString &password)
+{
+    QSettings().setValue("inputPhone", phone);
+    QSettings().setValue("inputPassword", password);
+}
+
+// How deep the interface thread's event loops are nested while the keyring works, at most: a nested loop
+// waiting for the keyring shows as 1.
 struct LoopDepth : QTimer
 {
-    int ticks = 0;
-    int deepest = 0;
-    LoopDepth()
-    {
-        connect(this, &QTimer::timeout, [this] { ++ticks, deepest = qMax(deepest, QThread::currentThread()->loopLevel()); });
-        start(20);
-    }
+    int ticks = 0, deepest = 0;
+    LoopDepth() { connect(this, &QTimer::timeout, [this] { ++ticks, deepest = qMax(deepest, QThread::currentThread()->loopLevel()); }), start(20); }
 };
 
 } // namespace
 
-// "记住密码" against the desktop's real keyring: gnome-keyring-daemon on a
-// D-Bus session bus of the test's own, whose prompts the real gcr-prompter
-// shows on the test's X display and the test answers by keys (xdotool).
-// Nothing here may wait on the interface thread: each call returns before
-// the keyring is even asked, the interface thread's loop never nests, and
-// whatever the person answers, a password lands in a file only where the
-// session has no keyring at all.
+// "记住密码" against the desktop's real keyring: gnome-keyring-daemon on a D-Bus session bus of the test's own,
+// whose prompts the real gcr-prompter shows on the test's X display and the test answers by keys (xdotool).
+// Nothing here may wait on the interface thread: each call returns before the keyring is even asked, the
+// interface thread's loop never nests, and whatever the person answers, a password lands in a file only where
+// the session has no keyring at all.
 class KeyringTest : public QObject
 {
     Q_OBJECT
@@ -86,134 +154,47 @@ private:
     QProcess m_bus;
     QProcess m_keyring;
 
-    QString promptWindow() const
-    {
-        return output("xdotool", {"search", "--onlyvisible", "--class", "gcr-prompter"}).section('\n', 0, 0);
-    }
-
-    bool waitForPrompt()
-    {
-        for (QDeadlineTimer deadline(20000); promptWindow().isEmpty() && !deadline.hasExpired();)
-            QTest::qWait(100);
-        QTest::qWait(500); // it takes keys once drawn
-        return !promptWindow().isEmpty();
-    }
-
-    // Types each field, Tab between them, then Return; an empty list is
-    // the Escape of a person who cancels.
-    bool answerPrompt(const QStringList &fields)
-    {
-        const QString window = promptWindow();
-        if (window.isEmpty())
-            return false;
-        // One xdotool each: "type" takes every word after it as text.
-        QProcess::execute("xdotool", {"windowfocus", "--sync", window});
-        for (int i = 0; i < fields.size(); ++i) {
-            if (i > 0)
-                QProcess::execute("xdotool", {"key", "Tab"});
-            QProcess::execute("xdotool", {"type", "--delay", "20", fields[i]});
-        }
-        QProcess::execute("xdotool", {"key", fields.isEmpty() ? "Escape" : "Return"});
-        for (QDeadlineTimer deadline(10000); !deadline.hasExpired() && !promptWindow().isEmpty();)
-            QTest::qWait(100);
-        return promptWindow().isEmpty();
-    }
-
-    static bool waitForKeyring()
-    {
-        for (QDeadlineTimer deadline(60000); !deadline.hasExpired() && Keyring::instance()->isBusy();)
-            QTest::qWait(50);
-        return !Keyring::instance()->isBusy();
-    }
-
-    static QDBusInterface secretService()
-    {
-        return QDBusInterface("org.freedesktop.secrets", "/org/freedesktop/secrets", "org.freedesktop.Secret.Service");
-    }
-
-    // The program's entries for `phone`, locked or not, without a prompt.
-    static int entries(const QString &phone)
-    {
-        const Attributes attributes{{"server", Keyring::service()}, {"user", phone}};
-        const QDBusMessage reply = secretService().call("SearchItems", QVariant::fromValue(attributes));
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2)
-            return -1;
-        int count = 0;
-        for (const QVariant &list : reply.arguments())
-            count += qdbus_cast<QList<QDBusObjectPath>>(list).size();
-        return count;
-    }
-
-    // What the keyring holds for `phone`, once it answers.
-    static QString keyringEntry(const QString &phone)
-    {
-        QString secret = QStringLiteral("(no answer)");
-        QObject receiver;
-        Keyring::instance()->read(phone, &receiver, [&](Keyring::Outcome, const QString &value, const QString &) { secret = value; });
-        for (QDeadlineTimer deadline(20000); secret == QLatin1String("(no answer)") && !deadline.hasExpired();)
-            QTest::qWait(50);
-        return secret;
-    }
-
-    static bool lockKeyring()
-    {
-        const QList<QDBusObjectPath> all{QDBusObjectPath("/org/freedesktop/secrets/aliases/default")};
-        const QDBusMessage reply = secretService().call("Lock", QVariant::fromValue(all));
-        return reply.type() == QDBusMessage::ReplyMessage;
-    }
-
 private slots:
     void initTestCase()
     {
-        for (const char *program : {"dbus-daemon", "gnome-keyring-daemon", "xdotool"}) {
-            if (QStandardPaths::findExecutable(program).isEmpty())
-                QSKIP("dbus-daemon, gnome-keyring-daemon and xdotool are needed (tools/setup installs them)");
-        }
-        if (!QFile::exists("/usr/libexec/gcr-prompter") || qEnvironmentVariableIsEmpty("DISPLAY"))
-            QSKIP("the keyring's prompter (gcr) and an X display are needed");
+        const auto missing = [](const char *program) { return QStandardPaths::findExecutable(program).isEmpty(); };
+        if (missing("dbus-daemon") || missing("gnome-keyring-daemon") || missing("xdotool")
+            || !QFile::exists("/usr/libexec/gcr-prompter") || qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("dbus-daemon, gnome-keyring-daemon, xdotool, gcr-prompter (tools/setup installs them) and an X display are needed");
         qDBusRegisterMetaType<Attributes>();
         const QString home = m_home.path();
+        const auto write = [&](const QString &name, const QByteArray &text) {
+            QFile file(home + name);
+            return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+        };
         QVERIFY(QDir(home).mkpath("run") && QDir(home).mkpath("services"));
         QFile::setPermissions(home + "/run", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        // The bus starts the prompter when the keyring asks for it, and
-        // nothing else: no keyring is started by the bus.
-        QFile prompter(home + "/services/org.gnome.keyring.SystemPrompter.service");
-        QVERIFY(prompter.open(QIODevice::WriteOnly));
-        prompter.write("[D-BUS Service]\nName=org.gnome.keyring.SystemPrompter\nExec=/usr/libexec/gcr-prompter\n");
-        prompter.close();
-        QFile config(home + "/bus.conf");
-        QVERIFY(config.open(QIODevice::WriteOnly));
-        config.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                     " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                     "<busconfig><type>session</type><listen>unix:dir=" + home.toUtf8() + "</listen>"
-                     "<servicedir>" + home.toUtf8() + "/services</servicedir>"
-                     "<auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\"/>"
-                     "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
-        config.close();
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home + "/run"));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(home + "/data"));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + "/config"));
+        // The bus starts the prompter when the keyring asks for it, and nothing else: no keyring is started by the bus.
+        QVERIFY(write("/services/org.gnome.keyring.SystemPrompter.service",
+                      "[D-BUS Service]\nName=org.gnome.keyring.SystemPrompter\nExec=/usr/libexec/gcr-prompter\n"));
+        QVERIFY(write("/bus.conf", "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                                   " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                                   "<busconfig><type>session</type><listen>unix:dir=" + home.toUtf8() + "</listen><servicedir>"
+                                   + home.toUtf8() + "/services</servicedir><auth>EXTERNAL</auth><policy context=\"default\">"
+                                   "<allow send_destination=\"*\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n"));
         qputenv("HOME", QFile::encodeName(home));
+        for (const char *name : {"XDG_RUNTIME_DIR", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+            qputenv(name, QFile::encodeName(home + '/' + QString::fromLatin1(name).section('_', 1, 1).toLower()));
         m_bus.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_bus.start("dbus-daemon", {"--config-file=" + config.fileName(), "--nofork", "--print-address"});
+        m_bus.start("dbus-daemon", {"--config-file=" + home + "/bus.conf", "--nofork", "--print-address"});
         QVERIFY(m_bus.waitForReadyRead(10000));
-        const QByteArray address = m_bus.readLine().trimmed();
-        QVERIFY(!address.isEmpty());
-        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.readLine().trimmed());
         QCoreApplication::setOrganizationName("QtProject");
         QCoreApplication::setApplicationName("Gallery");
-
         // A new account's keyring: none made yet.
         m_keyring.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_keyring.start("gnome-keyring-daemon", {"--foreground", "--components=secrets"});
-        QVERIFY(m_keyring.waitForStarted(10000));
         QTRY_VERIFY_WITH_TIMEOUT(Keyring::existsOnSessionBus(), 20000);
     }
 
     void cleanupTestCase()
     {
-        if (!promptWindow().isEmpty())
-            answerPrompt({});
+        answerPrompt({});
         for (QProcess *process : {&m_keyring, &m_bus}) {
             process->terminate();
             if (!process->waitForFinished(5000))
@@ -222,31 +203,20 @@ private slots:
     }
 
     // A case that failed leaves no prompt open for the next.
-    void cleanup()
-    {
-        if (!promptWindow().isEmpty())
-            answerPrompt({});
-        waitForKeyring();
-    }
+    void cleanup() { answerPrompt({}), waitForKeyring(); }
 
-    // "记住密码" with "自动登录" on an account without a keyring: the
-    // desktop asks for the new keyring's password while the interface goes
-    // on, and one answer keeps the password of both boxes.
+    // "记住密码" with "自动登录" on an account without a keyring: the desktop asks for the new keyring's password
+    // while the interface goes on, and one answer keeps the password of both boxes.
     void aNewKeyringIsMadeWhileTheInterfaceGoesOn()
     {
         TestDataDir dir;
         ConfigFunction config;
         QSignalSpy notSaved(&config, &ConfigFunction::passwordNotSaved);
         LoopDepth loop;
-        // As the sign-in form does it.
-        ConfigFunction::writeCredentials(kPhone, "Plit@2026");
-        config.rememberFormPassword(kPhone, "Plit@2026");
+        signInForm(config, "Plit@2026");
         // Back before the keyring was even asked.
         QVERIFY(promptWindow().isEmpty());
-        QCOMPARE(ini(dir, "PHONRNUM").toString(), kPhone);
-        QVERIFY(!ini(dir, "PASSWORD").isValid());
-        QCOMPARE(ini(dir, "AUTOLOGON").toBool(), false);
-
+        QCOMPARE(saved(dir), kPhone + " - manual");
         QVERIFY(waitForPrompt());
         const int ticks = loop.ticks;
         QTRY_VERIFY(loop.ticks > ticks + 10); // the interface's timers run while the prompt waits
@@ -254,14 +224,11 @@ private slots:
         QVERIFY(waitForKeyring());
         QCOMPARE(loop.deepest, 0);
         QCOMPARE(notSaved.count(), 0);
-        // Asked once: no second prompt came for the form's copy.
-        QVERIFY(promptWindow().isEmpty());
+        QVERIFY(promptWindow().isEmpty()); // asked once: no second prompt came for the form's copy
         QCOMPARE(entries(kPhone), 1);
         QCOMPARE(keyringEntry(kPhone), QStringLiteral("Plit@2026"));
-        QVERIFY(!ini(dir, "PASSWORD").isValid());
-        QVERIFY(ini(dir, "AUTOLOGON").toBool());
+        QCOMPARE(saved(dir), kPhone + " - auto");
         QVERIFY(!QSettings().contains("inputPassword"));
-
         // The form's copy comes back without the interface waiting either.
         QSignalSpy read(&config, &ConfigFunction::rememberedFormPasswordRead);
         config.rememberedFormPassword(kPhone);
@@ -270,9 +237,8 @@ private slots:
         QCOMPARE(read.first().at(1).toString(), QStringLiteral("Plit@2026"));
     }
 
-    // The desktop asks to unlock the keyring and the person cancels, or
-    // never answers: the password is kept nowhere, the number is, the next
-    // start does not sign in by itself, and the user is told once.
+    // The desktop asks to unlock the keyring and the person cancels, or never answers: the password is kept
+    // nowhere, the number is, the next start does not sign in by itself, and the user is told once.
     void aCancelledPromptKeepsThePasswordNowhere()
     {
         TestDataDir dir;
@@ -280,32 +246,26 @@ private slots:
         QSignalSpy notSaved(&config, &ConfigFunction::passwordNotSaved);
         QVERIFY(lockKeyring());
         LoopDepth loop;
-        ConfigFunction::writeCredentials(kPhone, "Other@2027");
-        config.rememberFormPassword(kPhone, "Other@2027");
+        signInForm(config, "Other@2027");
         QVERIFY(waitForPrompt());
         QVERIFY(answerPrompt({}));
         QVERIFY(waitForKeyring());
         QCOMPARE(loop.deepest, 0);
         QCOMPARE(notSaved.count(), 1);
-        QCOMPARE(ini(dir, "PHONRNUM").toString(), kPhone);
-        QVERIFY(!ini(dir, "PASSWORD").isValid());
-        QCOMPARE(ini(dir, "AUTOLOGON").toBool(), false);
-        QCOMPARE(filesHolding(m_home.path(), "Other@2027"), QStringList());
-        QCOMPARE(filesHolding(dir.path(), "Other@2027"), QStringList());
+        QCOMPARE(saved(dir), kPhone + " - manual");
+        QCOMPARE(filesHolding({m_home.path(), dir.path()}, "Other@2027"), QStringList());
         QCOMPARE(ConfigFunction::readCredentials().password, QString());
-
         // A prompt still waiting keeps it nowhere either.
         ConfigFunction::writeCredentials(kPhone, "Other@2027");
         QVERIFY(waitForPrompt());
-        QCOMPARE(filesHolding(m_home.path(), "Other@2027"), QStringList());
-        QCOMPARE(filesHolding(dir.path(), "Other@2027"), QStringList());
+        QCOMPARE(filesHolding({m_home.path(), dir.path()}, "Other@2027"), QStringList());
         QVERIFY(answerPrompt({}));
         QVERIFY(waitForKeyring());
         QCOMPARE(notSaved.count(), 2);
     }
 
-    // A start that signs in by itself with a locked keyring: the password
-    // comes once the person unlocks it, and not before.
+    // A start that signs in by itself with a locked keyring: the password comes once the person unlocks it, and
+    // not before; a cancelled unlock leaves the keyring as it was, so the next start asks again.
     void aLockedKeyringGivesThePasswordOnceUnlocked()
     {
         TestDataDir dir;
@@ -316,39 +276,31 @@ private slots:
             QObject receiver;
             QList<ConfigFunction::Credentials> given;
             ConfigFunction::loadCredentials(&receiver, [&](const ConfigFunction::Credentials &saved) { given << saved; });
-                QVERIFY(waitForPrompt());
+            QVERIFY(waitForPrompt());
             QVERIFY(given.isEmpty());
             QVERIFY(answerPrompt(unlock ? QStringList{kKeyringPassword} : QStringList()));
             QTRY_COMPARE_WITH_TIMEOUT(given.size(), 1, 20000);
             QCOMPARE(loop.deepest, 0);
             QCOMPARE(given.first().password, unlock ? QStringLiteral("Plit@2026") : QString());
-            // A cancelled unlock leaves the keyring as it was: the next start asks again.
             QVERIFY(given.first().autoLogon);
         }
     }
 
-    // Passwords an earlier version left in System.ini and in the
-    // interface's settings file leave both at once, for the keyring.
+    // Passwords an earlier version left in System.ini and in the interface's settings file leave both at once,
+    // for the keyring; forgotten, the number's entry leaves the keyring too.
     void passwordsOfAnEarlierVersionLeaveTheirFiles()
     {
         TestDataDir dir;
         QVERIFY(dir.write("System.ini", "PHONRNUM=13800000006\r\nPASSWORD=old secret\r\nAUTOLOGON=true\r\n"
                                         "[FunDic]\r\nDownloadPath=/tmp/x\r\n"));
-        {
-            QSettings form;
-            form.setValue("inputPhone", "13800000007");
-            form.setValue("inputPassword", "form secret");
-        }
+        leaveFormPassword("13800000007", "form secret");
         ConfigFunction::movePasswordToKeyring();
-        QVERIFY(!ini(dir, "PASSWORD").isValid());
+        QCOMPARE(saved(dir), "13800000006 - auto");
         QVERIFY(!QSettings().contains("inputPassword"));
         QCOMPARE(ini(dir, "FunDic/DownloadPath").toString(), QStringLiteral("/tmp/x"));
         QVERIFY(waitForKeyring());
         QCOMPARE(keyringEntry("13800000006"), QStringLiteral("old secret"));
         QCOMPARE(keyringEntry("13800000007"), QStringLiteral("form secret"));
-        QVERIFY(ini(dir, "AUTOLOGON").toBool());
-
-        // Forgotten, the number's entry leaves the keyring too.
         ConfigFunction().forgetCredentials();
         QVERIFY(waitForKeyring());
         QCOMPARE(entries("13800000006"), 0);
@@ -357,10 +309,10 @@ private slots:
         QCOMPARE(entries("13800000007"), 0);
     }
 
-    // The real program, started with "自动登录" saved and the keyring
-    // locked: its main window is up while the desktop asks, it signs in once
-    // the person unlocks, and a logout's SIGTERM while the desktop asks ends
-    // it cleanly.
+    // The real program, started with "自动登录" saved and the keyring locked: its main window is up while the
+    // desktop asks, it signs in once the person unlocks, and a logout's SIGTERM while the desktop asks ends it
+    // cleanly. The second start also finds a password an earlier version left in the file: it moves while the
+    // desktop asks.
     void theProgramSignsInWhenUnlockedAndEndsCleanlyWhileAsking()
     {
         StandInServer server;
@@ -371,12 +323,9 @@ private slots:
         Keyring::instance()->keep(kDemoPhone, kDemoPassword);
         QVERIFY(waitForKeyring());
         QCOMPARE(entries(kDemoPhone), 1);
-
         for (const bool unlock : {true, false}) {
             server.clearRequests();
             QVERIFY(lockKeyring());
-            // The second start also finds a password an earlier version left
-            // in the file: it moves while the desktop asks.
             if (!unlock)
                 QVERIFY(dir.write("System.ini", "PHONRNUM=" + kDemoPhone.toUtf8() + "\r\nPASSWORD=" + kDemoPassword.toUtf8()
                                                     + "\r\nAUTOLOGON=true\r\n"));
@@ -388,25 +337,21 @@ private slots:
             if (unlock) {
                 QVERIFY(answerPrompt({kKeyringPassword}));
                 QTRY_COMPARE_WITH_TIMEOUT(server.requests("/api/platApi/passlog_on").size(), 1, 20000);
-                const QJsonObject form = server.requests("/api/platApi/passlog_on").first().toObject()["form"].toObject();
-                QCOMPARE(form["password"].toString(), kDemoPassword);
+                QCOMPARE(server.requests("/api/platApi/passlog_on").first().toObject()["form"].toObject()["password"].toString(), kDemoPassword);
+            } else {
+                QCOMPARE(saved(dir), kDemoPhone + " - auto");
             }
-            if (!unlock)
-                QVERIFY(!ini(dir, "PASSWORD").isValid());
-            // SIGTERM, as a logout sends it.
-            plit.process().terminate();
+            plit.process().terminate(); // SIGTERM, as a logout sends it
             QVERIFY(plit.waitForExit(20000));
             QVERIFY2(plit.process().exitStatus() == QProcess::NormalExit, qPrintable(plit.output()));
             QCOMPARE(plit.process().exitCode(), 0);
             // The keyring may take its prompt down when the asker goes.
-            if (!unlock && !promptWindow().isEmpty())
-                QVERIFY(answerPrompt({}));
+            QVERIFY(unlock || promptWindow().isEmpty() || answerPrompt({}));
         }
     }
 
-    // Last: the keyring goes away and the session bus has none. Then, and
-    // only then, System.ini keeps the password, readable by its owner only;
-    // the interface's settings file never does.
+    // Last: the keyring goes away and the session bus has none. Then, and only then, System.ini keeps the
+    // password, readable by its owner only; the interface's settings file never does.
     void withoutAnyKeyringOnlySystemIniKeepsIt()
     {
         m_keyring.terminate();
@@ -415,30 +360,22 @@ private slots:
         TestDataDir dir;
         ConfigFunction config;
         QSignalSpy notSaved(&config, &ConfigFunction::passwordNotSaved);
-        ConfigFunction::writeCredentials(kPhone, "Plit@2026");
-        config.rememberFormPassword(kPhone, "Plit@2026");
-        QCOMPARE(ini(dir, "PASSWORD").toString(), QStringLiteral("Plit@2026"));
-        QVERIFY(ini(dir, "AUTOLOGON").toBool());
+        signInForm(config, "Plit@2026");
+        QCOMPARE(saved(dir), kPhone + " Plit@2026 auto");
         QCOMPARE(QFile::permissions(dir.filePath("System.ini")), kOwnerOnly);
         QObject receiver;
         QString loaded;
         ConfigFunction::loadCredentials(&receiver, [&](const ConfigFunction::Credentials &saved) { loaded = saved.password; });
         QTRY_COMPARE(loaded, QStringLiteral("Plit@2026"));
-
-        // The form of an earlier version: its password leaves the
-        // interface's file for System.ini, where no sign-in uses it.
+        // The form of an earlier version: its password leaves the interface's file for System.ini, where no
+        // sign-in uses it.
         ConfigFunction().forgetCredentials();
-        {
-            QSettings form;
-            form.setValue("inputPhone", kPhone);
-            form.setValue("inputPassword", "form secret");
-        }
+        leaveFormPassword(kPhone, "form secret");
         ConfigFunction::movePasswordToKeyring();
         QVERIFY(!QSettings().contains("inputPassword"));
-        QCOMPARE(ini(dir, "PASSWORD").toString(), QStringLiteral("form secret"));
-        QVERIFY(!ini(dir, "AUTOLOGON").toBool());
+        QCOMPARE(saved(dir), kPhone + " form secret manual");
         QCOMPARE(QFile::permissions(dir.filePath("System.ini")), kOwnerOnly);
-        QCOMPARE(filesHolding(QFileInfo(QSettings().fileName()).absolutePath(), "form secret"), QStringList());
+        QCOMPARE(filesHolding({QFileInfo(QSettings().fileName()).absolutePath()}, "form secret"), QStringList());
         QVERIFY(!Keyring::instance()->isBusy());
         QCOMPARE(notSaved.count(), 0);
     }
