@@ -8,29 +8,15 @@
 //
 // Images go through the image provider: see remoteimage_bench.
 
+#include "bench/procstatus.h"
 #include "core/jsonreply.h"
 #include "desktop/iconextractfunction.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
-#include <QRegularExpression>
 
 #include <cstdio>
-
-namespace {
-
-long statusKiB(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QRegularExpression pattern(QStringLiteral("^%1:\\s+(\\d+) kB$").arg(QLatin1String(field)),
-                                     QRegularExpression::MultilineOption);
-    return pattern.match(QString::fromLatin1(status.readAll())).captured(1).toLong();
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {

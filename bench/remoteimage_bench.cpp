@@ -7,31 +7,16 @@
 //   remoteimage_bench http://127.0.0.1:PORT/images/shot/12-1.png
 //   remoteimage_bench http://127.0.0.1:PORT/images/size/20000x20000.png
 
+#include "bench/procstatus.h"
 #include "desktop/remoteimageprovider.h"
 
 #include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
 #include <QQuickTextureFactory>
-#include <QRegularExpression>
 
 #include <cstdio>
 #include <memory>
-
-namespace {
-
-// A line of /proc/self/status, in KiB.
-long statusKiB(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QRegularExpression pattern(QStringLiteral("^%1:\\s+(\\d+) kB$").arg(QLatin1String(field)),
-                                     QRegularExpression::MultilineOption);
-    return pattern.match(QString::fromLatin1(status.readAll())).captured(1).toLong();
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {

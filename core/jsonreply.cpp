@@ -1,5 +1,7 @@
 #include "core/jsonreply.h"
 
+#include "core/hexdigit.h"
+
 #include <QDebug>
 #include <QString>
 
@@ -24,17 +26,6 @@ qint64 stringEnd(const QByteArray &json, qint64 at)
         else if (json.at(int(i)) == '"')
             return i + 1;
     }
-    return -1;
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
     return -1;
 }
 

@@ -1,5 +1,7 @@
 #include "services/wineregistry.h"
 
+#include "core/hexdigit.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,17 +19,6 @@ const char *const kUninstallKeys[] = {
     "Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\",
     "Software\\\\Wow6432Node\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\",
 };
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 const char *lineEnd(const char *p, const char *end)
 {
