@@ -308,7 +308,8 @@ private slots:
         QVERIFY(second);
         QTRY_COMPARE(QGuiApplication::focusWindow(), second);
         QTRY_VERIFY(above(second, first));
-        QCOMPARE(second->position() - first->position(), QPoint(30, 30));
+        // A window manager may place it first and take the program's place after.
+        QTRY_COMPARE(second->position() - first->position(), QPoint(30, 30));
 
         const QPoint firstAt = first->position(), mainAt = main->position();
         main->setPosition(mainAt + QPoint(80, 40));
