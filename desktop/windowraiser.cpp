@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <functional>
 #include <QWindow>
 #include <qpa/qplatformnativeinterface.h>
 
@@ -21,21 +22,22 @@ bool onX11()
 
 // Makes the X server's present time the program's own "last event" time,
 // which Qt's xcb plugin puts into _NET_WM_USER_TIME and the activation
-// request.
-void takeCurrentServerTime(QScreen *screen)
+// request. Returns that time, 0 where there is none.
+quint32 takeCurrentServerTime(QScreen *screen)
 {
     QPlatformNativeInterface *native = QGuiApplication::platformNativeInterface();
     if (!native || !screen)
-        return;
+        return 0;
     using SetAppTime = void (*)(QScreen *, quint32);
-    const auto setAppTime = reinterpret_cast<SetAppTime>(native->nativeResourceFunctionForScreen("setapptime"));
+    const auto setAppTime = reinterpret_cast<SetAppTime>(reinterpret_cast<void (*)()>(native->nativeResourceFunctionForScreen("setapptime")));
     const quint32 now = quint32(quintptr(native->nativeResourceForScreen("gettimestamp", screen)));
     if (!setAppTime || !now)
-        return;
+        return 0;
     setAppTime(screen, now);
     using SetAppUserTime = void (*)(QScreen *, quint32);
-    if (const auto setUserTime = reinterpret_cast<SetAppUserTime>(native->nativeResourceFunctionForScreen("setappusertime")))
+    if (const auto setUserTime = reinterpret_cast<SetAppUserTime>(reinterpret_cast<void (*)()>(native->nativeResourceFunctionForScreen("setappusertime"))))
         setUserTime(screen, now);
+    return now;
 }
 
 #ifdef PLIT_HAVE_XCB
@@ -43,11 +45,58 @@ xcb_atom_t atom(xcb_connection_t *connection, const char *name)
 {
     xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t result = reply ? reply->atom : XCB_ATOM_NONE;
+    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     free(reply);
     return result;
 }
 #endif
+
+// Asks the window manager to activate `window` as a person's own request
+// (the source a pager or taskbar gives), on Qt's X connection. Asked by the
+// application itself, KWin and metacity at times gave the window the keys
+// and left it under the program in front; a person's request is raised and
+// focused by every window manager. The tray click and the second start are
+// that: a person asking for the window.
+void activateAsAskedByPerson(QWindow *window, quint32 time)
+{
+#ifdef PLIT_HAVE_XCB
+    QPlatformNativeInterface *native = QGuiApplication::platformNativeInterface();
+    auto *connection = native ? static_cast<xcb_connection_t *>(native->nativeResourceForIntegration("connection")) : nullptr;
+    const auto root = native && window->screen() ? xcb_window_t(quintptr(native->nativeResourceForScreen("rootwindow", window->screen()))) : 0;
+    if (!connection || !root)
+        return;
+    xcb_client_message_event_t event {};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = xcb_window_t(window->winId());
+    event.type = atom(connection, "_NET_ACTIVE_WINDOW");
+    event.data.data32[0] = 2; // a pager's request: a person's
+    event.data.data32[1] = time;
+    xcb_send_event(connection, false, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&event));
+    xcb_flush(connection);
+#else
+    Q_UNUSED(window)
+    Q_UNUSED(time)
+#endif
+}
+
+// Runs `then` once the window is mapped (at once if it is): a window manager
+// activates only a window it manages. Given up after 3 s.
+void onceExposed(QWindow *window, const std::function<void()> &then)
+{
+    if (window->isExposed())
+        return then();
+    auto *poll = new QTimer(window);
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, window, [window, poll, then, tries = 150]() mutable {
+        if (window->isExposed())
+            then();
+        if (window->isExposed() || --tries == 0)
+            poll->deleteLater();
+    });
+    poll->start();
+}
 
 } // namespace
 
@@ -63,27 +112,22 @@ void WindowRaiser::bringBack(QWindow *window)
         window->requestActivate();
         return;
     }
-    if (onX11())
-        takeCurrentServerTime(window->screen());
+    const quint32 now = onX11() ? takeCurrentServerTime(window->screen()) : 0;
     // Shown normal straight from hidden or from minimised: mapping an iconic
     // window makes it normal again.
     window->showNormal();
-    // Activation alone raises the window. A raise asked for beside it goes
-    // wrong: metacity ignores it (the window's user time is still old) and
-    // KWin puts the window under the one that still has the keys. Once the
-    // window has the keys, a raise is taken by every window manager (and
-    // brings it up where the activation only gave it the keys).
+    // The person's request raises the window and gives it the keys. A raise
+    // asked for beside it goes wrong: KWin puts the window under the one that
+    // has the keys, and metacity ignores it.
+    if (now) {
+        onceExposed(window, [window, now] {
+            if (window->isVisible() && !(window->windowStates() & Qt::WindowMinimized))
+                activateAsAskedByPerson(window, now);
+        });
+        return;
+    }
+    // Qt's own activation, where there is no server time to ask with.
     window->requestActivate();
-    if (window->isActive())
-        window->raise();
-    auto *once = new QObject(window);
-    QObject::connect(window, &QWindow::activeChanged, once, [window, once] {
-        if (!window->isActive())
-            return;
-        window->raise();
-        once->deleteLater();
-    });
-    QTimer::singleShot(3000, once, &QObject::deleteLater);
 }
 
 bool WindowRaiser::isWellFormedStartupId(const QByteArray &startupId)
