@@ -534,6 +534,11 @@ private slots:
         ScreenReader reader;
         QVERIFY(reader.reach(plit.processId()));
         QTRY_VERIFY_WITH_TIMEOUT(reader.shows(QStringLiteral("Plit通知")), 20000);
+        // The sign-in window opens, unplaced under Wayland, and closes again.
+        QVERIFY(reader.press(QStringLiteral("账号登录"), QStringLiteral("Plit云台")));
+        QTRY_VERIFY(reader.shows(QStringLiteral("登录")));
+        QVERIFY(reader.press(QStringLiteral("关闭"), QStringLiteral("登录")));
+        QTRY_VERIFY(!reader.shows(QStringLiteral("登录")));
         for (const QString &away : {QStringLiteral("最小化"), QStringLiteral("关闭")}) {
             QVERIFY(reader.press(away, QStringLiteral("Plit云台")));
             if (away == QStringLiteral("关闭")) { // into the tray, as the dialog offers first
