@@ -70,10 +70,10 @@ void SystemTrayIcon::onVisibleChanged()
     // While QML is still making the item, componentComplete() catches up.
     if (!isComponentComplete())
         return;
-    // Off X11 Qt has only the desktop's StatusNotifier host to show the icon
-    // with: where none answered as the icon was made (weston, sway without a
-    // panel), showing it would only try X11's tray and warn.
-    const bool hostless = QGuiApplication::platformName() != QLatin1String("xcb") && !isAvailable();
+    // Under Wayland Qt has only the desktop's StatusNotifier host to show
+    // the icon with: where none answered as the icon was made (weston, sway
+    // without a panel), showing it would only try X11's tray and warn.
+    const bool hostless = QGuiApplication::platformName().startsWith(QLatin1String("wayland")) && !isAvailable();
     m_trayIcon->setVisible(isVisible() && !hostless);
 }
 
