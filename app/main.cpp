@@ -41,6 +41,9 @@ int main(int argc, char *argv[])
 
     // Qt 5.15 wants the web engine set up before the application object exists.
     QtWebEngine::initialize();
+    // This start's startup-notification id, read before Qt's X11 platform
+    // takes it out of the environment.
+    const QByteArray launch = Deployment::startupId();
     PlatformChoice platform;
     QApplication app(argc, argv);
     // The program goes on in the tray with no window shown; only the
@@ -77,8 +80,12 @@ int main(int argc, char *argv[])
         },
         Qt::QueuedConnection);
     engine.load(url);
+    // With the main window shown the launch is complete: Qt's X11 platform
+    // says so as the window maps, its Wayland platform does not.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        WindowRaiser::completeStartup(launch);
     // The updater replaces the program's files and starts it again.
-    CheckForUpdateBesideTheWindow();
+    CheckForUpdateBesideTheWindow(launch);
 
     // A second start rings here: the main window comes back in front, from
     // the tray or from under other windows.

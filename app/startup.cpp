@@ -17,6 +17,7 @@
 #include "browser/webbrowerfunction.h"
 #include "desktop/accessibleitem.h"
 #include "desktop/windowhints.h"
+#include "desktop/windowraiser.h"
 #include "desktop/clipboard.h"
 #include "desktop/dpi.h"
 #include "desktop/iconextractfunction.h"
@@ -153,13 +154,13 @@ void RegisterEngine(QQmlApplicationEngine &engine)
     OpaqueWindows::install();
 }
 
-void CheckForUpdateBesideTheWindow()
+void CheckForUpdateBesideTheWindow(const QByteArray &launch)
 {
     if (!updateCheckPossible())
         return;
     auto *manager = new QNetworkAccessManager(qApp);
     QNetworkReply *reply = manager->get(QNetworkRequest(QUrl(updateFileUrl())));
-    ReplyReader::readWholeLater(reply, updateCheckLimitMs(), [manager](bool whole, const QByteArray &updateFile) {
+    ReplyReader::readWholeLater(reply, updateCheckLimitMs(), [manager, launch](bool whole, const QByteArray &updateFile) {
         manager->deleteLater();
         if (!whole) {
             qInfo().noquote() << QStringLiteral("no whole answer from the update server: no update");
@@ -167,6 +168,8 @@ void CheckForUpdateBesideTheWindow()
         }
         if (handOverForUpdateFile(updateFile)) {
             qInfo().noquote() << QStringLiteral("a newer version takes over: the program ends");
+            // However far the window got, the launcher stops showing a start.
+            WindowRaiser::completeStartup(launch);
             QCoreApplication::exit(0);
         }
     });

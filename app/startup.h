@@ -1,5 +1,6 @@
 #pragma once
 
+class QByteArray;
 class QQmlApplicationEngine;
 class QQmlContext;
 
@@ -19,8 +20,9 @@ void RegisterEngine(QQmlApplicationEngine &engine);
 // Asks the update server beside the window, without holding the start: a
 // slow or silent server leaves the window as it is. When the answer hands
 // over to a newer version (the updater started), the program ends with
-// exit code 0 and its windows close.
-void CheckForUpdateBesideTheWindow();
+// exit code 0 and its windows close, the launcher's startup notification
+// `launch` completed.
+void CheckForUpdateBesideTheWindow(const QByteArray &launch);
 
 // Sets the platform's address, the scale factor and the interface's colours
 // ("$domainName", "$dpi", "$mainTone", …) on `context`.

@@ -5,6 +5,7 @@
 #include "desktop/windowraiser.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMenu>
 
 SystemTrayIcon::SystemTrayIcon(QQuickItem *parent)
@@ -69,7 +70,11 @@ void SystemTrayIcon::onVisibleChanged()
     // While QML is still making the item, componentComplete() catches up.
     if (!isComponentComplete())
         return;
-    m_trayIcon->setVisible(isVisible());
+    // Under Wayland Qt has only the desktop's StatusNotifier host to show
+    // the icon with: where none answered as the icon was made (weston, sway
+    // without a panel), showing it would only try X11's tray and warn.
+    const bool hostless = QGuiApplication::platformName().startsWith(QLatin1String("wayland")) && !isAvailable();
+    m_trayIcon->setVisible(isVisible() && !hostless);
 }
 
 void SystemTrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)

@@ -98,6 +98,52 @@ void onceExposed(QWindow *window, const std::function<void()> &then)
     poll->start();
 }
 
+// Sends the "remove" message of `startupId` on the X display, whatever Qt
+// draws on: a connection of its own, also usable before the application
+// object exists, by a copy that is about to leave, and under a Wayland
+// session, where the desktop's launcher reads the messages on XWayland's
+// display. False where no X display can be reached.
+bool sendStartupRemove(const QByteArray &startupId)
+{
+#ifdef PLIT_HAVE_XCB
+    int screenNumber = 0;
+    xcb_connection_t *connection = qEnvironmentVariableIsEmpty("DISPLAY") ? nullptr : xcb_connect(nullptr, &screenNumber);
+    if (!connection || xcb_connection_has_error(connection)) {
+        if (connection)
+            xcb_disconnect(connection);
+        return false;
+    }
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (int i = 0; i < screenNumber && screens.rem; ++i)
+        xcb_screen_next(&screens);
+    const xcb_window_t root = screens.data->root;
+    const xcb_atom_t begin = atom(connection, "_NET_STARTUP_INFO_BEGIN");
+    const xcb_atom_t more = atom(connection, "_NET_STARTUP_INFO");
+    // The messages name a window of the sender's: an unmapped one of its own.
+    const xcb_window_t sender = xcb_generate_id(connection);
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, sender, root, -1, -1, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    // The text with its closing NUL, twenty bytes to a message.
+    const QByteArray message = QByteArrayLiteral("remove: ID=") + startupId + '\0';
+    for (int at = 0; at < message.size(); at += 20) {
+        xcb_client_message_event_t event {};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 8;
+        event.window = sender;
+        event.type = at == 0 ? begin : more;
+        std::memcpy(event.data.data8, message.constData() + at, size_t(qMin(20, int(message.size()) - at)));
+        xcb_send_event(connection, false, root, XCB_EVENT_MASK_PROPERTY_CHANGE, reinterpret_cast<const char *>(&event));
+    }
+    xcb_destroy_window(connection, sender);
+    xcb_flush(connection);
+    xcb_disconnect(connection);
+    return true;
+#else
+    Q_UNUSED(startupId);
+    return false;
+#endif
+}
+
 } // namespace
 
 void WindowRaiser::bringBack(QWindow *window)
@@ -105,11 +151,11 @@ void WindowRaiser::bringBack(QWindow *window)
     if (!window)
         return;
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
-        // No activation under Wayland in Qt 5.15: a window shown anew is put
-        // in front by the compositor.
+        // No activation under Wayland in Qt 5.15 (asking for it only writes
+        // a warning): a window shown anew, from minimised or from the tray,
+        // is put in front with the keys by the compositor.
         window->hide();
         window->showNormal();
-        window->requestActivate();
         return;
     }
     const quint32 now = onX11() ? takeCurrentServerTime(window->screen()) : 0;
@@ -145,41 +191,9 @@ void WindowRaiser::completeStartup(const QByteArray &startupId)
 {
     if (!isWellFormedStartupId(startupId))
         return;
-#ifdef PLIT_HAVE_XCB
-    if (QGuiApplication::instance() && !onX11())
-        return;
-    // A connection of its own: also usable before the application object
-    // exists, by a copy that is about to leave.
-    int screenNumber = 0;
-    xcb_connection_t *connection = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(connection)) {
-        xcb_disconnect(connection);
-        return;
-    }
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber && screens.rem; ++i)
-        xcb_screen_next(&screens);
-    const xcb_window_t root = screens.data->root;
-    const xcb_atom_t begin = atom(connection, "_NET_STARTUP_INFO_BEGIN");
-    const xcb_atom_t more = atom(connection, "_NET_STARTUP_INFO");
-    // The messages name a window of the sender's: an unmapped one of its own.
-    const xcb_window_t sender = xcb_generate_id(connection);
-    xcb_create_window(connection, XCB_COPY_FROM_PARENT, sender, root, -1, -1, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-    // The text with its closing NUL, twenty bytes to a message.
-    const QByteArray message = QByteArrayLiteral("remove: ID=") + startupId + '\0';
-    for (int at = 0; at < message.size(); at += 20) {
-        xcb_client_message_event_t event {};
-        event.response_type = XCB_CLIENT_MESSAGE;
-        event.format = 8;
-        event.window = sender;
-        event.type = at == 0 ? begin : more;
-        std::memcpy(event.data.data8, message.constData() + at, size_t(qMin(20, int(message.size()) - at)));
-        xcb_send_event(connection, false, root, XCB_EVENT_MASK_PROPERTY_CHANGE, reinterpret_cast<const char *>(&event));
-    }
-    xcb_destroy_window(connection, sender);
-    xcb_flush(connection);
-    xcb_disconnect(connection);
-    qDebug().noquote() << QStringLiteral("startup notification completed: ") + QString::fromLatin1(startupId);
-#endif
+    const QString id = QString::fromLatin1(startupId);
+    if (sendStartupRemove(startupId))
+        qDebug().noquote() << QStringLiteral("startup notification completed: ") + id;
+    else // Qt 5.15 has no Wayland activation to end it with.
+        qInfo().noquote() << QStringLiteral("startup notification %1 left to the desktop's timeout: no X display").arg(id);
 }

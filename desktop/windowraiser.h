@@ -20,8 +20,9 @@ public:
 
     // Completes the desktop's startup notification `startupId` (the
     // DESKTOP_STARTUP_ID of a launch), so the launcher stops showing it as
-    // starting: a "remove" message on the root window. Nothing for an
-    // empty id or off X11.
+    // starting: a "remove" message on the X display's root window, also
+    // XWayland's under a Wayland session. Nothing for an empty id; where no
+    // X display is reached, the log says the desktop's timeout ends it.
     static void completeStartup(const QByteArray &startupId);
 
     // Whether `startupId` may go into a startup-notification message: short

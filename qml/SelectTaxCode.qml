@@ -1,5 +1,6 @@
 import QtQuick 2.15
 import "./Control"
+import "./Control/Dialogs.js" as Dialogs
 import "./Control/Invoicing.js" as Invoicing
 
 // "选择税号": the companies of the signed-in user, a page at a time, searched
@@ -66,7 +67,7 @@ DialogWindow {
         returnsFocus = false
         close()
         window.raise()
-        window.requestActivate()
+        Dialogs.activate(window)
     }
 
     title: "选择税号"

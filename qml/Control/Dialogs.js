@@ -72,12 +72,19 @@ function openerOf(window) {
     return focused
 }
 
+// Asks for the keys for `window` where the platform hands them out: under
+// Wayland, Qt 5.15 cannot ask, and would only say so in the log.
+function activate(window) {
+    if (Qt.platform.pluginName.indexOf("wayland") !== 0)
+        window.requestActivate()
+}
+
 // The keys back to `opener` in the window `window` belongs to, as it closes.
 function giveBack(window, opener) {
     var owner = window.transientParent
     if (!owner || !owner.visible)
         return
-    owner.requestActivate()
+    activate(owner)
     if (!opener || !opener.visible || !opener.enabled)
         return
     // Still on that window (not gone with a page rebuilt meanwhile).

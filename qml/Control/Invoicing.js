@@ -33,7 +33,7 @@ function openCompany(asking, company) {
     window.placeOverOwner(mainWindow.invoicingOpened++ % 4)
     window.show()
     window.raise()
-    window.requestActivate()
+    Dialogs.activate(window)
     return window
 }
 

@@ -139,6 +139,7 @@ private slots:
         m_server.setUpdateVersion(QStringLiteral("2.0.0.3"));
 
         PlitProcess plit(data.path(), program);
+        plit.environment().insert(QStringLiteral("DESKTOP_STARTUP_ID"), QStringLiteral("launcher-update-1_TIME0"));
         plit.start();
         QVERIFY2(plit.waitForExit(), qPrintable(plit.output()));
         QCOMPARE(plit.process().exitStatus(), QProcess::NormalExit);
@@ -156,6 +157,9 @@ private slots:
         // Asked beside the window, which the hand-over closed.
         QVERIFY2(plit.logText().contains(QLatin1String("a newer version takes over: the program ends")),
                  qPrintable(plit.logText().right(2000)));
+        // The launcher stops showing the start that ended (on the X display
+        // the test runs under).
+        QVERIFY(plit.logText().contains(QLatin1String("startup notification completed: launcher-update-1_TIME0")));
     }
 
     // A hand-over from a database that cannot record the new version would
