@@ -2,11 +2,14 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusVariant>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QMap>
 #include <QRect>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -14,25 +17,28 @@ namespace {
 
 const QString xfconfd = QStringLiteral("/usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd");
 const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString ukuiStyle = QStringLiteral("/usr/share/glib-2.0/schemas/org.ukui.style.gschema.xml");
+
+enum class Panel { None, Xfce, Ukui };
 
 struct Desktop {
     QString arguments;
     QString name; // what it calls itself on its check window
     QStringList environment;
-    bool xfce = false; // with xfconfd and xfce4-panel beside it
+    Panel panel = Panel::None;
 };
 
 const QMap<QString, Desktop> &desktops()
 {
     static const QMap<QString, Desktop> table{
         {"openbox", {"--sm-disable --replace", "Openbox", {}}},
-        {"xfwm4", {"--compositor=off --sm-client-disable --replace", "Xfwm4", {}, true}},
+        {"xfwm4", {"--compositor=off --sm-client-disable --replace", "Xfwm4", {}, Panel::Xfce}},
         {"metacity", {"--sm-disable --replace", "Metacity", {}}},
         // KDE's, without compositing: no OpenGL here.
         {"kwin_x11", {"--replace", "KWin", {"KWIN_COMPOSE=N"}}},
         // UKUI's (compositing, by XRender); it refuses to start unless told
         // the session is an X11 one.
-        {"ukwm", {"--replace --sm-disable", "Ukwm", {"XDG_SESSION_TYPE=x11"}}},
+        {"ukwm", {"--replace --sm-disable", "Ukwm", {"XDG_SESSION_TYPE=x11", "XDG_CURRENT_DESKTOP=UKUI"}, Panel::Ukui}},
     };
     return table;
 }
@@ -67,6 +73,17 @@ bool onTheBus(const QString &service)
     return QDBusConnection::sessionBus().interface()->isServiceRegistered(service).value();
 }
 
+// Whether the notification area says a host shows its items: Qt asks once
+// in a process's life whether to put its tray icons there.
+bool trayShown()
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(watcher, QStringLiteral("/StatusNotifierWatcher"),
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get.setArguments({watcher, QStringLiteral("IsStatusNotifierHostRegistered")});
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 2000);
+    return reply.arguments().value(0).value<QDBusVariant>().variant().toBool();
+}
+
 QString windowManagerName()
 {
     const WId check = TestDesktop::xprop(QStringLiteral("_NET_SUPPORTING_WM_CHECK")).section(QLatin1Char('#'), 1).trimmed().toULongLong(nullptr, 16);
@@ -75,12 +92,14 @@ QString windowManagerName()
 
 // Where the panel shows on the screen (its top-level window, not the
 // 10×10 hidden ones beside it).
-QRect panelRect()
+QRect panelRect(Panel panel)
 {
     QProcess xwininfo;
     xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
     xwininfo.waitForFinished(5000);
-    static const QRegularExpression line(QStringLiteral(R"(\("xfce4-panel" "Xfce4-panel"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+))"));
+    const QString windowClass = panel == Panel::Xfce ? QStringLiteral(R"(\("xfce4-panel" "Xfce4-panel"\))")
+                                                     : QStringLiteral(R"(\("ukui-panel" "ukui-panel"\))");
+    const QRegularExpression line(windowClass + QStringLiteral(R"(\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+))"));
     for (auto match = line.globalMatch(QString::fromUtf8(xwininfo.readAllStandardOutput())); match.hasNext();) {
         const QRegularExpressionMatch found = match.next();
         const QRect rect(found.captured(3).toInt(), found.captured(4).toInt(), found.captured(1).toInt(), found.captured(2).toInt());
@@ -88,6 +107,28 @@ QRect panelRect()
             return rect;
     }
     return {};
+}
+
+// The middle of the program's icon (a blue square) in `area` of the screen,
+// or a null point.
+QPoint iconIn(const QRect &area)
+{
+    QProcess import;
+    import.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"),
+                                            QStringLiteral("%1x%2+%3+%4").arg(area.width()).arg(area.height()).arg(area.x()).arg(area.y()),
+                                            QStringLiteral("png:-")});
+    import.waitForFinished(10000);
+    const QImage shown = QImage::fromData(import.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+    QPoint sum;
+    int count = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            const QRgb pixel = shown.pixel(x, y);
+            if (qBlue(pixel) > 180 && qRed(pixel) < 100 && qGreen(pixel) > 80 && qGreen(pixel) < 200)
+                sum += QPoint(x, y), ++count;
+        }
+    }
+    return count >= 20 ? area.topLeft() + sum / count : QPoint();
 }
 
 void end(QProcess &process)
@@ -109,10 +150,16 @@ QStringList TestDesktop::names()
 QString TestDesktop::missing(const QString &name)
 {
     QStringList programs{name};
-    if (desktops().value(name).xfce)
-        programs << xfconfd << QStringLiteral("xfce4-panel") << QStringLiteral("xfconf-query") << QStringLiteral("xdotool");
+    const Panel panel = desktops().value(name).panel;
+    if (panel == Panel::Xfce)
+        programs << xfconfd << QStringLiteral("xfce4-panel") << QStringLiteral("xfconf-query");
+    // UKUI's panel leaves without the style settings of UKUI's Qt theme.
+    if (panel == Panel::Ukui)
+        programs << QStringLiteral("sni-daemon") << QStringLiteral("ukui-panel") << ukuiStyle;
+    if (panel != Panel::None)
+        programs << QStringLiteral("xdotool");
     for (const QString &program : programs) {
-        if (program.startsWith(QLatin1Char('/')) ? !QFileInfo(program).isExecutable() : QStandardPaths::findExecutable(program).isEmpty())
+        if (program.startsWith(QLatin1Char('/')) ? !QFileInfo::exists(program) : QStandardPaths::findExecutable(program).isEmpty())
             return program;
     }
     return {};
@@ -120,7 +167,7 @@ QString TestDesktop::missing(const QString &name)
 
 bool TestDesktop::hasPanel(const QString &name)
 {
-    return desktops().value(name).xfce;
+    return desktops().value(name).panel != Panel::None;
 }
 
 QString TestDesktop::xprop(const QString &property, WId window, const QStringList &format)
@@ -136,10 +183,11 @@ QString TestDesktop::xprop(const QString &property, WId window, const QStringLis
 void TestDesktop::stop()
 {
     end(m_panel);
+    end(m_trayWatcher);
     end(m_windowManager);
     end(m_settings);
-    // The panel's notification area runs in a process of its own, which
-    // leaves the bus after the panel.
+    // XFCE's notification area runs in a process of its own, which leaves
+    // the bus after the panel.
     if (!m_running.isEmpty() && hasPanel(m_running))
         static_cast<void>(QTest::qWaitFor([] { return !onTheBus(watcher); }, 10000));
     m_config.reset();
@@ -153,16 +201,22 @@ bool TestDesktop::use(const QString &name)
     stop();
     const Desktop desktop = desktops().value(name);
     QStringList environment = QProcess::systemEnvironment() + desktop.environment;
-    if (desktop.xfce) {
+    if (desktop.panel != Panel::None) {
+        // The panel's settings in a home of the test's own (UKUI's panel
+        // writes into its ~/.config by that name).
+        m_config = std::make_unique<QTemporaryDir>();
+        if (!QDir().mkpath(m_config->filePath(QStringLiteral(".config"))))
+            return false;
+        environment << QStringLiteral("XDG_CONFIG_HOME=") + m_config->filePath(QStringLiteral(".config")) << QStringLiteral("HOME=") + m_config->path();
+    }
+    if (desktop.panel == Panel::Xfce) {
         // xfconfd, with the panel's settings, on the bus before xfwm4 asks
         // it for its own.
-        m_config = std::make_unique<QTemporaryDir>();
-        const QString channels = m_config->filePath(QStringLiteral("xfce4/xfconf/xfce-perchannel-xml"));
+        const QString channels = m_config->filePath(QStringLiteral(".config/xfce4/xfconf/xfce-perchannel-xml"));
         QFile settings(channels + QStringLiteral("/xfce4-panel.xml"));
         if (!QDir().mkpath(channels) || !settings.open(QIODevice::WriteOnly) || settings.write(panelSettings) < 0)
             return false;
         settings.close();
-        environment << QStringLiteral("XDG_CONFIG_HOME=") + m_config->path();
         m_settings.setEnvironment(environment);
         m_settings.start(xfconfd, QStringList());
         if (!m_settings.waitForStarted() || !QTest::qWaitFor([] { return onTheBus(QStringLiteral("org.xfce.Xfconf")); }, 10000))
@@ -175,12 +229,22 @@ bool TestDesktop::use(const QString &name)
     if (!m_windowManager.waitForStarted()
         || !QTest::qWaitFor([&] { return windowManagerName() == desktop.name; }, 20000))
         return false;
-    if (desktop.xfce) {
-        m_panel.setEnvironment(environment);
-        m_panel.setStandardOutputFile(QProcess::nullDevice());
-        m_panel.setStandardErrorFile(QProcess::nullDevice());
-        m_panel.start(QStringLiteral("xfce4-panel"), {QStringLiteral("--sm-client-disable")});
-        if (!m_panel.waitForStarted() || !QTest::qWaitFor([] { return onTheBus(watcher) && panelRect().isValid(); }, 20000))
+    if (desktop.panel != Panel::None) {
+        // UKUI's notification area is a daemon of its own beside the panel.
+        for (QProcess *process : {&m_trayWatcher, &m_panel}) {
+            process->setEnvironment(environment);
+            process->setStandardOutputFile(QProcess::nullDevice());
+            process->setStandardErrorFile(QProcess::nullDevice());
+        }
+        if (desktop.panel == Panel::Ukui) {
+            m_trayWatcher.start(QStringLiteral("sni-daemon"), QStringList());
+            if (!m_trayWatcher.waitForStarted() || !QTest::qWaitFor([] { return onTheBus(watcher); }, 10000))
+                return false;
+            m_panel.start(QStringLiteral("ukui-panel"), QStringList());
+        } else {
+            m_panel.start(QStringLiteral("xfce4-panel"), {QStringLiteral("--sm-client-disable")});
+        }
+        if (!m_panel.waitForStarted() || !QTest::qWaitFor([&] { return trayShown() && panelRect(desktop.panel).isValid(); }, 20000))
             return false;
     }
     // Settled: it manages a window that opens now.
@@ -191,22 +255,40 @@ bool TestDesktop::use(const QString &name)
 
 bool TestDesktop::clickTrayIcon()
 {
-    // The notification area grows to hold the icon once it shows one.
-    QRect panel;
-    if (!QTest::qWaitFor([&] { panel = panelRect(); return panel.width() >= 20; }, 10000))
+    // XFCE's notification area is the whole panel; UKUI's is right of its
+    // middle, the taskbar (with the program's window icon) left of it.
+    const Panel panel = desktops().value(m_running).panel;
+    QPoint icon;
+    if (!QTest::qWaitFor([&] {
+            QRect area = panelRect(panel);
+            if (panel == Panel::Ukui)
+                area.setLeft(area.center().x());
+            icon = area.isValid() ? iconIn(area) : QPoint();
+            return !icon.isNull();
+        }, 10000))
         return false;
-    const QPoint icon = panel.center();
     return QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(icon.x()), QString::number(icon.y()),
                                                         QStringLiteral("click"), QStringLiteral("1")}) == 0;
 }
 
 QStringList TestDesktop::trayNames() const
 {
+    if (!m_config)
+        return {};
+    if (desktops().value(m_running).panel == Panel::Ukui) {
+        // UKUI's panel sorts the items it has met into shown and hidden ones.
+        const QSettings settings(m_config->filePath(QStringLiteral(".config/ukui/panel.conf")), QSettings::IniFormat);
+        QStringList names;
+        for (const char *list : {"statusnotifier/showApp", "statusnotifier/hideApp"}) {
+            for (const QString &item : settings.value(QLatin1String(list)).toStringList())
+                names << item.trimmed();
+        }
+        return names;
+    }
     QProcess query;
-    query.setEnvironment(QProcess::systemEnvironment() << QStringLiteral("XDG_CONFIG_HOME=") + (m_config ? m_config->path() : QString()));
     query.start(QStringLiteral("xfconf-query"), {QStringLiteral("-c"), QStringLiteral("xfce4-panel"), QStringLiteral("-p"), QStringLiteral("/plugins/plugin-1/known-items")});
     query.waitForFinished(5000);
     // "Value is an array with N items:", an empty line, one name a line.
-    QStringList lines = QString::fromUtf8(query.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList lines = QString::fromUtf8(query.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     return lines.mid(1);
 }

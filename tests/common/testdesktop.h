@@ -9,9 +9,9 @@
 
 // One of the desktops the program is tried on, started on the test's own X
 // display and session bus in place of the last one: its window manager and
-// what runs beside it (XFCE's settings daemon and its panel, whose
-// notification area hosts the program's tray icon). Desktops are named after
-// their window manager's program.
+// what runs beside it (XFCE's settings daemon; XFCE's and UKUI's panels,
+// whose notification areas host the program's tray icon). Desktops are named
+// after their window manager's program.
 class TestDesktop
 {
 public:
@@ -46,6 +46,7 @@ public:
 private:
     QProcess m_windowManager;
     QProcess m_settings;
+    QProcess m_trayWatcher;
     QProcess m_panel;
     std::unique_ptr<QTemporaryDir> m_config;
     QString m_running;
