@@ -13,6 +13,9 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/types.h>
+
 namespace {
 
 const QString xfconfd = QStringLiteral("/usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd");
@@ -44,8 +47,8 @@ const QMap<QString, Desktop> &desktops()
 }
 
 // One panel at the bottom of the screen holding only the notification area,
-// as short as what it shows: its one icon is in its middle. Given to xfconfd
-// as the panel's settings, so the panel asks nothing at its first start.
+// as short as what it shows. Given to xfconfd as the panel's settings, so
+// the panel asks nothing at its first start.
 const char panelSettings[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 <channel name="xfce4-panel" version="1.0">
   <property name="configver" type="int" value="2"/>
@@ -186,10 +189,21 @@ void TestDesktop::stop()
     end(m_trayWatcher);
     end(m_windowManager);
     end(m_settings);
-    // XFCE's notification area runs in a process of its own, which leaves
-    // the bus after the panel.
+    // A notification area in a process of its own may leave the bus after
+    // the panel.
     if (!m_running.isEmpty() && hasPanel(m_running))
         static_cast<void>(QTest::qWaitFor([] { return !onTheBus(watcher); }, 10000));
+    // UKUI's panel leaves programs of its own behind, detached (journalctl
+    // -f, for its calendar), which hold the test's output open: whatever
+    // still runs in the desktop's home ends with it.
+    if (m_config) {
+        const QByteArray home = "HOME=" + QFile::encodeName(m_config->path()) + '\0';
+        for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            QFile environment(QStringLiteral("/proc/%1/environ").arg(pid));
+            if (pid.toInt() > 0 && environment.open(QIODevice::ReadOnly) && ('\0' + environment.readAll()).contains('\0' + home))
+                ::kill(pid_t(pid.toInt()), SIGTERM);
+        }
+    }
     m_config.reset();
     m_running.clear();
 }
