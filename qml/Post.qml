@@ -13,8 +13,11 @@ DialogWindow {
     property int indexinfo: 0
     readonly property var currentNotice: postModelCount > 0 ? postModel[indexinfo] : null
 
-    // It shows by itself: the window the user is in keeps the keys.
-    flags: Qt.FramelessWindowHint | Qt.Window | Qt.WindowDoesNotAcceptFocus
+    // It shows by itself: the window the user is in keeps the keys. Kept
+    // over the other windows: a window manager that gives a new window no keys
+    // (ukwm, metacity's kin) would otherwise put it under the one that has them,
+    // the main window's card hiding most of it.
+    flags: Qt.FramelessWindowHint | Qt.Window | Qt.WindowDoesNotAcceptFocus | Qt.WindowStaysOnTopHint
     returnsFocus: false
     // A pop-up of the main window's, not a window of its own in the taskbar
     // (WindowHints).
