@@ -4,9 +4,10 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
-#include <functional>
 #include <QWindow>
 #include <qpa/qplatformnativeinterface.h>
+
+#include <functional>
 
 #ifdef PLIT_HAVE_XCB
 #include <xcb/xcb.h>
