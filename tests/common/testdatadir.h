@@ -2,6 +2,7 @@
 
 #include "database/datebasefunction.h"
 
+#include <QFileDevice>
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -35,6 +36,10 @@ private:
     bool m_hadPrevious;
     QString m_previousCurrent;
 };
+
+// What a file only its owner reads and writes (0600) shows.
+constexpr QFileDevice::Permissions kOwnerOnly =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser;
 
 // Closes and removes the process's default database connection, so that the
 // next DatebaseFunction::createSqlite() opens a fresh file.

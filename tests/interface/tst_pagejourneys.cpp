@@ -23,6 +23,10 @@
 namespace {
 
 using P = PlitInterface;
+// The one company of invoiceForOneCompany(), and its invoicing window's title.
+const QString kOneCode = QStringLiteral("913301067788990011");
+const QString kOneCompany = QStringLiteral("杭州一禾文具有限公司");
+const QString kOneTitle = kOneCompany + QLatin1Char(' ') + kOneCode;
 
 // The names of the tiles (the items that show a catalogue entry) on the
 // window, in the order they are drawn.
@@ -104,12 +108,14 @@ private:
     }
 
     // With the print helper, signs in with one company, the platform
-    // answering with that company at `url` under the name `name`, and clicks
-    // "我要开票".
-    void invoiceForOneCompany(const QString &name, const QString &url)
+    // answering with that company at `url` (its invoicing page when empty)
+    // under the name `name`, and clicks "我要开票".
+    void invoiceForOneCompany(QString url = {}, const QString &name = kOneCompany)
     {
         installPrintHelper();
-        const QJsonObject company{{"tax_code", "913301067788990011"}, {"tax_name", name},
+        if (url.isEmpty())
+            url = ui->server().baseUrl() + QStringLiteral("/invoice/?tax_code=") + kOneCode;
+        const QJsonObject company{{"tax_code", kOneCode}, {"tax_name", name},
                                   {"phone", "13800000003"}, {"url", url}};
         ui->server().script(QStringLiteral("/api/platApi/passlog_on"),
                             QJsonObject{{"json", QJsonObject{
@@ -424,8 +430,8 @@ private slots:
     void singleCompanyOpensAtOnceAndOnlyOnce()
     {
         const QString name = QStringLiteral("<img src=\"%1/beacon.png\"><b>一禾</b>").arg(ui->server().baseUrl());
-        invoiceForOneCompany(name, ui->server().baseUrl() + QStringLiteral("/invoice/?tax_code=913301067788990011"));
-        const QString title = name + QStringLiteral(" 913301067788990011");
+        invoiceForOneCompany({}, name);
+        const QString title = name + QLatin1Char(' ') + kOneCode;
         QVERIFY(P::waitForWindow(title));
         QVERIFY(P::find(title, P::window(title)));
         QVERIFY(!P::window(QStringLiteral("选择税号")));
@@ -514,12 +520,9 @@ private slots:
     // button under the web view, the page named by its title.
     void invoicingPageIsReadByScreenReaders()
     {
-        const QString name = QStringLiteral("杭州一禾文具有限公司");
-        invoiceForOneCompany(name, ui->server().baseUrl()
-                                       + QStringLiteral("/invoice/?tax_code=913301067788990011"));
-        const QString title = name + QStringLiteral(" 913301067788990011");
-        QVERIFY(P::waitForWindow(title));
-        QQuickWindow *window = P::window(title);
+        invoiceForOneCompany();
+        QVERIFY(P::waitForWindow(kOneTitle));
+        QQuickWindow *window = P::window(kOneTitle);
         QVERIFY(P::waitForWebPages(window));
         // A screen reader starts listening (the web engine hears it once it
         // runs).
@@ -530,7 +533,7 @@ private slots:
         // What the reader finds below the view, once the engine has built it.
         QTRY_VERIFY_WITH_TIMEOUT(P::accessibilityTree(view).contains(QStringLiteral("Button \"刷新状态\"")), 15000);
         const QString tree = P::accessibilityTree(view);
-        for (const QString &node : {QStringLiteral("WebDocument \"开票服务 · ") + name, QStringLiteral("Heading \"企业信息"),
+        for (const QString &node : {QStringLiteral("WebDocument \"开票服务 · ") + kOneCompany, QStringLiteral("Heading \"企业信息"),
                                     QStringLiteral("Link \"开具发票")})
             QVERIFY2(tree.contains(node), qPrintable(node));
         P::report(QStringLiteral("the invoicing window as a screen reader reads it"),
@@ -561,8 +564,7 @@ private slots:
         QTRY_COMPARE(P::focusedName(), QStringLiteral("请输入税号或者名称进行查询"));
         const QString first = QStringLiteral("北京恒达商贸有限公司 911100000007000000");
         QTRY_VERIFY(P::find(first, selection));
-        QVERIFY2(P::accessibilityFaults(selection).isEmpty(),
-                 qPrintable(P::accessibilityFaults(selection).join('\n')));
+        QVERIFY2(P::accessibilityFaults(selection).isEmpty(), qPrintable(P::accessibilityFaults(selection).join('\n')));
         QQuickItem *row = P::find(first, selection);
         QCOMPARE(P::accessibleRole(row), int(QAccessible::ListItem));
         QCOMPARE(QAccessible::queryAccessibleInterface(row)->parent()->role(), QAccessible::List);
@@ -583,8 +585,7 @@ private slots:
         QTRY_VERIFY(invoicing->isActive());
         QTRY_VERIFY(P::focused() && P::webViews(invoicing).first()->isAncestorOf(P::focused()));
         journey << QStringLiteral("(invoicing window) → web page");
-        QVERIFY2(P::accessibilityFaults(invoicing).isEmpty(),
-                 qPrintable(P::accessibilityFaults(invoicing).join('\n')));
+        QVERIFY2(P::accessibilityFaults(invoicing).isEmpty(), qPrintable(P::accessibilityFaults(invoicing).join('\n')));
         P::press(Qt::Key_Escape);
         journey << QStringLiteral("Esc → window closes");
         QVERIFY(P::waitForWindowGone(first, 15000));
@@ -605,27 +606,22 @@ private slots:
     void companyAddressesOtherThanWebPagesAreRefused()
     {
         QFETCH(QString, url);
-        const QString name = QStringLiteral("杭州一禾文具有限公司");
-        invoiceForOneCompany(name, url);
+        invoiceForOneCompany(url);
         expectWarning(QStringLiteral("该地址不是网页地址（http或https），已拒绝打开。"));
-        QVERIFY(!P::window(name + QStringLiteral(" 913301067788990011")));
+        QVERIFY(!P::window(kOneTitle));
         QTRY_VERIFY(ui->logText().contains(QStringLiteral("refused to load in invoicing window")));
         // Refused before the company was counted as open.
-        QObject *companies = ui->engine()->rootContext()->contextProperty(QStringLiteral("vantaFunction"))
-                                 .value<QObject *>();
+        QObject *companies = ui->engine()->rootContext()->contextProperty(QStringLiteral("vantaFunction")).value<QObject *>();
         int closed = -1;
-        QVERIFY(QMetaObject::invokeMethod(companies, "getTaxCodeCount", Q_RETURN_ARG(int, closed),
-                                          Q_ARG(QString, QString())));
+        QVERIFY(QMetaObject::invokeMethod(companies, "getTaxCodeCount", Q_RETURN_ARG(int, closed), Q_ARG(QString, QString())));
         QCOMPARE(closed, 1);
     }
 
     void aPageThatLoopsAlertsHoldsOnlyItsOwnWindow()
     {
-        const QString name = QStringLiteral("杭州一禾文具有限公司");
-        invoiceForOneCompany(name, ui->server().baseUrl() + QStringLiteral("/browser/alerts"));
-        const QString title = name + QStringLiteral(" 913301067788990011");
-        QVERIFY(P::waitForWindow(title));
-        QQuickWindow *invoicing = P::window(title);
+        invoiceForOneCompany(ui->server().baseUrl() + QStringLiteral("/browser/alerts"));
+        QVERIFY(P::waitForWindow(kOneTitle));
+        QQuickWindow *invoicing = P::window(kOneTitle);
 
         // The page's question shows over the page, and again once answered.
         QVERIFY(P::waitFor(QStringLiteral("alert 0"), 30000));
@@ -640,7 +636,7 @@ private slots:
 
         // And the window closes, its company given back.
         P::click(P::findAll(QStringLiteral("关闭"), invoicing).last());
-        QVERIFY(P::waitForWindowGone(title));
+        QVERIFY(P::waitForWindowGone(kOneTitle));
     }
 
     void aPageCannotGoToAnotherKindOfAddress_data()

@@ -15,8 +15,10 @@ namespace {
 
 const QString kPhone = QStringLiteral("13800000005");
 const QString kKeyringPassword = QStringLiteral("keyring-pass");
-constexpr QFileDevice::Permissions kOwnerOnly =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser;
+
+// System.ini of a number saved with "自动登录", and with a password when given.
+QByteArray autoLogonIni(const QString &phone, const QString &password = {})
+{ return "PHONRNUM=" + phone.toUtf8() + (password.isEmpty() ? "" : "\r\nPASSWORD=" + password.toUtf8()) + "\r\nAUTOLOGON=true\r\n"; }
 
 // A key of System.ini, absent: an invalid value.
 QVariant ini(const TestDataDir &dir, const QString &key) { return QSettings(dir.filePath("System.ini"), QSettings::IniFormat).value(key); }
@@ -269,7 +271,7 @@ private slots:
     void aLockedKeyringGivesThePasswordOnceUnlocked()
     {
         TestDataDir dir;
-        QVERIFY(dir.write("System.ini", "PHONRNUM=" + kPhone.toUtf8() + "\r\nAUTOLOGON=true\r\n"));
+        QVERIFY(dir.write("System.ini", autoLogonIni(kPhone)));
         QVERIFY(lockKeyring());
         for (const bool unlock : {false, true}) {
             LoopDepth loop;
@@ -291,8 +293,7 @@ private slots:
     void passwordsOfAnEarlierVersionLeaveTheirFiles()
     {
         TestDataDir dir;
-        QVERIFY(dir.write("System.ini", "PHONRNUM=13800000006\r\nPASSWORD=old secret\r\nAUTOLOGON=true\r\n"
-                                        "[FunDic]\r\nDownloadPath=/tmp/x\r\n"));
+        QVERIFY(dir.write("System.ini", autoLogonIni("13800000006", "old secret") + "[FunDic]\r\nDownloadPath=/tmp/x\r\n"));
         leaveFormPassword("13800000007", "form secret");
         ConfigFunction::movePasswordToKeyring();
         QCOMPARE(saved(dir), "13800000006 - auto");
@@ -319,7 +320,7 @@ private slots:
         QVERIFY(server.isRunning());
         server.useAsPlatform();
         TestDataDir dir;
-        QVERIFY(dir.write("System.ini", "PHONRNUM=" + kDemoPhone.toUtf8() + "\r\nAUTOLOGON=true\r\n"));
+        QVERIFY(dir.write("System.ini", autoLogonIni(kDemoPhone)));
         Keyring::instance()->keep(kDemoPhone, kDemoPassword);
         QVERIFY(waitForKeyring());
         QCOMPARE(entries(kDemoPhone), 1);
@@ -327,8 +328,7 @@ private slots:
             server.clearRequests();
             QVERIFY(lockKeyring());
             if (!unlock)
-                QVERIFY(dir.write("System.ini", "PHONRNUM=" + kDemoPhone.toUtf8() + "\r\nPASSWORD=" + kDemoPassword.toUtf8()
-                                                    + "\r\nAUTOLOGON=true\r\n"));
+                QVERIFY(dir.write("System.ini", autoLogonIni(kDemoPhone, kDemoPassword)));
             PlitProcess plit(dir.path());
             plit.start();
             QVERIFY2(plit.waitUntilUp(), qPrintable(plit.output()));
