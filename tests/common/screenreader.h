@@ -9,10 +9,8 @@
 #include <QStringList>
 #include <QtTest>
 
-// What a screen reader sees of a running program and presses in it: the
-// program's accessibility tree on the desktop's accessibility bus (AT-SPI),
-// whose address org.a11y.Bus (at-spi-bus-launcher) gives on the session bus.
-// Drives a program in another process, on any windowing platform.
+// What a screen reader sees of a program in another process and presses in it, on any windowing platform: its
+// accessibility tree on the accessibility bus (AT-SPI), whose address org.a11y.Bus gives on the session bus.
 class ScreenReader
 {
 public:
@@ -42,15 +40,14 @@ public:
     // Whether a window named `title` shows.
     bool shows(const QString &title) { return !window(title).isEmpty(); }
 
-    // Presses the control named `name` in the window `title` as a reader
-    // does, with its press (or toggle) action.
+    // Presses the control named `name` in the window `title` as a reader does, with its press (or toggle) action.
     bool press(const QString &name, const QString &title)
     {
         const QString window = this->window(title);
         const QString control = window.isEmpty() ? QString() : find(name, window);
         if (control.isEmpty())
             return false;
-        const QDBusArgument list = call(control, QStringLiteral("org.a11y.atspi.Action"), QStringLiteral("GetActions")).value<QDBusArgument>();
+        const QDBusArgument list = call(control, "org.a11y.atspi.Action", "GetActions").value<QDBusArgument>();
         int index = -1;
         list.beginArray();
         for (int at = 0; !list.atEnd(); ++at) {
@@ -62,28 +59,26 @@ public:
                 index = at;
         }
         list.endArray();
-        return index >= 0 && call(control, QStringLiteral("org.a11y.atspi.Action"), QStringLiteral("DoAction"), {index}).toBool();
+        return index >= 0 && call(control, "org.a11y.atspi.Action", "DoAction", {index}).toBool();
     }
 
 private:
     QDBusConnection m_bus{QString()};
     QString m_program;
 
-    QVariant call(const QString &path, const QString &interface, const QString &method, const QVariantList &arguments = {})
+    QVariant call(const QString &path, const char *interface, const char *method, const QVariantList &arguments = {})
     {
-        QDBusMessage message = QDBusMessage::createMethodCall(m_program, path, interface, method);
+        QDBusMessage message = QDBusMessage::createMethodCall(m_program, path, QLatin1String(interface), QLatin1String(method));
         message.setArguments(arguments);
         return m_bus.call(message, QDBus::Block, 5000).arguments().value(0);
     }
     QString name(const QString &path)
     {
-        return call(path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
-                    {QStringLiteral("org.a11y.atspi.Accessible"), QStringLiteral("Name")})
-            .value<QDBusVariant>().variant().toString();
+        return call(path, "org.freedesktop.DBus.Properties", "Get", {"org.a11y.atspi.Accessible", "Name"}).value<QDBusVariant>().variant().toString();
     }
     QStringList children(const QString &path)
     {
-        const QDBusArgument list = call(path, QStringLiteral("org.a11y.atspi.Accessible"), QStringLiteral("GetChildren")).value<QDBusArgument>();
+        const QDBusArgument list = call(path, "org.a11y.atspi.Accessible", "GetChildren").value<QDBusArgument>();
         QStringList paths;
         list.beginArray();
         while (!list.atEnd()) {
@@ -111,10 +106,10 @@ private:
     QString window(const QString &title)
     {
         for (const QString &child : children(QStringLiteral("/org/a11y/atspi/accessible/root"))) {
+            QList<uint> states;
             if (name(child) != title)
                 continue;
-            QList<uint> states;
-            call(child, QStringLiteral("org.a11y.atspi.Accessible"), QStringLiteral("GetState")).value<QDBusArgument>() >> states;
+            call(child, "org.a11y.atspi.Accessible", "GetState").value<QDBusArgument>() >> states;
             if (!states.isEmpty() && states.first() & (1u << 25))
                 return child;
         }

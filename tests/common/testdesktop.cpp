@@ -39,35 +39,22 @@ const QMap<QString, Desktop> &desktops()
         {"metacity", {"--sm-disable --replace", "Metacity", {}}},
         // KDE's, without compositing: no OpenGL here.
         {"kwin_x11", {"--replace", "KWin", {"KWIN_COMPOSE=N"}}},
-        // UKUI's (compositing, by XRender); it refuses to start unless told
-        // the session is an X11 one.
+        // UKUI's (compositing, by XRender); it refuses to start unless told the session is an X11 one.
         {"ukwm", {"--replace --sm-disable", "Ukwm", {"XDG_SESSION_TYPE=x11", "XDG_CURRENT_DESKTOP=UKUI"}, Panel::Ukui}},
     };
     return table;
 }
 
-// One panel at the bottom of the screen holding only the notification area,
-// as short as what it shows. Given to xfconfd as the panel's settings, so
-// the panel asks nothing at its first start.
+// One panel at the bottom of the screen holding only the notification area, as short as what it shows: xfconfd's
+// settings for it, so that it asks nothing at its first start.
 const char panelSettings[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<channel name="xfce4-panel" version="1.0">
-  <property name="configver" type="int" value="2"/>
-  <property name="panels" type="array">
-    <value type="int" value="1"/>
-    <property name="panel-1" type="empty">
-      <property name="position" type="string" value="p=8;x=0;y=0"/>
-      <property name="length" type="uint" value="1"/>
-      <property name="length-adjust" type="bool" value="true"/>
-      <property name="position-locked" type="bool" value="true"/>
-      <property name="size" type="uint" value="32"/>
-      <property name="plugin-ids" type="array">
-        <value type="int" value="1"/>
-      </property>
-    </property>
-  </property>
-  <property name="plugins" type="empty">
-    <property name="plugin-1" type="string" value="systray"/>
-  </property>
+<channel name="xfce4-panel" version="1.0"><property name="configver" type="int" value="2"/>
+ <property name="panels" type="array"><value type="int" value="1"/><property name="panel-1" type="empty">
+  <property name="position" type="string" value="p=8;x=0;y=0"/><property name="length" type="uint" value="1"/>
+  <property name="length-adjust" type="bool" value="true"/><property name="position-locked" type="bool" value="true"/>
+  <property name="size" type="uint" value="32"/>
+  <property name="plugin-ids" type="array"><value type="int" value="1"/></property></property></property>
+ <property name="plugins" type="empty"><property name="plugin-1" type="string" value="systray"/></property>
 </channel>
 )";
 
@@ -76,8 +63,7 @@ bool onTheBus(const QString &service)
     return QDBusConnection::sessionBus().interface()->isServiceRegistered(service).value();
 }
 
-// Whether the notification area says a host shows its items: Qt asks once
-// in a process's life whether to put its tray icons there.
+// Whether the notification area says a host shows its items: Qt asks once in a process's life.
 bool trayShown()
 {
     QDBusMessage get = QDBusMessage::createMethodCall(watcher, QStringLiteral("/StatusNotifierWatcher"),
@@ -89,12 +75,11 @@ bool trayShown()
 
 QString windowManagerName()
 {
-    const WId check = TestDesktop::xprop(QStringLiteral("_NET_SUPPORTING_WM_CHECK")).section(QLatin1Char('#'), 1).trimmed().toULongLong(nullptr, 16);
-    return check ? TestDesktop::xprop(QStringLiteral("_NET_WM_NAME"), check).section(QLatin1Char('"'), 1, 1) : QString();
+    const WId check = TestDesktop::xpropWindow(QStringLiteral("_NET_SUPPORTING_WM_CHECK"));
+    return check ? TestDesktop::xprop(QStringLiteral("_NET_WM_NAME"), check).section('"', 1, 1) : QString();
 }
 
-// Where the panel shows on the screen (its top-level window, not the
-// 10×10 hidden ones beside it).
+// Where the panel shows on the screen (its top-level window, not the 10×10 hidden ones beside it).
 QRect panelRect(Panel panel)
 {
     QProcess xwininfo;
@@ -112,16 +97,10 @@ QRect panelRect(Panel panel)
     return {};
 }
 
-// The middle of the program's icon (a blue square) in `area` of the screen,
-// or a null point.
+// The middle of the program's icon (a blue square) in `area` of the screen, or a null point.
 QPoint iconIn(const QRect &area)
 {
-    QProcess import;
-    import.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"),
-                                            QStringLiteral("%1x%2+%3+%4").arg(area.width()).arg(area.height()).arg(area.x()).arg(area.y()),
-                                            QStringLiteral("png:-")});
-    import.waitForFinished(10000);
-    const QImage shown = QImage::fromData(import.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+    const QImage shown = TestDesktop::screen(area);
     QPoint sum;
     int count = 0;
     for (int y = 0; y < shown.height(); ++y) {
@@ -132,6 +111,17 @@ QPoint iconIn(const QRect &area)
         }
     }
     return count >= 20 ? area.topLeft() + sum / count : QPoint();
+}
+
+// Starts `program` in `environment`, its output dropped; true once it runs and `service`, when named, is on the bus.
+bool start(QProcess &process, const QStringList &environment, const QString &program, const QStringList &arguments,
+           const QString &service = {})
+{
+    process.setEnvironment(environment);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    return process.waitForStarted() && (service.isEmpty() || QTest::qWaitFor([&] { return onTheBus(service); }, 10000));
 }
 
 void end(QProcess &process)
@@ -183,19 +173,34 @@ QString TestDesktop::xprop(const QString &property, WId window, const QStringLis
     return QString::fromLatin1(process.readAllStandardOutput());
 }
 
+WId TestDesktop::xpropWindow(const QString &property)
+{
+    return xprop(property).section('#', 1).section(',', 0, 0).trimmed().toULongLong(nullptr, 16);
+}
+
+QImage TestDesktop::screen(const QRect &area)
+{
+    QStringList arguments{"-window", "root"};
+    if (!area.isNull())
+        arguments << "-crop" << QStringLiteral("%1x%2+%3+%4").arg(area.width()).arg(area.height()).arg(area.x()).arg(area.y());
+    QProcess import;
+    import.start(QStringLiteral("import"), arguments << "png:-");
+    if (!import.waitForFinished(10000))
+        return {};
+    return QImage::fromData(import.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+}
+
 void TestDesktop::stop()
 {
     end(m_panel);
     end(m_trayWatcher);
     end(m_windowManager);
     end(m_settings);
-    // A notification area in a process of its own may leave the bus after
-    // the panel.
+    // A notification area in a process of its own may leave the bus after the panel.
     if (!m_running.isEmpty() && hasPanel(m_running))
         static_cast<void>(QTest::qWaitFor([] { return !onTheBus(watcher); }, 10000));
-    // UKUI's panel leaves programs of its own behind, detached (journalctl
-    // -f, for its calendar), which hold the test's output open: whatever
-    // still runs in the desktop's home ends with it.
+    // UKUI's panel leaves programs behind, detached (journalctl -f, for its calendar), which hold the test's output
+    // open: whatever still runs in the desktop's home ends with it.
     if (m_config) {
         const QByteArray home = "HOME=" + QFile::encodeName(m_config->path()) + '\0';
         for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
@@ -216,24 +221,20 @@ bool TestDesktop::use(const QString &name)
     const Desktop desktop = desktops().value(name);
     QStringList environment = QProcess::systemEnvironment() + desktop.environment;
     if (desktop.panel != Panel::None) {
-        // The panel's settings in a home of the test's own (UKUI's panel
-        // writes into its ~/.config by that name).
+        // The panel's settings in a home of the test's own (UKUI's panel writes into ~/.config by name).
         m_config = std::make_unique<QTemporaryDir>();
         if (!QDir().mkpath(m_config->filePath(QStringLiteral(".config"))))
             return false;
         environment << QStringLiteral("XDG_CONFIG_HOME=") + m_config->filePath(QStringLiteral(".config")) << QStringLiteral("HOME=") + m_config->path();
     }
     if (desktop.panel == Panel::Xfce) {
-        // xfconfd, with the panel's settings, on the bus before xfwm4 asks
-        // it for its own.
+        // xfconfd, with the panel's settings, on the bus before xfwm4 asks it for its own.
         const QString channels = m_config->filePath(QStringLiteral(".config/xfce4/xfconf/xfce-perchannel-xml"));
         QFile settings(channels + QStringLiteral("/xfce4-panel.xml"));
         if (!QDir().mkpath(channels) || !settings.open(QIODevice::WriteOnly) || settings.write(panelSettings) < 0)
             return false;
         settings.close();
-        m_settings.setEnvironment(environment);
-        m_settings.start(xfconfd, QStringList());
-        if (!m_settings.waitForStarted() || !QTest::qWaitFor([] { return onTheBus(QStringLiteral("org.xfce.Xfconf")); }, 10000))
+        if (!start(m_settings, environment, xfconfd, {}, QStringLiteral("org.xfce.Xfconf")))
             return false;
     }
     m_windowManager.setEnvironment(environment);
@@ -245,20 +246,11 @@ bool TestDesktop::use(const QString &name)
         return false;
     if (desktop.panel != Panel::None) {
         // UKUI's notification area is a daemon of its own beside the panel.
-        for (QProcess *process : {&m_trayWatcher, &m_panel}) {
-            process->setEnvironment(environment);
-            process->setStandardOutputFile(QProcess::nullDevice());
-            process->setStandardErrorFile(QProcess::nullDevice());
-        }
-        if (desktop.panel == Panel::Ukui) {
-            m_trayWatcher.start(QStringLiteral("sni-daemon"), QStringList());
-            if (!m_trayWatcher.waitForStarted() || !QTest::qWaitFor([] { return onTheBus(watcher); }, 10000))
-                return false;
-            m_panel.start(QStringLiteral("ukui-panel"), QStringList());
-        } else {
-            m_panel.start(QStringLiteral("xfce4-panel"), {QStringLiteral("--sm-client-disable")});
-        }
-        if (!m_panel.waitForStarted() || !QTest::qWaitFor([&] { return trayShown() && panelRect(desktop.panel).isValid(); }, 20000))
+        const bool ukui = desktop.panel == Panel::Ukui;
+        if ((ukui && !start(m_trayWatcher, environment, QStringLiteral("sni-daemon"), {}, watcher))
+            || !start(m_panel, environment, ukui ? QStringLiteral("ukui-panel") : QStringLiteral("xfce4-panel"),
+                      ukui ? QStringList() : QStringList{"--sm-client-disable"})
+            || !QTest::qWaitFor([&] { return trayShown() && panelRect(desktop.panel).isValid(); }, 20000))
             return false;
     }
     // Settled: it manages a window that opens now.
@@ -269,8 +261,7 @@ bool TestDesktop::use(const QString &name)
 
 bool TestDesktop::clickTrayIcon()
 {
-    // XFCE's notification area is the whole panel; UKUI's is right of its
-    // middle, the taskbar (with the program's window icon) left of it.
+    // XFCE's notification area is the whole panel; UKUI's is right of its middle, the taskbar left of it.
     const Panel panel = desktops().value(m_running).panel;
     QPoint icon;
     if (!QTest::qWaitFor([&] {
@@ -292,17 +283,14 @@ QStringList TestDesktop::trayNames() const
     if (desktops().value(m_running).panel == Panel::Ukui) {
         // UKUI's panel sorts the items it has met into shown and hidden ones.
         const QSettings settings(m_config->filePath(QStringLiteral(".config/ukui/panel.conf")), QSettings::IniFormat);
-        QStringList names;
-        for (const char *list : {"statusnotifier/showApp", "statusnotifier/hideApp"}) {
-            for (const QString &item : settings.value(QLatin1String(list)).toStringList())
-                names << item.trimmed();
-        }
+        QStringList names = settings.value("statusnotifier/showApp").toStringList() + settings.value("statusnotifier/hideApp").toStringList();
+        for (QString &name : names)
+            name = name.trimmed();
         return names;
     }
     QProcess query;
     query.start(QStringLiteral("xfconf-query"), {QStringLiteral("-c"), QStringLiteral("xfce4-panel"), QStringLiteral("-p"), QStringLiteral("/plugins/plugin-1/known-items")});
     query.waitForFinished(5000);
     // "Value is an array with N items:", an empty line, one name a line.
-    const QStringList lines = QString::fromUtf8(query.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    return lines.mid(1);
+    return QString::fromUtf8(query.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts).mid(1);
 }

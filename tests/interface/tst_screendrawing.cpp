@@ -14,38 +14,26 @@ namespace {
 
 using P = PlitInterface;
 
-// What the X screen shows, as a person sees it: not a grab of the window's
-// items, which say what the window would draw, not what it drew.
-QImage screen()
-{
-    QProcess import;
-    import.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("png:-")});
-    if (!import.waitForFinished(10000))
-        return {};
-    return QImage::fromData(import.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
-}
+// What the X screen shows: not a grab of the window's items, which say what it would draw, not what it drew.
+QImage screen() { return TestDesktop::screen(); }
 
 bool near(QRgb a, QRgb b)
 {
     return qAbs(qRed(a) - qRed(b)) <= 12 && qAbs(qGreen(a) - qGreen(b)) <= 12 && qAbs(qBlue(a) - qBlue(b)) <= 12;
 }
 
-// The share of the window's card (its margin left out) that the screen shows
-// otherwise than the window draws it.
+// The share of the window's card (its margin left out) that the screen shows otherwise than the window draws it.
 double undrawnShare(QQuickWindow *window)
 {
     const QImage drawn = window->grabWindow().convertToFormat(QImage::Format_RGB32)
                              .scaled(window->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     const QImage shown = screen();
     const QRect card = QRect(QPoint(), window->size()).adjusted(14, 14, -14, -14);
-    int differing = 0;
-    int all = 0;
+    int differing = 0, all = 0;
     for (int y = card.top(); y <= card.bottom(); y += 3) {
-        for (int x = card.left(); x <= card.right(); x += 3) {
+        for (int x = card.left(); x <= card.right(); x += 3, ++all) {
             const QPoint onScreen = window->position() + QPoint(x, y);
-            ++all;
-            if (!shown.rect().contains(onScreen) || !near(shown.pixel(onScreen), drawn.pixel(x, y)))
-                ++differing;
+            differing += !shown.rect().contains(onScreen) || !near(shown.pixel(onScreen), drawn.pixel(x, y));
         }
     }
     return all ? double(differing) / all : 1.0;
@@ -65,10 +53,8 @@ QRgb leftMargin(QQuickWindow *window)
 
 } // namespace
 
-// Every window as the X screen shows it, under real window managers without
-// a compositing manager (a virtual machine's or a remote desktop's lot) and
-// with one (their own, or one that comes and goes), drawn by the renderer
-// the program picks.
+// Every window as the X screen shows it, under real window managers without a compositing manager (a virtual machine's
+// or a remote desktop's lot) and with one (their own, or one that comes and goes).
 class ScreenDrawingTest : public PlitJourney
 {
     Q_OBJECT
@@ -104,11 +90,9 @@ private slots:
         QVERIFY(ui->start() && drawn(ui->mainWindow()));
     }
 
-    // Qt makes a window anew each time it is closed and opened again; the
-    // new one must be drawn like the first, not leave on the screen what was
-    // there before (the main window). Under every desktop with the software
-    // renderer (the window managers differ in how they map a window anew),
-    // under openbox with OpenGL.
+    // Qt makes a window anew each time it is opened again: drawn like the first, not leaving on the screen what was
+    // there before. Under every desktop with the software renderer (window managers differ in how they map a window
+    // anew), under openbox with OpenGL.
     void windowsAreDrawnOnEveryOpening_data()
     {
         QTest::addColumn<QString>("opener");
@@ -143,22 +127,21 @@ private slots:
         }
     }
 
-    // A compositing manager started while the program runs makes the card's
-    // margin see-through; stopped, the backdrop comes back, and no black
-    // band shows either way. Windows opened after each change are drawn.
+    // A compositing manager started while the program runs makes the card's margin see-through; stopped, the backdrop
+    // comes back, and no black band shows either way. Windows opened after each change are drawn.
     void backdropFollowsTheCompositingManager()
     {
         QQuickWindow *main = ui->mainWindow();
         const QRgb backdrop = OpaqueWindows::backdrop().rgb();
         QCOMPARE(main->color().alpha(), 255);
         QTRY_VERIFY(near(leftMargin(main), backdrop));
+        const auto signInIsDrawn = [] { return P::click(QStringLiteral("账号登录")) && P::waitForWindow(QStringLiteral("登录")) && drawn(P::window(QStringLiteral("登录"))); };
 
         QProcess compositor;
         compositor.start(QStringLiteral("xcompmgr"), QStringList());
         QTRY_COMPARE(main->color().alpha(), 0);
         QTRY_VERIFY(!near(leftMargin(main), backdrop) && qGray(leftMargin(main)) > 40);
-        QVERIFY(P::click(QStringLiteral("账号登录")) && P::waitForWindow(QStringLiteral("登录")));
-        QVERIFY(drawn(P::window(QStringLiteral("登录"))));
+        QVERIFY(signInIsDrawn());
         P::press(Qt::Key_Escape);
         QVERIFY(P::waitForWindowGone(QStringLiteral("登录")));
 
@@ -166,8 +149,7 @@ private slots:
         QVERIFY(compositor.waitForFinished(5000));
         QTRY_COMPARE(main->color().alpha(), 255);
         QTRY_VERIFY(near(leftMargin(main), backdrop));
-        QVERIFY(P::click(QStringLiteral("账号登录")) && P::waitForWindow(QStringLiteral("登录")));
-        QVERIFY(drawn(P::window(QStringLiteral("登录"))));
+        QVERIFY(signInIsDrawn());
     }
 };
 

@@ -18,26 +18,26 @@
 #include <QtTest>
 
 #define VERIFY_MAIN_WINDOW_IN_FRONT() do { verifyMainWindowHasTheKeys(); \
-    QVERIFY2(mainOnTop(), qPrintable(xprop(QStringLiteral("_NET_CLIENT_LIST_STACKING")))); } while (false)
+    QVERIFY2(mainOnTop(), qPrintable(xprop("_NET_CLIENT_LIST_STACKING"))); } while (false)
 
 namespace {
 
 using P = PlitInterface;
 
-QString xprop(const QString &name, WId window = 0, const QStringList &format = {})
+QString xprop(const char *name, WId window = 0, const QStringList &format = {})
 {
-    return TestDesktop::xprop(name, window, format);
+    return TestDesktop::xprop(QLatin1String(name), window, format);
 }
+bool xpropHas(const char *name, WId window, const char *value) { return xprop(name, window).contains(QLatin1String(value)); }
+WId activeWindow() { return TestDesktop::xpropWindow(QStringLiteral("_NET_ACTIVE_WINDOW")); }
 
-// The client windows of the X display, bottom of the stack first; a panel,
-// always over them, left out.
+// The client windows, bottom of the stack first; a panel, always over them, left out.
 QList<WId> stacking()
 {
-    const QString line = xprop(QStringLiteral("_NET_CLIENT_LIST_STACKING"));
     QList<WId> windows;
-    for (const QString &word : line.section(QLatin1Char('#'), 1).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    for (const QString &word : xprop("_NET_CLIENT_LIST_STACKING").section('#', 1).split(',', Qt::SkipEmptyParts)) {
         const WId window = word.trimmed().toULongLong(nullptr, 16);
-        if (!xprop(QStringLiteral("_NET_WM_WINDOW_TYPE"), window).contains(QLatin1String("_NET_WM_WINDOW_TYPE_DOCK")))
+        if (!xpropHas("_NET_WM_WINDOW_TYPE", window, "_NET_WM_WINDOW_TYPE_DOCK"))
             windows << window;
     }
     return windows;
@@ -49,19 +49,40 @@ bool above(QWindow *upper, QWindow *lower)
     return order.indexOf(upper->winId()) > order.indexOf(lower->winId()) && order.contains(lower->winId());
 }
 
-// Whether the window carries an icon of at least 64 pixels a side: the
-// property starts with the first picture's width and height.
+// An icon of at least 64 pixels a side: the property starts with the first picture's width and height.
 bool hasIcon(QWindow *window)
 {
-    const QString icon = QStringLiteral("_NET_WM_ICON");
-    const QStringList numbers = xprop(icon, window->winId(), {QStringLiteral("-f"), icon, QStringLiteral("32c")})
-                                    .left(200).section(QLatin1Char('='), 1).split(QLatin1Char(','));
+    const QStringList numbers = xprop("_NET_WM_ICON", window->winId(), {"-f", "_NET_WM_ICON", "32c"}).left(200).section('=', 1).split(',');
     return numbers.size() > 2 && numbers.at(0).trimmed().toInt() >= 64 && numbers.at(1).trimmed().toInt() >= 64;
 }
 
-WId activeWindow() // xfwm4 writes a second value after the window
+// A call on the session bus, answered on this thread (an empty message if none comes).
+QDBusMessage busCall(const QString &service, const QString &path, const QString &interface, const QString &method, const QVariantList &arguments)
 {
-    return xprop(QStringLiteral("_NET_ACTIVE_WINDOW")).section(QLatin1Char('#'), 1).section(QLatin1Char(','), 0, 0).trimmed().toULongLong(nullptr, 16);
+    QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
+    call.setArguments(arguments);
+    const QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(call);
+    return QTest::qWaitFor([&] { return pending.isFinished(); }, 10000) ? pending.reply() : QDBusMessage();
+}
+QVariant variantOf(const QDBusMessage &reply) { return reply.arguments().value(0).value<QDBusVariant>().variant(); }
+
+// Starts `program` in `environment` and `directory`, its output merged; true once it runs.
+bool launch(QProcess &process, const QProcessEnvironment &environment, const QString &program, const QStringList &arguments = {},
+            const QString &directory = {})
+{
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(directory);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    return process.waitForStarted();
+}
+
+// A second start of the program as a launcher makes it: true once it has handed over and left.
+bool secondStart(QProcessEnvironment environment, const QString &id, const QString &directory = {})
+{
+    QProcess second;
+    environment.insert(QStringLiteral("DESKTOP_STARTUP_ID"), id);
+    return launch(second, environment, QStringLiteral(PLIT_EXECUTABLE), {}, directory) && second.waitForFinished(20000) && second.exitCode() == 0;
 }
 
 // Another program in front of Plit's windows, with the keys.
@@ -71,17 +92,13 @@ struct OtherProgram
     bool start()
     {
         process.start(QStringLiteral("xmessage"), {QStringLiteral("-geometry"), QStringLiteral("+300+200"), QStringLiteral("another program in front")});
-        return process.waitForStarted() && QTest::qWaitFor([] {
-            const WId active = activeWindow();
-            return active && xprop(QStringLiteral("WM_CLASS"), active).contains(QLatin1String("Xmessage"));
-        }, 10000);
+        return process.waitForStarted() && QTest::qWaitFor([] { return activeWindow() && xpropHas("WM_CLASS", activeWindow(), "Xmessage"); }, 10000);
     }
     ~OtherProgram() { process.kill(), process.waitForFinished(5000); }
 };
 
-// A desktop panel's notification area on the session bus: tray items register
-// with it, and it says a host shows them. It answers from a thread of its
-// own, since Qt asks it while blocking the main thread.
+// A desktop panel's notification area on the session bus: tray items register with it, and it says a host shows them.
+// It answers from a thread of its own, since Qt asks it while blocking the main thread.
 class TrayHost : public QObject, protected QDBusContext
 {
     Q_OBJECT
@@ -116,8 +133,7 @@ private:
 
 } // namespace
 
-// The windows under real window managers, in turn on the test's own X
-// display, each a row of the same journeys.
+// The windows under real window managers, in turn on the test's own X display, each a row of the same journeys.
 class WindowManagerTest : public PlitJourney
 {
     Q_OBJECT
@@ -135,8 +151,7 @@ private:
         return P::window(title);
     }
 
-    // The row's desktop, in place of the last one. The test's notification
-    // area gives way to a panel's own.
+    // The row's desktop, in place of the last one. The test's notification area gives way to a panel's own.
     bool useDesktop(const QString &row)
     {
         if (row == m_desktop.running())
@@ -155,32 +170,24 @@ private:
             QTest::newRow(qPrintable(row)) << row;
     }
 
-    // The tray items the notification area holds (the panel's or the
-    // test's), by their services.
+    // The tray items the notification area holds (the panel's or the test's), by their services.
     QStringList trayItems()
     {
-        QDBusMessage get = QDBusMessage::createMethodCall("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties", "Get");
-        get.setArguments({"org.kde.StatusNotifierWatcher", "RegisteredStatusNotifierItems"});
-        const QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(get);
-        if (!QTest::qWaitFor([&] { return pending.isFinished(); }, 10000))
-            return {};
         QStringList items;
-        for (const QString &item : pending.reply().arguments().value(0).value<QDBusVariant>().variant().toStringList())
-            items << item.section(QLatin1Char('/'), 0, 0); // XFCE's panel adds the item's path
+        const QDBusMessage reply = busCall("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties", "Get",
+                                           {"org.kde.StatusNotifierWatcher", "RegisteredStatusNotifierItems"});
+        for (const QString &item : variantOf(reply).toStringList())
+            items << item.section('/', 0, 0); // XFCE's panel adds the item's path
         return items;
     }
 
-    // A call to the tray item as the host makes it (answered on this thread).
+    // A call to the tray item as the host makes it.
     QDBusMessage callTray(const QString &interface, const QString &method, const QVariantList &arguments)
     {
-        QDBusMessage call = QDBusMessage::createMethodCall(trayItems().value(trayItems().size() - 1), "/StatusNotifierItem", interface, method);
-        call.setArguments(arguments);
-        const QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(call);
-        return QTest::qWaitFor([&] { return pending.isFinished(); }, 10000) ? pending.reply() : QDBusMessage();
+        return busCall(trayItems().value(trayItems().size() - 1), "/StatusNotifierItem", interface, method, arguments);
     }
 
-    // A click on the tray icon: a person's, with the pointer, on a panel;
-    // else the test's host activates the item as a click would.
+    // A click on the tray icon: a person's, with the pointer, on a panel; else the test's host activates the item.
     bool clickTrayIcon()
     {
         if (TestDesktop::hasPanel(m_desktop.running()))
@@ -188,14 +195,13 @@ private:
         return callTray("org.kde.StatusNotifierItem", "Activate", {0, 0}).type() == QDBusMessage::ReplyMessage;
     }
 
-    // The main window is back as a person wants it: shown normal, not an
-    // icon, with the keys (mainOnTop: and on top of every other window).
+    // The main window is back as a person wants it: shown normal, with the keys (mainOnTop: over every other window).
     void verifyMainWindowHasTheKeys()
     {
         QQuickWindow *main = ui->mainWindow();
         QTRY_VERIFY(main->isVisible());
         QTRY_COMPARE(main->visibility(), QWindow::Windowed);
-        QTRY_VERIFY(xprop(QStringLiteral("WM_STATE"), main->winId()).contains(QLatin1String("Normal")));
+        QTRY_VERIFY(xpropHas("WM_STATE", main->winId(), "Normal"));
         QTRY_COMPARE(activeWindow(), main->winId());
         QTRY_COMPARE(QGuiApplication::focusWindow(), main);
     }
@@ -203,7 +209,7 @@ private:
 
     QString trayProperty(const QString &name)
     {
-        return callTray("org.freedesktop.DBus.Properties", "Get", {"org.kde.StatusNotifierItem", name}).arguments().value(0).value<QDBusVariant>().variant().toString();
+        return variantOf(callTray("org.freedesktop.DBus.Properties", "Get", {"org.kde.StatusNotifierItem", name})).toString();
     }
 
 private slots:
@@ -211,8 +217,7 @@ private slots:
     {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             QSKIP("needs an X display (the test runs under xvfb-run)");
-        // A second start must find this process as the running copy, and no
-        // other copy of the machine's: folders of its own.
+        // A second start must find this process as the running copy, not the machine's: folders of its own.
         qputenv("TMPDIR", qgetenv("XDG_RUNTIME_DIR"));
 
         // The notification area, in place before the program's tray asks.
@@ -255,20 +260,19 @@ private slots:
         if (QByteArray(QTest::currentTestFunction()) != "namesAndIcon")
             ui->server().script("/api/platapi/getArticle", {{"json", QJsonObject{{"states", true}, {"data", QJsonArray()}}}});
         QVERIFY(ui->start());
-        // A window manager just started (xfwm4 with its settings daemon) may
-        // take a while before it hands out the keys.
+        // A window manager just started (xfwm4 with its settings daemon) may take a while before it hands out the keys.
         QVERIFY(QTest::qWaitForWindowActive(ui->mainWindow(), 15000));
     }
 
-    // A company chosen opens in front of the main window with the keys, and stays
-    // so; the next one opens a step further; moving the main window moves neither.
+    // A company chosen opens in front of the main window with the keys, and stays so; the next one opens a step
+    // further; moving the main window moves neither.
     void companyWindowsOpenInFrontAndCascade_data() { desktopRows(); }
     void companyWindowsOpenInFrontAndCascade()
     {
         QVERIFY(P::signIn());
         QQuickWindow *main = ui->mainWindow();
-        // See-through only where a compositing manager runs (metacity's own,
-        // say): elsewhere the shadow's margin would show black.
+        // See-through only where a compositing manager runs (metacity's own, say): elsewhere the shadow's margin would
+        // show black.
         QCOMPARE(main->color().alpha(), OpaqueWindows::isComposited() ? 0 : 255);
         QQuickWindow *first = openCompany(QStringLiteral("北京恒达商贸有限公司 911100000007000000"));
         QVERIFY(first);
@@ -281,8 +285,8 @@ private slots:
         QVERIFY(second);
         QTRY_COMPARE(QGuiApplication::focusWindow(), second);
         QTRY_VERIFY(above(second, first));
-        // A window manager may place it first and take the program's place
-        // after; it keeps it above a panel at the screen's foot (UKUI's).
+        // A window manager may place it first and take the program's place after; it keeps it above a panel at the
+        // screen's foot (UKUI's).
         const int room = second->screen()->availableGeometry().bottom() - first->frameGeometry().bottom();
         QTRY_COMPARE(second->position() - first->position(), QPoint(30, qBound(0, room, 30)));
 
@@ -296,9 +300,8 @@ private slots:
         VERIFY_MAIN_WINDOW_IN_FRONT();
     }
 
-    // With a notification area the close dialog opens on the tray, Return
-    // taking it without quitting; one click on the tray icon brings the window
-    // back, from hidden as from minimised, over another program with the keys.
+    // With a notification area the close dialog opens on the tray, Return taking it without quitting; one click on the
+    // tray icon brings the window back, from hidden as from minimised, over another program with the keys.
     void closeDialogAndTrayRestore_data() { desktopRows(); }
     void closeDialogAndTrayRestore()
     {
@@ -324,7 +327,7 @@ private slots:
                 main->showMinimized();
                 QTRY_COMPARE(main->visibility(), QWindow::Minimized);
                 // Asked only once the window manager has iconified it.
-                QTRY_VERIFY(xprop(QStringLiteral("WM_STATE"), main->winId()).contains(QLatin1String("Iconic")));
+                QTRY_VERIFY(xpropHas("WM_STATE", main->winId(), "Iconic"));
             }
             OtherProgram other;
             QVERIFY2(other.start(), "another program in front");
@@ -333,8 +336,8 @@ private slots:
         }
     }
 
-    // A second start while another program has the keys brings the running
-    // copy's window in front, and completes the launcher's startup notification.
+    // A second start while another program has the keys brings the running copy's window in front, and completes the
+    // launcher's startup notification.
     void secondStartOverAnotherProgram_data() { desktopRows(); }
     void secondStartOverAnotherProgram()
     {
@@ -347,28 +350,24 @@ private slots:
         for (const bool minimised : {false, true}) {
             if (minimised) {
                 main->showMinimized();
-                QTRY_VERIFY(xprop(QStringLiteral("WM_STATE"), main->winId()).contains(QLatin1String("Iconic")));
+                QTRY_VERIFY(xpropHas("WM_STATE", main->winId(), "Iconic"));
             }
             OtherProgram other;
             QVERIFY2(other.start(), "another program in front");
-            const QByteArray id = "launcher-" + QByteArray::number(QCoreApplication::applicationPid())
-                + (minimised ? "-2" : "-1") + "_TIME0";
-            QProcess second;
-            second.setEnvironment(QProcess::systemEnvironment() << QString::fromLatin1("DESKTOP_STARTUP_ID=" + id));
-            second.start(QStringLiteral(PLIT_EXECUTABLE), QStringList());
-            QVERIFY(second.waitForFinished(20000) && second.exitCode() == 0);
-            QTRY_VERIFY(ui->logText().contains(QStringLiteral("startup notification completed: ") + QString::fromLatin1(id)));
+            const QString id = QStringLiteral("launcher-%1-%2_TIME0").arg(QCoreApplication::applicationPid()).arg(minimised ? 2 : 1);
+            QVERIFY(secondStart(QProcessEnvironment::systemEnvironment(), id));
+            QTRY_VERIFY(ui->logText().contains(QStringLiteral("startup notification completed: ") + id));
             VERIFY_MAIN_WINDOW_IN_FRONT();
         }
     }
 
-    // What the desktop reads of the program: class, icon, tray names, the main
-    // window's one size, and a notice pop-up without a taskbar entry of its own.
+    // What the desktop reads of the program: class, icon, tray names, the main window's one size, and a notice pop-up
+    // without a taskbar entry of its own.
     void namesAndIcon_data() { desktopRows(); }
     void namesAndIcon()
     {
         QQuickWindow *main = ui->mainWindow();
-        QCOMPARE(xprop(QStringLiteral("WM_CLASS"), main->winId()).section(QLatin1Char('='), 1).trimmed(), QStringLiteral("\"tst_windowmanager\", \"plit\""));
+        QCOMPARE(xprop("WM_CLASS", main->winId()).section(QLatin1Char('='), 1).trimmed(), QStringLiteral("\"tst_windowmanager\", \"plit\""));
         QVERIFY(hasIcon(main));
         QTRY_VERIFY(!trayItems().isEmpty());
         QCOMPARE(trayProperty(QStringLiteral("Id")), QStringLiteral("plit"));
@@ -377,37 +376,34 @@ private slots:
         // XFCE's panel lists the icons it has shown by their Id.
         if (TestDesktop::hasPanel(m_desktop.running()))
             QTRY_VERIFY2(m_desktop.trayNames().contains(QStringLiteral("plit")), qPrintable(m_desktop.trayNames().join(", ")));
-        const QString hints = xprop(QStringLiteral("WM_NORMAL_HINTS"), main->winId());
+        const QString hints = xprop("WM_NORMAL_HINTS", main->winId());
         const QString size = hints.section(QStringLiteral("user specified size: "), 1).section(QLatin1Char('\n'), 0, 0);
         QVERIFY2(!size.isEmpty() && hints.contains(QStringLiteral("minimum size: ") + size)
                      && hints.contains(QStringLiteral("maximum size: ") + size), qPrintable(hints));
 
         QVERIFY(P::waitForWindow(QStringLiteral("Plit通知"), 8000));
         QQuickWindow *notice = P::window(QStringLiteral("Plit通知"));
-        QTRY_VERIFY(xprop(QStringLiteral("_NET_WM_STATE"), notice->winId()).contains(QLatin1String("_NET_WM_STATE_SKIP_TASKBAR")));
+        QTRY_VERIFY(xpropHas("_NET_WM_STATE", notice->winId(), "_NET_WM_STATE_SKIP_TASKBAR"));
         QVERIFY(hasIcon(notice));
-        // Over the main window, which keeps the keys: a window manager that
-        // refuses a new window the keys may put it under the one that has them.
-        QTRY_VERIFY2(above(notice, main), qPrintable(xprop(QStringLiteral("_NET_CLIENT_LIST_STACKING"))));
+        // Over the main window, which keeps the keys: a window manager that refuses a new window the keys may put it
+        // under the one that has them.
+        QTRY_VERIFY2(above(notice, main), qPrintable(xprop("_NET_CLIENT_LIST_STACKING")));
         QCOMPARE(QGuiApplication::focusWindow(), main);
         notice->hide(); // and each time it shows again
-        QTRY_VERIFY(!xprop(QStringLiteral("WM_STATE"), notice->winId()).contains(QLatin1String("Normal")));
+        QTRY_VERIFY(!xpropHas("WM_STATE", notice->winId(), "Normal"));
         notice->show();
-        QTRY_VERIFY(xprop(QStringLiteral("WM_STATE"), notice->winId()).contains(QLatin1String("Normal")));
-        QVERIFY(xprop(QStringLiteral("_NET_WM_STATE"), notice->winId()).contains(QLatin1String("_NET_WM_STATE_SKIP_TASKBAR")));
+        QTRY_VERIFY(xpropHas("WM_STATE", notice->winId(), "Normal"));
+        QVERIFY(xpropHas("_NET_WM_STATE", notice->winId(), "_NET_WM_STATE_SKIP_TASKBAR"));
     }
 
-    // In a Wayland session (weston, headless) the program takes X11 where
-    // XWayland runs and Wayland where it does not, and says which and why.
-    // Minimised, and hidden in the tray, a second start shows the main window
-    // again and completes or leaves its startup notification; the notice and
-    // the close dialog open; no warning. What weston shows is read off its
-    // screenshots; the program is driven as a screen reader drives it.
+    // In a Wayland session (weston, headless) the program takes X11 where XWayland runs and Wayland where it does not,
+    // and says which and why. Minimised, and hidden in the tray, a second start shows the main window again and
+    // completes or leaves its startup notification; no warning. What weston shows is read off its screenshots; the
+    // program is driven as a screen reader drives it.
     void secondStartUnderWeston_data()
     {
         QTest::addColumn<bool>("xwayland");
-        // weston's own X window manager takes no request to iconify
-        // (WM_CHANGE_STATE): there "最小化" leaves the window where it is.
+        // weston's X window manager takes no request to iconify (WM_CHANGE_STATE): "最小化" leaves the window there.
         QTest::addColumn<bool>("minimises");
         QTest::newRow("XWayland") << true << false;
         QTest::newRow("native Wayland") << false << true;
@@ -427,20 +423,14 @@ private slots:
         const QString runtime = home.filePath(QStringLiteral("runtime"));
         QVERIFY(QDir().mkpath(runtime) && QDir().mkpath(home.filePath(QStringLiteral("data"))));
         QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // One environment, grown as the session comes up: weston's, the accessibility bus's, the program's.
         QProcessEnvironment session = QProcessEnvironment::systemEnvironment();
         session.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
         session.remove(QStringLiteral("DISPLAY"));
         session.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        // Screenshots need weston's debugging protocols.
-        QStringList arguments{"--backend=headless-backend.so", "--use-pixman", "--debug", "--width=1280", "--height=800",
-                              "--socket=plit-test", "--idle-time=0"};
-        if (xwayland)
-            arguments << QStringLiteral("--xwayland");
-        QProcess weston;
-        weston.setProcessEnvironment(session);
-        weston.setProcessChannelMode(QProcess::MergedChannels);
-        weston.start(QStringLiteral("weston"), arguments);
-        QVERIFY(weston.waitForStarted());
+        QProcess weston; // screenshots need weston's debugging protocols
+        QVERIFY(launch(weston, session, QStringLiteral("weston"), QStringList{"--backend=headless-backend.so", "--use-pixman", "--debug", "--width=1280",
+                       "--height=800", "--socket=plit-test", "--idle-time=0"} + (xwayland ? QStringList{"--xwayland"} : QStringList())));
         QByteArray westonLog;
         QString display;
         QVERIFY(QTest::qWaitFor([&] {
@@ -450,49 +440,35 @@ private slots:
                 display = QString::fromLatin1(westonLog.mid(at + 29).split('\n').first().trimmed());
             return xwayland ? !display.isEmpty() : westonLog.contains("launching '/usr/lib/x86_64-linux-gnu/weston-desktop-shell'");
         }, 20000));
-        // The desktop's accessibility bus, beside the session bus. Its
-        // address also on XWayland's root window, where Qt's X11 platform
-        // reads it at once (asked over D-Bus, Qt 5.15 at times publishes
-        // nothing on the bus it connects to a moment later).
-        QProcess accessibility;
-        QProcessEnvironment launcherSession = session;
         if (xwayland)
-            launcherSession.insert(QStringLiteral("DISPLAY"), display);
-        accessibility.setProcessEnvironment(launcherSession);
-        accessibility.start(launcher, {QStringLiteral("--launch-immediately")});
+            session.insert(QStringLiteral("DISPLAY"), display);
+        // The accessibility bus, its address also on XWayland's root window, where Qt's X11 platform reads it at once
+        // (asked over D-Bus, Qt 5.15 at times publishes nothing on the bus it joins).
+        QProcess accessibility;
+        QVERIFY(launch(accessibility, session, launcher, {QStringLiteral("--launch-immediately")}));
         QVERIFY(QTest::qWaitFor([] { return QDBusConnection::sessionBus().interface()->isServiceRegistered(QStringLiteral("org.a11y.Bus")).value(); }, 10000));
 
         StandInServer platform;
         QVERIFY(platform.isRunning());
-        const QMap<QString, QString> program{{"WAYLAND_DISPLAY", "plit-test"}, {"XDG_SESSION_TYPE", "wayland"}, {"HOME", home.path()},
-                                             {"TMPDIR", runtime}, {"PLIT_DATA_DIR", home.filePath("data")},
-                                             {"PLIT_PLATFORM_URL", platform.baseUrl()}, {"PLIT_UPDATE_URL", platform.baseUrl()},
-                                             // A screen reader listens: Qt's switch for readers that do not say so.
-                                             {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"}};
-        for (auto variable = program.begin(); variable != program.end(); ++variable)
-            session.insert(variable.key(), variable.value());
-        if (xwayland)
-            session.insert(QStringLiteral("DISPLAY"), display);
+        // QT_LINUX_ACCESSIBILITY_ALWAYS_ON: a screen reader listens (Qt's switch for readers that do not say so).
+        for (const auto &[name, value] : QList<QPair<QString, QString>>{
+                 {"WAYLAND_DISPLAY", "plit-test"}, {"XDG_SESSION_TYPE", "wayland"}, {"HOME", home.path()}, {"TMPDIR", runtime},
+                 {"PLIT_DATA_DIR", home.filePath("data")}, {"PLIT_PLATFORM_URL", platform.baseUrl()},
+                 {"PLIT_UPDATE_URL", platform.baseUrl()}, {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"}})
+            session.insert(name, value);
         QProcess plit;
-        plit.setProcessEnvironment(session);
-        plit.setWorkingDirectory(home.path());
-        plit.setProcessChannelMode(QProcess::MergedChannels);
-        plit.start(QStringLiteral(PLIT_EXECUTABLE), QStringList());
-        QVERIFY(plit.waitForStarted());
+        QVERIFY(launch(plit, session, QStringLiteral(PLIT_EXECUTABLE), {}, home.path()));
         const auto log = [&] {
             QFile file(home.filePath(QStringLiteral("log.txt")));
             return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
         };
-        // The main window's title band on weston's screen: its blue, a
-        // thousand pixels by a hundred, where the window shows.
+        // The main window's title band on weston's screen: its blue, a thousand pixels by a hundred.
         const QString shots = home.filePath(QStringLiteral("shots"));
         const auto mainWindowShows = [&] {
             QDir(shots).removeRecursively();
             QDir().mkpath(shots);
             QProcess shooter;
-            shooter.setProcessEnvironment(session);
-            shooter.setWorkingDirectory(shots);
-            shooter.start(QStringLiteral("weston-screenshooter"), QStringList());
+            launch(shooter, session, QStringLiteral("weston-screenshooter"), {}, shots);
             shooter.waitForFinished(10000);
             const QStringList taken = QDir(shots).entryList({QStringLiteral("*.png")});
             const QImage screen = taken.isEmpty() ? QImage() : QImage(shots + QLatin1Char('/') + taken.first());
@@ -528,22 +504,14 @@ private slots:
                 QTRY_VERIFY_WITH_TIMEOUT(!mainWindowShows(), 10000);
 
             const QString id = QStringLiteral("weston-launch-%1_TIME0").arg(away == QStringLiteral("关闭") ? 2 : 1);
-            QProcess second;
-            second.setEnvironment(session.toStringList() << QStringLiteral("DESKTOP_STARTUP_ID=") + id);
-            second.setWorkingDirectory(home.path());
-            second.start(QStringLiteral(PLIT_EXECUTABLE), QStringList());
-            QVERIFY(second.waitForFinished(20000) && second.exitCode() == 0);
+            QVERIFY(secondStart(session, id, home.path()));
             QTRY_VERIFY(log().contains(QStringLiteral("a second start: showing the main window (launch %1)").arg(id)));
             // Completed on XWayland's display; without one Qt 5.15 cannot.
             QTRY_VERIFY(log().contains(xwayland ? QStringLiteral("startup notification completed: ") + id
                                                 : QStringLiteral("startup notification %1 left to the desktop's timeout").arg(id)));
             QTRY_VERIFY_WITH_TIMEOUT(mainWindowShows(), 10000);
         }
-        QStringList warnings;
-        for (const QString &line : log().split(QLatin1Char('\n'))) {
-            if (line.startsWith(QLatin1String("Warning:")) || line.startsWith(QLatin1String("Critical:")))
-                warnings << line;
-        }
+        const QStringList warnings = log().split('\n').filter(QRegularExpression(QStringLiteral("^(Warning|Critical):")));
         QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
 
         QCOMPARE(plit.state(), QProcess::Running);
