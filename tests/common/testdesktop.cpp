@@ -33,12 +33,13 @@ struct Desktop {
 
 const QMap<QString, Desktop> &desktops()
 {
+    // Window managers without a panel of their own run beside XFCE's, whose notification area hosts the tray icon.
     static const QMap<QString, Desktop> table{
-        {"openbox", {"--sm-disable --replace", "Openbox", {}}},
+        {"openbox", {"--sm-disable --replace", "Openbox", {}, Panel::Xfce}},
         {"xfwm4", {"--compositor=off --sm-client-disable --replace", "Xfwm4", {}, Panel::Xfce}},
-        {"metacity", {"--sm-disable --replace", "Metacity", {}}},
+        {"metacity", {"--sm-disable --replace", "Metacity", {}, Panel::Xfce}},
         // KDE's, without compositing: no OpenGL here.
-        {"kwin_x11", {"--replace", "KWin", {"KWIN_COMPOSE=N"}}},
+        {"kwin_x11", {"--replace", "KWin", {"KWIN_COMPOSE=N"}, Panel::Xfce}},
         // UKUI's (compositing, by XRender); it refuses to start unless told the session is an X11 one.
         {"ukwm", {"--replace --sm-disable", "Ukwm", {"XDG_SESSION_TYPE=x11", "XDG_CURRENT_DESKTOP=UKUI"}, Panel::Ukui}},
     };

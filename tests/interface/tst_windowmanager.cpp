@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QDBusConnectionInterface>
-#include <QDBusContext>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QQmlApplicationEngine>
@@ -97,40 +96,6 @@ struct OtherProgram
     ~OtherProgram() { process.kill(), process.waitForFinished(5000); }
 };
 
-// A desktop panel's notification area on the session bus: tray items register with it, and it says a host shows them.
-// It answers from a thread of its own, since Qt asks it while blocking the main thread.
-class TrayHost : public QObject, protected QDBusContext
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
-    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
-    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
-    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
-
-public:
-    bool hostRegistered() const { return true; }
-    int protocolVersion() const { return 0; }
-    QStringList items() const { QMutexLocker lock(&m_mutex); return m_items; }
-
-public slots:
-    Q_SCRIPTABLE void RegisterStatusNotifierItem(const QString &item)
-    {
-        // An item names its own service, or only its path on the caller's.
-        const QString service = item.startsWith(QLatin1Char('/')) ? message().service() : item;
-        { QMutexLocker lock(&m_mutex); m_items << service; }
-        emit StatusNotifierItemRegistered(service);
-    }
-    Q_SCRIPTABLE void RegisterStatusNotifierHost(const QString &) {}
-
-signals:
-    Q_SCRIPTABLE void StatusNotifierItemRegistered(const QString &service);
-    Q_SCRIPTABLE void StatusNotifierHostRegistered();
-
-private:
-    mutable QMutex m_mutex;
-    QStringList m_items;
-};
-
 } // namespace
 
 // The windows under real window managers, in turn on the test's own X display, each a row of the same journeys.
@@ -140,8 +105,6 @@ class WindowManagerTest : public PlitJourney
 
 private:
     TestDesktop m_desktop;
-    QThread m_hostThread;
-    TrayHost *m_host = nullptr;
 
     QQuickWindow *openCompany(const QString &title)
     {
@@ -151,18 +114,6 @@ private:
         return P::window(title);
     }
 
-    // The row's desktop, in place of the last one. The test's notification area gives way to a panel's own.
-    bool useDesktop(const QString &row)
-    {
-        if (row == m_desktop.running())
-            return true;
-        const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
-        QDBusConnection bus(QStringLiteral("trayhost"));
-        if (TestDesktop::hasPanel(row))
-            bus.unregisterService(watcher);
-        return m_desktop.use(row) && (TestDesktop::hasPanel(row) || bus.registerService(watcher));
-    }
-
     void desktopRows()
     {
         QTest::addColumn<QString>("desktop");
@@ -170,7 +121,7 @@ private:
             QTest::newRow(qPrintable(row)) << row;
     }
 
-    // The tray items the notification area holds (the panel's or the test's), by their services.
+    // The tray items the panel's notification area holds, by their services.
     QStringList trayItems()
     {
         QStringList items;
@@ -185,14 +136,6 @@ private:
     QDBusMessage callTray(const QString &interface, const QString &method, const QVariantList &arguments)
     {
         return busCall(trayItems().value(trayItems().size() - 1), "/StatusNotifierItem", interface, method, arguments);
-    }
-
-    // A click on the tray icon: a person's, with the pointer, on a panel; else the test's host activates the item.
-    bool clickTrayIcon()
-    {
-        if (TestDesktop::hasPanel(m_desktop.running()))
-            return m_desktop.clickTrayIcon();
-        return callTray("org.kde.StatusNotifierItem", "Activate", {0, 0}).type() == QDBusMessage::ReplyMessage;
     }
 
     // The main window is back as a person wants it: shown normal, with the keys (mainOnTop: over every other window).
@@ -219,28 +162,10 @@ private slots:
             QSKIP("needs an X display (the test runs under xvfb-run)");
         // A second start must find this process as the running copy, not the machine's: folders of its own.
         qputenv("TMPDIR", qgetenv("XDG_RUNTIME_DIR"));
-
-        // The notification area, in place before the program's tray asks.
-        QVERIFY2(!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"), "the test runs on a session bus of its own");
-        QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("trayhost"));
-        QVERIFY2(bus.isConnected(), qPrintable(bus.lastError().message()));
-        m_host = new TrayHost;
-        m_host->moveToThread(&m_hostThread);
-        connect(&m_hostThread, &QThread::finished, m_host, &QObject::deleteLater);
-        m_hostThread.start();
-        // Put on the bus from its own thread, where its signals are relayed.
-        bool registered = false;
-        QMetaObject::invokeMethod(m_host, [&] {
-            registered = bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), m_host, QDBusConnection::ExportAllContents)
-                && bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"));
-        }, Qt::BlockingQueuedConnection);
-        QVERIFY(registered);
     }
 
     void cleanupTestCase()
     {
-        m_hostThread.quit();
-        m_hostThread.wait();
         m_desktop.stop();
     }
 
@@ -253,7 +178,7 @@ private slots:
         const QString missing = TestDesktop::missing(desktop);
         if (!missing.isEmpty())
             QSKIP(qPrintable(missing + QStringLiteral(" is not installed (tools/setup installs it)")));
-        QVERIFY2(useDesktop(desktop), qPrintable(desktop + QStringLiteral(" did not start")));
+        QVERIFY2(m_desktop.use(desktop), qPrintable(desktop + QStringLiteral(" did not start")));
         ui = std::make_unique<PlitInterface>();
         ui->installPrintHelper();
         // The notices' pop-up comes only where a journey asks for it.
@@ -296,7 +221,7 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(first->position(), firstAt);
 
-        QVERIFY(clickTrayIcon()); // brings the main window over the invoicing window
+        QVERIFY(m_desktop.clickTrayIcon()); // brings the main window over the invoicing window
         VERIFY_MAIN_WINDOW_IN_FRONT();
     }
 
@@ -331,7 +256,7 @@ private slots:
             }
             OtherProgram other;
             QVERIFY2(other.start(), "another program in front");
-            QVERIFY(clickTrayIcon());
+            QVERIFY(m_desktop.clickTrayIcon());
             VERIFY_MAIN_WINDOW_IN_FRONT();
         }
     }
@@ -373,9 +298,8 @@ private slots:
         QCOMPARE(trayProperty(QStringLiteral("Id")), QStringLiteral("plit"));
         // Qt 5.15's tray item takes its title from the application name too.
         QCOMPARE(trayProperty(QStringLiteral("Title")), QStringLiteral("plit"));
-        // XFCE's panel lists the icons it has shown by their Id.
-        if (TestDesktop::hasPanel(m_desktop.running()))
-            QTRY_VERIFY2(m_desktop.trayNames().contains(QStringLiteral("plit")), qPrintable(m_desktop.trayNames().join(", ")));
+        // The panel lists the icons it has shown by their Id.
+        QTRY_VERIFY2(m_desktop.trayNames().contains(QStringLiteral("plit")), qPrintable(m_desktop.trayNames().join(", ")));
         const QString hints = xprop("WM_NORMAL_HINTS", main->winId());
         const QString size = hints.section(QStringLiteral("user specified size: "), 1).section(QLatin1Char('\n'), 0, 0);
         QVERIFY2(!size.isEmpty() && hints.contains(QStringLiteral("minimum size: ") + size)
