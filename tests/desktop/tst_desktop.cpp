@@ -1,5 +1,4 @@
 #include "app/startup.h"
-#include "desktop/clipboard.h"
 #include "desktop/dpi.h"
 #include "desktop/myaction.h"
 #include "desktop/mymenu.h"
@@ -21,7 +20,7 @@
 #include <sys/statvfs.h>
 
 // The tray icon and its menus ("an.utility"), declared in QML as the main
-// window declares them; the desktop's disk, folders, clipboard and screen
+// window declares them; the desktop's disk, folders and screen
 // as the interface reaches them.
 class TestDesktop : public QObject
 {
@@ -136,12 +135,6 @@ private slots:
         SystemFunction().openDirectory(path);
         QCOMPARE(catcher.urls.size(), 1);
         QCOMPARE(catcher.urls.first().toLocalFile(), path);
-    }
-
-    void clipboardIsTheSystemsOwn()
-    {
-        Clipboard().setText(QStringLiteral("https://example.test/发票?a=\"1\""));
-        QCOMPARE(Clipboard().getText(), QStringLiteral("https://example.test/发票?a=\"1\""));
     }
 
     // What GL_RENDERER says on machines in use: only a rasteriser that runs

@@ -6,11 +6,7 @@
 
 #include <QImage>
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    FuzzInput::startApplication();
-    return 0;
-}
+PLIT_FUZZ_WITH_APPLICATION
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -3,11 +3,7 @@
 #include "desktop/peiconreader.h"
 #include "fuzzinput.h"
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    FuzzInput::startApplication();
-    return 0;
-}
+PLIT_FUZZ_WITH_APPLICATION
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

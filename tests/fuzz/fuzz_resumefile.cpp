@@ -2,11 +2,7 @@
 #include "download/resumefile.h"
 #include "fuzzinput.h"
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    FuzzInput::startApplication();
-    return 0;
-}
+PLIT_FUZZ_WITH_APPLICATION
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -3,11 +3,7 @@
 #include "fuzzinput.h"
 #include "services/wineregistry.h"
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    FuzzInput::startApplication();
-    return 0;
-}
+PLIT_FUZZ_WITH_APPLICATION
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

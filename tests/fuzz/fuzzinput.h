@@ -45,3 +45,7 @@ inline QString file(const QString &name, const QByteArray &bytes)
 }
 
 } // namespace FuzzInput
+
+// The harness's start: an application object before the first input.
+#define PLIT_FUZZ_WITH_APPLICATION \
+    extern "C" int LLVMFuzzerInitialize(int *, char ***) { FuzzInput::startApplication(); return 0; }

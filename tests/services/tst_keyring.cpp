@@ -45,12 +45,6 @@ QStringList filesHolding(const QStringList &dirs, const QString &secret)
     return found;
 }
 
-template <typename Done> bool waitUntil(Done done, int ms)
-{
-    for (QDeadlineTimer deadline(ms); !done() && !deadline.hasExpired(); QTest::qWait(50)) {}
-    return done();
-}
-
 QString promptWindow()
 {
     QProcess xdotool;
@@ -61,7 +55,7 @@ QString promptWindow()
 
 bool waitForPrompt()
 {
-    const bool shown = waitUntil([] { return !promptWindow().isEmpty(); }, 20000);
+    const bool shown = QTest::qWaitFor([] { return !promptWindow().isEmpty(); }, 20000);
     QTest::qWait(500); // it takes keys once drawn
     return shown;
 }
@@ -80,10 +74,10 @@ bool answerPrompt(const QStringList &fields)
         QProcess::execute("xdotool", {"type", "--delay", "20", fields[i]});
     }
     QProcess::execute("xdotool", {"key", fields.isEmpty() ? "Escape" : "Return"});
-    return waitUntil([] { return promptWindow().isEmpty(); }, 10000);
+    return QTest::qWaitFor([] { return promptWindow().isEmpty(); }, 10000);
 }
 
-bool waitForKeyring() { return waitUntil([] { return !Keyring::instance()->isBusy(); }, 60000); }
+bool waitForKeyring() { return QTest::qWaitFor([] { return !Keyring::instance()->isBusy(); }, 60000); }
 
 QDBusMessage callSecretService(const char *method, const QVariant &argument)
 {
@@ -108,7 +102,7 @@ QString keyringEntry(const QString &phone)
     QString secret = QStringLiteral("(no answer)");
     QObject receiver;
     Keyring::instance()->read(phone, &receiver, [&](Keyring::Outcome, const QString &value, const QString &) { secret = value; });
-    waitUntil([&] { return secret != QLatin1String("(no answer)"); }, 20000);
+    static_cast<void>(QTest::qWaitFor([&] { return secret != QLatin1String("(no answer)"); }, 20000));
     return secret;
 }
 
